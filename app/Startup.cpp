@@ -1,0 +1,3 @@
+#include "app/Startup.h"
+
+int RunProgram(int, char**) { return kExitNoWindow; }

@@ -1,0 +1,4 @@
+// quorren: converts fax documents into PDF files.
+#include "app/Startup.h"
+
+int main(int argc, char** argv) { return RunProgram(argc, argv); }

@@ -1,0 +1,21 @@
+// Running outside programs from tests (qpdf, pdfimages, pdftoppm, the
+// program itself) with an argument vector, capturing what they print.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct ToolRun {
+  int exitCode = -1;  // -1 when the program could not be started or was killed
+  std::string output; // standard output
+  std::string errors; // standard error
+};
+
+ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnvironment = {});
+
+// Path of the built command-line program.
+std::string QuorrenPath();
+
+} // namespace testing_support

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tarvelo needs on Debian 12, asking apt
+# only for the packages that are missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config   # build
+  libtiff-dev                        # the TIFF library: the one dependency
+  googletest libgtest-dev            # tests
+  qpdf poppler-utils mupdf-tools     # PDF checks in tests: qpdf --check, pdfimages, pdftoppm, mutool
+  netpbm ghostscript                 # independent fax encoders for decoder tests
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,59 @@
+// Reader of bare Group 3 / Group 4 streams with no container (files of no
+// recognised format). Trial decoding finds the coding, bit order and width;
+// the whole stream is then decoded into two work files, a raster file of
+// good lines and a segment index of runs of good lines, from which pages are
+// cut and written.
+#pragma once
+
+#include "faxengine/ConversionSettings.h"
+#include "faxengine/FaxReader.h"
+#include "faxformats/PageRaster.h"
+#include "faxformats/SegmentIndex.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class RawFaxReader : public FaxReader {
+public:
+  // Takes the raw-fax parameters and work-file paths from the settings and
+  // resets the line counts.
+  void SetParameters(const ConversionSettings& settings);
+
+  // Finds the coding and decodes the whole stream into the work files.
+  // autoBit: 0 try both bit orders (least significant first), 1 only most
+  // significant first, 2 only least significant first. Non-negative when a
+  // coding was found.
+  int Analyse(std::uint8_t autoBit, std::uint8_t nonStandardWidth);
+
+  // The raster record that Analyse left at the head of the raster file.
+  bool LoadRasterHeader(PageRaster& raster) const;
+  void SetLinesPerPage(std::uint32_t lines) { linesPerPage_ = lines; }
+  void SetTotalLines(std::uint32_t lines) { totalLines_ = lines; }
+  std::uint32_t LinesPerPageSet() const { return linesPerPage_; }
+
+  std::uint16_t CountPages();
+  // Fills raster with page index from the raster file; 0, or -13 (no raster
+  // file), -11 (empty raster file), -12 (raster too large).
+  int DecodePage(std::uint16_t index, PageRaster& raster);
+  // Writes every page into a new TIFF at outputPath; 0 when all of them were
+  // written, negative when the work files are missing or unusable, when a
+  // write failed or when part of the stream could not be kept.
+  int WriteTiff(const std::string& outputPath, const PageRaster& raster);
+
+private:
+  int TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth);
+  int TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth);
+
+  std::uint32_t totalLines_ = 0;
+  std::uint32_t linesPerPage_ = 0;
+  std::uint16_t threshold_ = 50;
+  std::uint8_t flagNum_ = 3;
+  std::int16_t minWidth_ = 1728;
+  std::uint8_t rawFlag_ = 0;
+  std::string imagePath_;
+  std::string segmentPath_;
+  // Set when decoding into files stopped before the end of the stream
+  // because the raster file reached its size bound.
+  bool truncated_ = false;
+};

@@ -44,6 +44,14 @@ public:
 private:
   int TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth);
   int TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth);
+  // The page's coded bytes, segment after segment; false when a record does
+  // not lie inside the stream (that record is left out).
+  bool GatherCodedBytes(SegmentIndexReader& index, const SegmentPage& page, std::uint8_t bitOrder,
+                        std::vector<std::uint8_t>& data, std::uint32_t& lines) const;
+  // The page's rows from the raster file, as WhiteIsZero rows; false when
+  // the raster file does not hold them all.
+  bool GatherRows(const SegmentPage& page, std::uint32_t bytesPerRow,
+                  std::vector<std::uint8_t>& data) const;
 
   std::uint32_t totalLines_ = 0;
   std::uint32_t linesPerPage_ = 0;

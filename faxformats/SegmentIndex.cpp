@@ -101,11 +101,14 @@ bool SegmentIndexReader::RewriteHeader() {
 }
 
 std::vector<SegmentPage> CutIntoPages(SegmentIndexReader& index, std::uint32_t linesPerPage,
-                                      std::size_t maxPages) {
+                                      std::size_t maxPages, LongSegments longSegments,
+                                      bool& allKept) {
   std::vector<SegmentPage> pages;
   SegmentHeader& header = index.header();
   header.pageTable.fill(0);
-  const std::uint64_t limit = std::max(linesPerPage, header.longestSegment);
+  const bool split = longSegments == LongSegments::Split;
+  const std::uint64_t limit =
+      std::max<std::uint64_t>({linesPerPage, split ? 1u : header.longestSegment, 1u});
   SegmentPage current;
   std::uint64_t row = 0;
   auto closePage = [&] {
@@ -114,25 +117,37 @@ std::vector<SegmentPage> CutIntoPages(SegmentIndexReader& index, std::uint32_t l
     if (pages.size() < kSegmentPageTableEntries)
       header.pageTable[pages.size()] = current.recordCount;
     pages.push_back(current);
-    current = SegmentPage{current.firstRecord + current.recordCount, 0, row, 0};
+    current = SegmentPage{};
   };
-  for (std::uint32_t i = 0; i < index.recordCount() && pages.size() < maxPages; ++i) {
+  allKept = false;
+  for (std::uint32_t i = 0; i < index.recordCount(); ++i) {
     auto record = index.Record(i);
     if (!record)
       break;
-    if (current.recordCount > 0 && current.lines + std::uint64_t{record->lines} > limit)
-      closePage();
-    if (pages.size() == maxPages)
-      break;
-    // A record longer than the limit (only a corrupt file has one) is cut
-    // to the limit so that no page exceeds it.
-    std::uint32_t lines = static_cast<std::uint32_t>(std::min<std::uint64_t>(record->lines, limit));
-    current.lines += lines;
-    current.recordCount += 1;
-    row += record->lines;
+    std::uint64_t remaining = record->lines;
+    do {
+      if (current.recordCount > 0 && current.lines + remaining > limit)
+        closePage();
+      if (pages.size() >= maxPages) {
+        index.RewriteHeader();
+        return pages;
+      }
+      // Whole segments keep their lines; a record longer than the limit
+      // (only a corrupt file has one) counts as the limit.
+      std::uint64_t take = std::min(remaining, limit);
+      if (current.recordCount == 0) {
+        current.firstRecord = i;
+        current.firstRow = row;
+      }
+      current.lines += static_cast<std::uint32_t>(take);
+      current.recordCount += 1;
+      row += split ? take : remaining;
+      remaining = split ? remaining - take : 0;
+    } while (remaining > 0);
   }
-  if (pages.size() < maxPages)
-    closePage();
+  // Lines join the open page only while fewer than maxPages are closed.
+  closePage();
+  allKept = true;
   index.RewriteHeader();
   return pages;
 }

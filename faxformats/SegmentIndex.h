@@ -75,13 +75,16 @@ struct SegmentPage {
   std::uint32_t lines = 0;
 };
 
-// Cuts the records into pages of at most the larger of linesPerPage and the
-// longest segment, so every segment fits one page, and stores the segment
-// counts of the first 1024 pages in the header's page table. At most
-// maxPages pages; fewer when the records run out. Empty when the file holds
-// no record.
+// Cuts the records into pages and stores the segment counts of the first
+// 1024 pages in the header's page table. Whole segments go to one page of at
+// most the larger of linesPerPage and the longest segment, so every segment
+// fits one page. Pages written from decoded rows may instead split segments
+// longer than linesPerPage over several pages. At most maxPages pages;
+// allKept tells whether every line found a page.
+enum class LongSegments { OwnPage, Split };
 std::vector<SegmentPage> CutIntoPages(SegmentIndexReader& index, std::uint32_t linesPerPage,
-                                      std::size_t maxPages);
+                                      std::size_t maxPages, LongSegments longSegments,
+                                      bool& allKept);
 
 // The vertical resolution a longest segment of that many lines suggests for
 // the paper size class (1 A4, 2 B4, 3 A3); other classes keep current.

@@ -1,0 +1,270 @@
+#include "faxengine/RawFaxReader.h"
+
+#include "faxengine/FaxTiffWriter.h"
+#include "faxformats/FaxStreamDetector.h"
+#include "faxformats/FaxStreamFiles.h"
+#include "faxformats/StdioFile.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Results of WriteTiff beyond those of the work files.
+constexpr int kOutputFailed = -5;  // the TIFF could not be written in full
+constexpr int kStreamNotKept = -6; // part of the stream did not reach the TIFF
+
+bool CreateEmpty(const std::string& path) { return static_cast<bool>(OpenStdioFile(path, "wb")); }
+
+// Keeps the bits of a byte from bit offset `from` on (in the order the bit
+// reader consumes them) or, for the last byte, those before `to`.
+std::uint8_t KeepFrom(std::uint8_t from, std::uint8_t bitOrder) {
+  if (from >= 8)
+    return 0;
+  return static_cast<std::uint8_t>(bitOrder == kMsbFirst ? 0xFF >> from : 0xFF << from);
+}
+std::uint8_t KeepBefore(std::uint8_t to, std::uint8_t bitOrder) {
+  return static_cast<std::uint8_t>(~KeepFrom(to, bitOrder));
+}
+
+// Appends the coded bytes of one segment, with the bits in front of its
+// first EOL and behind its end cleared, which leaves them as T.4 fill bits.
+// False when the record does not lie inside the stream.
+bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord& record,
+                   std::uint8_t bitOrder, std::vector<std::uint8_t>& page) {
+  if (record.startBit > 8 || record.endBit > 8 || record.endByte >= stream.size())
+    return false;
+  if (record.endByte < record.startByte)
+    return true;
+  std::size_t first = page.size();
+  page.insert(page.end(), stream.begin() + record.startByte, stream.begin() + record.endByte + 1);
+  page[first] &= KeepFrom(record.startBit, bitOrder);
+  page.back() &= KeepBefore(record.endBit, bitOrder);
+  return true;
+}
+
+} // namespace
+
+void RawFaxReader::SetParameters(const ConversionSettings& settings) {
+  imagePath_ = settings.rawImagePath;
+  segmentPath_ = settings.rawSegmentPath;
+  threshold_ = settings.Threshold;
+  flagNum_ = settings.FlagNum;
+  minWidth_ = settings.MinWidth;
+  rawFlag_ = settings.RawFlag;
+  totalLines_ = 0;
+  linesPerPage_ = 0;
+  truncated_ = false;
+}
+
+int RawFaxReader::Analyse(std::uint8_t autoBit, std::uint8_t nonStandardWidth) {
+  if (Bytes().empty()) {
+    Close();
+    return -1;
+  }
+  truncated_ = false;
+  const bool nonStandard = nonStandardWidth != 0;
+  // Least significant bit first is tried first: it is what fax modems store.
+  std::vector<std::uint8_t> bitOrders;
+  if (autoBit == 1)
+    bitOrders = {kMsbFirst};
+  else if (autoBit == 2)
+    bitOrders = {kLsbFirst};
+  else
+    bitOrders = {kLsbFirst, kMsbFirst};
+  if (autoBit == 1 || autoBit == 2) {
+    if (TryGroup3(bitOrders[0], nonStandard) >= 0)
+      return 0;
+    return TryGroup4(bitOrders[0], nonStandard) >= 0 ? 0 : -1;
+  }
+  for (std::uint8_t bitOrder : bitOrders) {
+    if (TryGroup3(bitOrder, nonStandard) >= 0)
+      return 0;
+  }
+  for (std::uint8_t bitOrder : bitOrders) {
+    if (TryGroup4(bitOrder, nonStandard) >= 0)
+      return 0;
+  }
+  return -1;
+}
+
+int RawFaxReader::TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth) {
+  if (!CreateEmpty(imagePath_) || !CreateEmpty(segmentPath_))
+    return -1;
+  auto bytes = Bytes();
+  FaxDecoder decoder;
+  decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), bitOrder, 5, 0);
+  std::uint8_t coding = 0;
+  if (DetectStrict1D(decoder, bitOrder, threshold_) == 0)
+    coding = 5;
+  else if (nonStandardWidth && DetectLenient1D(decoder, bitOrder, threshold_, minWidth_) == 0)
+    coding = 5;
+  else if (DetectStrict2D(decoder, bitOrder, threshold_) == 0)
+    coding = 6;
+  else if (nonStandardWidth && DetectLenient2D(decoder, bitOrder, threshold_, minWidth_) == 0)
+    coding = 6;
+  if (coding == 0)
+    return -1;
+  decoder.SetCodingCode(coding);
+  StreamFileResult result = DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
+  truncated_ = result.rowsTruncated && coding == 7;
+  return result.status < 0 ? -1 : 0;
+}
+
+int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
+  if (!CreateEmpty(imagePath_))
+    return -1;
+  auto bytes = Bytes();
+  FaxG4Decoder decoder;
+  decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), bitOrder, 7, 0);
+  decoder.SetStartMarkerCount(flagNum_);
+  decoder.SetSkipStartSearch(rawFlag_ != 0);
+  std::vector<std::int32_t> widths;
+  if (nonStandardWidth && minWidth_ > 0)
+    widths.push_back(minWidth_);
+  widths.insert(widths.end(), std::begin(kGroup4TrialWidths), std::end(kGroup4TrialWidths));
+  for (std::int32_t width : widths) {
+    if (DetectGroup4(decoder, bitOrder, width, threshold_) != 0)
+      continue;
+    StreamFileResult result = DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
+    if (result.status == -1)
+      return -1;
+    truncated_ = result.rowsTruncated;
+    return 0;
+  }
+  return -1;
+}
+
+bool RawFaxReader::LoadRasterHeader(PageRaster& raster) const {
+  StdioFile file = OpenStdioFile(imagePath_, "rb");
+  std::array<std::uint8_t, PageRaster::kStoredSize> record{};
+  if (!file || !ReadAt(file.get(), 0, record))
+    return false;
+  raster = PageRaster::FromStored(record);
+  return true;
+}
+
+std::uint16_t RawFaxReader::CountPages() {
+  if (totalLines_ == 0) {
+    PageRaster record;
+    if (LoadRasterHeader(record))
+      totalLines_ = record.height;
+  }
+  if (linesPerPage_ == 0)
+    return 0;
+  std::uint64_t pages = (std::uint64_t{totalLines_} + linesPerPage_ - 1) / linesPerPage_;
+  return static_cast<std::uint16_t>(std::min<std::uint64_t>(pages, kMaxPages));
+}
+
+int RawFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
+  if (!IsOpen())
+    return 0;
+  StdioFile file = OpenStdioFile(imagePath_, "rb");
+  if (!file)
+    return -13;
+  const std::uint16_t keptXResolution = raster.xResolution;
+  std::array<std::uint8_t, PageRaster::kStoredSize> record{};
+  raster.rows.clear();
+  if (!ReadAt(file.get(), 0, record))
+    return -11;
+  raster = PageRaster::FromStored(record);
+  const std::uint64_t firstLine = std::uint64_t{index} * linesPerPage_;
+  const std::uint64_t recordHeight = raster.height;
+  raster.height = static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(linesPerPage_, recordHeight > firstLine ? recordHeight - firstLine : 0));
+  raster.xResolution = std::max<std::uint16_t>(keptXResolution, 200);
+  static constexpr std::array<std::uint32_t, 4> kPageLengthsAt100To400 = {1144, 2288, 3432, 4576};
+  for (std::size_t step = 0; step < kPageLengthsAt100To400.size(); ++step) {
+    if (linesPerPage_ == kPageLengthsAt100To400[step])
+      raster.yResolution = static_cast<std::uint16_t>(100 * (step + 1));
+  }
+  if (raster.width > kMaxStreamWidth || !raster.Allocate(raster.width, linesPerPage_)) {
+    raster.rows.clear();
+    return -12;
+  }
+  std::fill(raster.rows.begin(), raster.rows.end(), 0xFF);
+  // A short last page keeps white (0xFF) rows below its lines.
+  const std::uint64_t offset = PageRaster::kStoredSize + firstLine * raster.bytesPerRow;
+  if (std::fseek(file.get(), 0, SEEK_SET) == 0 && offset <= StdioFileSize(file.get()) &&
+      std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) == 0)
+    std::fread(raster.rows.data(), 1, raster.rows.size(), file.get());
+  return 0;
+}
+
+int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& raster) {
+  if (!IsOpen())
+    return -1;
+  SegmentIndexReader index;
+  PageRaster record;
+  if (!index.Open(segmentPath_, SegmentIndexReader::Access::Update) || index.recordCount() == 0 ||
+      !LoadRasterHeader(record) || record.width != index.header().width || record.width < 1 ||
+      record.width > kMaxStreamWidth)
+    return -2;
+  const SegmentHeader header = index.header();
+  const bool fromRows = header.coding == kCodingT6;
+  bool allKept = false;
+  std::vector<SegmentPage> pages =
+      CutIntoPages(index, linesPerPage_, kMaxPages,
+                   fromRows ? LongSegments::Split : LongSegments::OwnPage, allKept);
+  if (pages.empty())
+    return -3;
+  FaxTiffWriter writer;
+  if (writer.Open(outputPath, FaxTiffWriter::kLittleEndian, "wb") != 0)
+    return kOutputFailed;
+  writer.WriteHeader();
+  writer.InitDirectory();
+  const auto total = static_cast<std::uint16_t>(pages.size());
+  std::vector<std::uint8_t> data;
+  for (std::uint16_t i = 0; i < total; ++i) {
+    const SegmentPage& page = pages[i];
+    std::uint32_t lines = page.lines;
+    data.clear();
+    bool complete = fromRows ? GatherRows(page, record.bytesPerRow, data)
+                             : GatherCodedBytes(index, page, header.bitOrder, data, lines);
+    allKept = allKept && complete;
+    writer.SetCodingCode(fromRows ? std::uint8_t{kCodingUncompressed} : header.coding, 0);
+    writer.SetFillOrder(fromRows ? kMsbFirst : header.bitOrder);
+    writer.SetPageNumber(i, total);
+    writer.SetSize(header.width, lines);
+    std::uint32_t directory = writer.WritePageData(data.data(), static_cast<std::uint32_t>(data.size()),
+                                                   raster.xResolution, raster.yResolution, 2);
+    writer.WriteDirectory(directory);
+  }
+  if (writer.Close() != 0)
+    return kOutputFailed;
+  return allKept && !truncated_ ? 0 : kStreamNotKept;
+}
+
+bool RawFaxReader::GatherCodedBytes(SegmentIndexReader& index, const SegmentPage& page,
+                                    std::uint8_t bitOrder, std::vector<std::uint8_t>& data,
+                                    std::uint32_t& lines) const {
+  bool complete = true;
+  lines = 0;
+  for (std::uint32_t i = 0; i < page.recordCount; ++i) {
+    auto record = index.Record(page.firstRecord + i);
+    if (!record || !AppendSegment(Bytes(), *record, bitOrder, data)) {
+      complete = false;
+      continue;
+    }
+    if (record->endByte >= record->startByte)
+      lines += record->lines;
+  }
+  // A corrupt record may claim more lines than the page may hold.
+  lines = std::min(lines, page.lines);
+  return complete;
+}
+
+bool RawFaxReader::GatherRows(const SegmentPage& page, std::uint32_t bytesPerRow,
+                              std::vector<std::uint8_t>& data) const {
+  const std::uint64_t length = std::uint64_t{page.lines} * bytesPerRow;
+  const std::uint64_t offset = PageRaster::kStoredSize + page.firstRow * bytesPerRow;
+  data.assign(static_cast<std::size_t>(length), 0xFF);
+  StdioFile file = OpenStdioFile(imagePath_, "rb");
+  std::uint64_t size = file ? StdioFileSize(file.get()) : 0;
+  bool complete = offset <= size && length <= size - offset &&
+                  ReadAt(file.get(), offset, data);
+  // Rows hold white as 1 bits; the page is written WhiteIsZero.
+  for (std::uint8_t& byte : data)
+    byte = static_cast<std::uint8_t>(~byte);
+  return complete;
+}

@@ -1,0 +1,241 @@
+#include "faxformats/FaxStreamDetector.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsStandardWidth(int pixels) {
+  return std::find(kStandardWidths.begin(), kStandardWidths.end(),
+                   static_cast<std::uint32_t>(std::max(pixels, 0))) != kStandardWidths.end();
+}
+
+// Leaves the decoder at the first byte of its buffer in the given bit order,
+// with the Group 4 start search's memory cleared.
+void Rewind(FaxDecoder& decoder) {
+  decoder.SetRemembered(0);
+  decoder.SetMark(0);
+  decoder.SeekBit(0);
+}
+
+void Prepare(FaxDecoder& decoder, std::uint8_t bitOrder, std::int32_t width) {
+  decoder.SetBitOrder(bitOrder);
+  decoder.SetSize(width, 0);
+  Rewind(decoder);
+}
+
+int Finish(FaxDecoder& decoder, int result) {
+  Rewind(decoder);
+  return result;
+}
+
+// Consecutive lines of one width: a different width starts a new run.
+class LineRun {
+public:
+  // True when the required count is reached.
+  bool Count(int pixels, std::uint32_t required) {
+    if (pixels == width_) {
+      ++count_;
+    } else {
+      width_ = pixels;
+      count_ = 1;
+    }
+    return count_ >= required;
+  }
+  void Forget() {
+    width_ = -1;
+    count_ = 0;
+  }
+  int width() const { return width_; }
+  bool started() const { return width_ != -1; }
+
+private:
+  int width_ = -1;
+  std::uint32_t count_ = 0;
+};
+
+// Which widths a one- or two-dimensional trial takes for a line width.
+struct WidthRule {
+  bool lenient = false;
+  std::int32_t minWidth = 0;
+  bool Accepts(int pixels) const {
+    if (!lenient)
+      return IsStandardWidth(pixels);
+    return pixels > minWidth && pixels <= kMaxStreamWidth;
+  }
+};
+
+int Detect1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+             WidthRule rule) {
+  Prepare(decoder, bitOrder, -1);
+  if (rule.lenient && requiredLines == 0)
+    return Finish(decoder, 0);
+  if (decoder.FindEol(2) < 0)
+    return Finish(decoder, -1);
+  RowWriter row;
+  LineRun run;
+  for (;;) {
+    row.Restart(nullptr);
+    int pixels = decoder.DecodeLine1D(row, nullptr);
+    if (pixels == kLineDataEnded)
+      return Finish(decoder, -1);
+    if (rule.Accepts(pixels)) {
+      // A lenient trial resynchronises when the width changes.
+      if (rule.lenient && run.started() && pixels != run.width() && decoder.FindEol(2) < 0)
+        return Finish(decoder, -1);
+      if (run.Count(pixels, requiredLines)) {
+        decoder.SetSize(pixels, 0);
+        return Finish(decoder, 0);
+      }
+      continue;
+    }
+    // Strict: anything else abandons the run. Lenient: only an invalid
+    // code does; short and empty lines are passed over.
+    if (rule.lenient && pixels != kLineInvalidCode)
+      continue;
+    run.Forget();
+    if (decoder.FindEol(2) < 0)
+      return Finish(decoder, -1);
+  }
+}
+
+// Moves to the next EOL whose tag bit announces a one-dimensional line and
+// stands behind that tag bit. False when the data ends first.
+bool SyncToOneDimensionalLine(FaxDecoder& decoder) {
+  for (;;) {
+    if (decoder.FindEol(2) < 0)
+      return false;
+    int tag = decoder.ReadBits(1);
+    if (tag < 0)
+      return false;
+    if (tag == 1)
+      return true;
+  }
+}
+
+int Detect2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+             WidthRule rule) {
+  Prepare(decoder, bitOrder, 4864);
+  if (!SyncToOneDimensionalLine(decoder))
+    return Finish(decoder, -1);
+  RunList reference, current;
+  reference.Reset(kMaxStreamWidth);
+  current.Reset(kMaxStreamWidth);
+  reference.SetAllWhite(4864);
+  RowWriter row;
+  LineRun run;
+  int tag = 1;
+  for (;;) {
+    row.Restart(nullptr);
+    current.Reset(kMaxStreamWidth);
+    int pixels = tag == 1 ? decoder.DecodeLine1D(row, &current)
+                          : decoder.DecodeLine2D(row, reference, &current);
+    if (pixels == kLineDataEnded)
+      return Finish(decoder, -1);
+    bool changesWidth = rule.lenient && run.started() && pixels != run.width();
+    if (rule.Accepts(pixels) && !changesWidth) {
+      if (run.Count(pixels, requiredLines)) {
+        decoder.SetSize(pixels, 0);
+        return Finish(decoder, 0);
+      }
+      reference.Swap(current);
+      tag = decoder.ReadBits(1);
+      if (tag < 0)
+        return Finish(decoder, -1);
+      continue;
+    }
+    run.Forget();
+    if (!SyncToOneDimensionalLine(decoder))
+      return Finish(decoder, -1);
+    tag = 1;
+    // After a change of width the new width's first line is the one found.
+    if (changesWidth && rule.Accepts(pixels))
+      run.Count(pixels, requiredLines);
+  }
+}
+
+} // namespace
+
+int DetectStrict1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines) {
+  return Detect1D(decoder, bitOrder, requiredLines, WidthRule{});
+}
+
+int DetectLenient1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+                    std::int32_t minWidth) {
+  return Detect1D(decoder, bitOrder, requiredLines, WidthRule{true, minWidth});
+}
+
+int DetectStrict2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines) {
+  return Detect2D(decoder, bitOrder, requiredLines, WidthRule{});
+}
+
+int DetectLenient2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+                    std::int32_t minWidth) {
+  return Detect2D(decoder, bitOrder, requiredLines, WidthRule{true, minWidth});
+}
+
+int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
+                 std::uint32_t requiredLines) {
+  if (width < 1 || width > kMaxStreamWidth)
+    return -1;
+  Prepare(decoder, bitOrder, width);
+  if (decoder.FindG4Start(0) < 0)
+    return Finish(decoder, -1);
+  RunList reference, current;
+  reference.Reset(static_cast<std::uint32_t>(width));
+  current.Reset(static_cast<std::uint32_t>(width));
+  reference.SetAllWhite(static_cast<std::uint32_t>(width));
+  RowWriter row;
+  std::uint32_t count = 0;
+  for (;;) {
+    row.Restart(nullptr);
+    current.Reset(static_cast<std::uint32_t>(width));
+    std::uint32_t pixels = 0;
+    int result = decoder.DecodeLineG4(row, reference, &current, pixels);
+    if (result == width) {
+      if (++count >= requiredLines)
+        return Finish(decoder, 0);
+      reference.Swap(current);
+      continue;
+    }
+    if (result == kLineDataEnded || decoder.FindG4Start(1) < 0)
+      return Finish(decoder, -1);
+    count = 0;
+    reference.SetAllWhite(static_cast<std::uint32_t>(width));
+  }
+}
+
+int ProbeCoding(FaxDecoder& decoder, std::uint32_t requiredLines, StreamCoding& found) {
+  struct Trial {
+    std::uint8_t codingCode;
+    bool lenient;
+  };
+  static constexpr Trial kTrials[] = {{5, false}, {5, true}, {6, false}, {6, true}};
+  for (const Trial& trial : kTrials) {
+    for (std::uint8_t bitOrder : {kMsbFirst, kLsbFirst}) {
+      WidthRule rule{trial.lenient, 1728};
+      int result = trial.codingCode == 5 ? Detect1D(decoder, bitOrder, requiredLines, rule)
+                                         : Detect2D(decoder, bitOrder, requiredLines, rule);
+      if (result == 0) {
+        found = StreamCoding{trial.codingCode, bitOrder, decoder.Width(), 0};
+        return 0;
+      }
+    }
+  }
+  return -1;
+}
+
+int ProbeGroup4(FaxG4Decoder& decoder, std::uint32_t requiredLines, StreamCoding& found) {
+  for (std::int32_t width : kGroup4TrialWidths) {
+    for (std::uint8_t bitOrder : {kMsbFirst, kLsbFirst}) {
+      if (DetectGroup4(decoder, bitOrder, width, requiredLines) != 0)
+        continue;
+      // The detector rewound the reader; the start search finds the start
+      // again for the caller.
+      decoder.FindG4Start(0);
+      found = StreamCoding{7, bitOrder, width, decoder.Mark()};
+      Rewind(decoder);
+      return 0;
+    }
+  }
+  return -1;
+}

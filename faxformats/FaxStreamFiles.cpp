@@ -1,0 +1,296 @@
+#include "faxformats/FaxStreamFiles.h"
+
+#include "faxformats/FaxStreamDetector.h"
+#include "faxformats/SegmentIndex.h"
+#include "faxformats/StdioFile.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Bits of an EOL, and of an EOL with the tag bit that follows it in T.4
+// two-dimensional coding: how far a segment boundary lies behind the reader.
+constexpr std::int64_t kEolBits = 12;
+constexpr std::int64_t kEolTagBits = 13;
+
+// Writes the two files as lines arrive: rows appended to the raster file,
+// one record per finished segment appended to the index.
+class StreamFileWriter {
+public:
+  StreamFileWriter(const StreamFileTargets& targets, const FaxDecoder& decoder)
+      : targets_(targets) {
+    std::uint32_t width = static_cast<std::uint32_t>(decoder.Width());
+    WidthClass widthClass = ClassifyWidth(width);
+    raster_.width = width;
+    raster_.bytesPerRow = (width + 7) / 8;
+    raster_.dataSize = decoder.Size();
+    raster_.xResolution = widthClass.xResolution;
+    raster_.yResolution = 100;
+    raster_.bitOrder = decoder.BitOrder();
+    raster_.codingCode = decoder.CodingCode();
+    raster_.sizeClass = widthClass.sizeClass;
+    index_.width = width;
+    index_.bitOrder = raster_.bitOrder;
+    index_.coding = raster_.codingCode;
+    index_.sizeClass = raster_.sizeClass;
+  }
+
+  // Creates both files with provisional headers.
+  bool Create() {
+    rasterFile_ = OpenStdioFile(targets_.rasterPath, "w+b");
+    segmentFile_ = OpenStdioFile(targets_.segmentPath, "w+b");
+    return rasterFile_ && segmentFile_ && WriteHeaders();
+  }
+
+  std::uint32_t bytesPerRow() const { return raster_.bytesPerRow; }
+  std::uint32_t goodLines() const { return index_.goodLines; }
+  bool rowsTruncated() const { return rowsTruncated_; }
+  // True while the raster file has room for one more row.
+  bool RowFits() const {
+    return !rowsTruncated_ && raster_.bytesPerRow <= targets_.maxRasterBytes - rasterBytes_;
+  }
+  void MarkTruncated() { rowsTruncated_ = true; }
+
+  // Appends a good line. A line that opens a segment starts it at
+  // segmentStart; every line moves the segment's end to end (bit indexes).
+  void AddLine(const std::uint8_t* row, std::int64_t segmentStart, std::int64_t end) {
+    if (RowFits()) {
+      failed_ |= std::fwrite(row, 1, raster_.bytesPerRow, rasterFile_.get()) != raster_.bytesPerRow;
+      rasterBytes_ += raster_.bytesPerRow;
+    } else {
+      rowsTruncated_ = true;
+    }
+    if (!segmentOpen_) {
+      segment_ = SegmentRecord{};
+      SetPosition(segmentStart, segment_.startByte, segment_.startBit);
+      segmentOpen_ = true;
+    }
+    SetPosition(end, segment_.endByte, segment_.endBit);
+    ++segment_.lines;
+    ++index_.goodLines;
+  }
+
+  void CloseSegment() {
+    if (!segmentOpen_)
+      return;
+    auto bytes = EncodeSegmentRecord(segment_);
+    failed_ |= !WriteAt(segmentFile_.get(), kSegmentHeaderSize + std::uint64_t{kSegmentRecordSize} * index_.recordCount, bytes);
+    ++index_.recordCount;
+    index_.longestSegment = std::max(index_.longestSegment, segment_.lines);
+    segmentOpen_ = false;
+  }
+
+  // Closes the last segment, completes both headers and estimates the
+  // vertical resolution from the longest segment.
+  bool Finish() {
+    CloseSegment();
+    failed_ |= !WriteHeaders() || std::fflush(segmentFile_.get()) != 0;
+    segmentFile_.reset();
+    if (index_.recordCount > 0)
+      EstimateResolution(targets_.segmentPath, raster_.sizeClass, raster_.yResolution);
+    raster_.height = index_.goodLines;
+    auto record = raster_.Stored();
+    failed_ |= !WriteAt(rasterFile_.get(), 0, record) || std::fflush(rasterFile_.get()) != 0;
+    rasterFile_.reset();
+    return !failed_;
+  }
+
+private:
+  bool WriteHeaders() {
+    auto record = raster_.Stored();
+    auto header = EncodeSegmentHeader(index_);
+    bool ok = WriteAt(rasterFile_.get(), 0, record) && WriteAt(segmentFile_.get(), 0, header);
+    // Rows follow the record: leave the raster file positioned at its end.
+    return ok && std::fseek(rasterFile_.get(), 0, SEEK_END) == 0;
+  }
+
+  static void SetPosition(std::int64_t bit, std::uint32_t& byte, std::uint8_t& offset) {
+    bit = std::max<std::int64_t>(bit, 0);
+    byte = static_cast<std::uint32_t>(bit / 8);
+    offset = static_cast<std::uint8_t>(bit % 8);
+  }
+
+  StreamFileTargets targets_;
+  PageRaster raster_;
+  SegmentHeader index_;
+  SegmentRecord segment_;
+  bool segmentOpen_ = false;
+  StdioFile rasterFile_;
+  StdioFile segmentFile_;
+  std::uint64_t rasterBytes_ = 0;
+  bool rowsTruncated_ = false;
+  bool failed_ = false;
+};
+
+// T.4 one-dimensional: every line lies between two EOLs. An empty line (an
+// EOL at once, as in the RTC that ends a page) ends the segment, so pages
+// separated by RTC stay apart.
+int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
+  if (decoder.FindEol(2) < 0)
+    return 0;
+  const int width = decoder.Width();
+  std::vector<std::uint8_t> row(files.bytesPerRow());
+  RowWriter writer(row.data(), static_cast<std::uint32_t>(width), 0);
+  std::int64_t eolBefore = decoder.BitPosition() - kEolBits;
+  int bad = 0;
+  for (;;) {
+    writer.Restart(row.data());
+    int pixels = decoder.DecodeLine1D(writer, nullptr);
+    if (pixels == width) {
+      std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
+      files.AddLine(row.data(), eolBefore, eolAfter);
+      eolBefore = eolAfter;
+      continue;
+    }
+    if (pixels == kLineLastComplete) {
+      files.AddLine(row.data(), eolBefore, decoder.BitPosition());
+      return bad;
+    }
+    files.CloseSegment();
+    if (pixels == kLineDataEnded)
+      return bad;
+    if (pixels != 0)
+      ++bad;
+    if (pixels == kLineInvalidCode && decoder.FindEol(2) < 0)
+      return bad;
+    eolBefore = decoder.BitPosition() - kEolBits;
+  }
+}
+
+// Stands behind the tag bit of the next one-dimensional line; false at the
+// end of the data.
+bool SyncToTagOne(FaxDecoder& decoder) {
+  for (;;) {
+    if (decoder.FindEol(2) < 0)
+      return false;
+    int tag = decoder.ReadBits(1);
+    if (tag < 0)
+      return false;
+    if (tag == 1)
+      return true;
+  }
+}
+
+// T.4 two-dimensional: each line's coding follows from the tag bit behind
+// the EOL in front of it. A segment always begins with a one-dimensional
+// line, so it never depends on a reference line outside it.
+int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
+  if (!SyncToTagOne(decoder))
+    return 0;
+  const int width = decoder.Width();
+  std::vector<std::uint8_t> row(files.bytesPerRow());
+  RowWriter writer(row.data(), static_cast<std::uint32_t>(width), 0);
+  RunList reference, current;
+  reference.Reset(static_cast<std::uint32_t>(width));
+  current.Reset(static_cast<std::uint32_t>(width));
+  reference.SetAllWhite(static_cast<std::uint32_t>(width));
+  std::int64_t eolBefore = decoder.BitPosition() - kEolTagBits;
+  int tag = 1;
+  int bad = 0;
+  for (;;) {
+    writer.Restart(row.data());
+    current.Reset(static_cast<std::uint32_t>(width));
+    int pixels = tag == 1 ? decoder.DecodeLine1D(writer, &current)
+                          : decoder.DecodeLine2D(writer, reference, &current);
+    if (pixels == width) {
+      std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
+      files.AddLine(row.data(), eolBefore, eolAfter);
+      reference.Swap(current);
+      eolBefore = eolAfter;
+      tag = decoder.ReadBits(1);
+      if (tag < 0)
+        break;
+      continue;
+    }
+    if (pixels == kLineLastComplete) {
+      files.AddLine(row.data(), eolBefore, decoder.BitPosition());
+      break;
+    }
+    files.CloseSegment();
+    if (pixels == kLineDataEnded)
+      break;
+    if (pixels != 0)
+      ++bad;
+    // A line that ended at its EOL leaves the next tag bit to read: the next
+    // line may still be one-dimensional. Otherwise resynchronise.
+    tag = pixels >= 0 ? decoder.ReadBits(1) : 0;
+    if (tag < 0)
+      break;
+    if (tag == 0 && !SyncToTagOne(decoder))
+      break;
+    tag = 1;
+    eolBefore = decoder.BitPosition() - kEolTagBits;
+  }
+  return bad;
+}
+
+// T.6: lines follow one another with no EOL; a bad line is followed by a
+// new start search. An EOL (the EOFB that ends a page) resets the reference
+// line and ends the segment, so the pages of a multi-page stream stay apart.
+int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
+  if (decoder.FindG4Start(0) < 0)
+    return kLineDataEnded;
+  const int width = decoder.Width();
+  std::vector<std::uint8_t> row(files.bytesPerRow());
+  RowWriter writer(row.data(), static_cast<std::uint32_t>(width), 0);
+  RunList reference, current;
+  reference.Reset(static_cast<std::uint32_t>(width));
+  current.Reset(static_cast<std::uint32_t>(width));
+  reference.SetAllWhite(static_cast<std::uint32_t>(width));
+  std::int64_t lineStart = decoder.BitPosition();
+  for (;;) {
+    writer.Restart(row.data());
+    current.Reset(static_cast<std::uint32_t>(width));
+    std::uint32_t pixels = 0;
+    int result = decoder.DecodeLineG4(writer, reference, &current, pixels);
+    if (result == width || (result == kLineLastComplete && pixels == std::uint32_t(width))) {
+      // T.6 pages are written from these rows: a line without its row
+      // would be lost, so decoding stops at the raster bound.
+      if (!files.RowFits()) {
+        files.MarkTruncated();
+        return 0;
+      }
+      files.AddLine(row.data(), lineStart, decoder.BitPosition());
+      if (result == kLineLastComplete)
+        return 0;
+      reference.Swap(current);
+      lineStart = decoder.BitPosition();
+      continue;
+    }
+    files.CloseSegment();
+    if (result == kLineDataEnded || result == kLineLastComplete)
+      return files.goodLines() > 0 ? 0 : kLineDataEnded;
+    if (result != kLineUnexpectedEol && decoder.FindG4Start(2) < 0)
+      return kLineInvalidCode;
+    reference.SetAllWhite(static_cast<std::uint32_t>(width));
+    lineStart = decoder.BitPosition();
+  }
+}
+
+} // namespace
+
+StreamFileResult DecodeStreamIntoFiles(FaxDecoder& decoder, const StreamFileTargets& targets) {
+  StreamFileResult result;
+  const int coding = decoder.CodingCode();
+  if (decoder.Width() < 1 || decoder.Width() > kMaxStreamWidth || coding < 5 || coding > 7) {
+    result.status = -1;
+    return result;
+  }
+  StreamFileWriter files(targets, decoder);
+  if (!files.Create()) {
+    result.status = -1;
+    return result;
+  }
+  if (coding == 5)
+    result.status = DecodeOneDimensional(decoder, files);
+  else if (coding == 6)
+    result.status = DecodeTwoDimensional(decoder, files);
+  else
+    result.status = DecodeGroup4(decoder, files);
+  if (!files.Finish())
+    result.status = -1;
+  result.goodLines = files.goodLines();
+  result.rowsTruncated = files.rowsTruncated();
+  return result;
+}

@@ -30,6 +30,13 @@ void FaxReader::Open(const std::string& path) {
   open_ = ReadWholeFile(path, kMaxFileBytes, bytes_);
 }
 
+void FaxReader::OpenMemory(std::span<const std::uint8_t> bytes) {
+  Close();
+  open_ = bytes.size() <= kMaxFileBytes;
+  if (open_)
+    bytes_.assign(bytes.begin(), bytes.end());
+}
+
 void FaxReader::Close() {
   open_ = false;
   bytes_.clear();

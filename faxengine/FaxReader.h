@@ -25,6 +25,8 @@ public:
   // Closes the current file and reads the whole new one; IsOpen() tells
   // whether that worked (a missing, unreadable or oversized file does not).
   void Open(const std::string& path);
+  // Takes the document's bytes from memory instead (fuzzing, tests).
+  void OpenMemory(std::span<const std::uint8_t> bytes);
   bool IsOpen() const { return open_; }
   // Idempotent; keeps the page table so that a closed reader still knows
   // how many pages it counted.

@@ -1,6 +1,7 @@
 #include "faxengine/FaxEngine.h"
 
 #include "faxengine/AwdStub.h"
+#include "faxengine/RawFaxReader.h"
 #include "faxengine/TiffFaxReader.h"
 #include "platform/DirWalk.h"
 #include "platform/FileSystem.h"
@@ -68,6 +69,9 @@ std::unique_ptr<FaxFormatReader> MakeFormatReader(int faxFormat) {
   case kFormatTiffLike:
     return std::make_unique<TiffDocument>();
   default:
+    // Anything outside 1..18 may be a bare Group 3 / Group 4 stream.
+    if (faxFormat < 1 || faxFormat > 18)
+      return std::make_unique<RawFaxDocument>();
     return nullptr;
   }
 }
@@ -92,7 +96,7 @@ std::string FindSidecar(const std::string& documentPath) {
   if (!entries)
     return {};
   for (const platform::FolderEntry& entry : *entries) {
-    if (!entry.isFolder && entry.name.size() == name.size() && EndsWithIgnoringCase(entry.name, name))
+    if (entry.kind == platform::EntryKind::File && entry.name.size() == name.size() && EndsWithIgnoringCase(entry.name, name))
       return folder.empty() ? entry.name : folder + platform::kSeparator + entry.name;
   }
   return {};

@@ -268,3 +268,48 @@ bool RawFaxReader::GatherRows(const SegmentPage& page, std::uint32_t bytesPerRow
     byte = static_cast<std::uint8_t>(~byte);
   return complete;
 }
+
+int RawFaxDocument::Identify(const std::string& path, ConversionSettings& settings, bool& recognised) {
+  analysed_ = false;
+  reader_.Open(path);
+  if (!reader_.IsOpen())
+    return -1;
+  reader_.SetParameters(settings);
+  settings.pageCount = 0;
+  recognised = false;
+  PageRaster header;
+  if (reader_.Analyse(settings.AutoBit, settings.NStdWidth) < 0 || !reader_.LoadRasterHeader(header))
+    return 0;
+  if (settings.verticalResolution > 0)
+    header.yResolution = settings.verticalResolution;
+  reader_.SetLinesPerPage(LinesPerPage(header.sizeClass, header.yResolution));
+  reader_.SetTotalLines(header.height);
+  settings.pageCount = reader_.CountPages();
+  xResolution_ = header.xResolution;
+  analysed_ = true;
+  recognised = true;
+  return 0;
+}
+
+void RawFaxDocument::DecodePage(std::uint16_t index, PageRaster& raster,
+                                const ConversionSettings& settings) {
+  if (!analysed_)
+    return;
+  // The page keeps the horizontal resolution its width implies.
+  raster.xResolution = xResolution_;
+  if (reader_.DecodePage(index, raster) != 0) {
+    raster = PageRaster();
+    return;
+  }
+  // The chosen vertical resolution holds for every paper size, not only
+  // for the A4 page lengths that imply it.
+  if (settings.verticalResolution > 0)
+    raster.yResolution = settings.verticalResolution;
+}
+
+int RawFaxDocument::WriteTiff(const std::string& outputPath, const ConversionSettings&,
+                              const PageRaster& firstPage) {
+  if (!reader_.IsOpen())
+    return -1;
+  return reader_.WriteTiff(outputPath, firstPage);
+}

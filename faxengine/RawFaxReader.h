@@ -6,6 +6,7 @@
 #pragma once
 
 #include "faxengine/ConversionSettings.h"
+#include "faxengine/FaxEngine.h"
 #include "faxengine/FaxReader.h"
 #include "faxformats/PageRaster.h"
 #include "faxformats/SegmentIndex.h"
@@ -64,4 +65,19 @@ private:
   // Set when decoding into files stopped before the end of the stream
   // because the raster file reached its size bound.
   bool truncated_ = false;
+};
+
+// The engine's reader for documents of no recognised format.
+class RawFaxDocument : public FaxFormatReader {
+public:
+  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override;
+  void DecodePage(std::uint16_t index, PageRaster& raster, const ConversionSettings& settings) override;
+  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
+                const PageRaster& firstPage) override;
+  void Close() override { reader_.Close(); }
+
+private:
+  RawFaxReader reader_;
+  bool analysed_ = false;
+  std::uint16_t xResolution_ = 0;
 };

@@ -23,6 +23,16 @@ void Prepare(FaxDecoder& decoder, std::uint8_t bitOrder, std::int32_t width) {
   Rewind(decoder);
 }
 
+bool SameLine(const RunList& a, const RunList& b) {
+  if (a.Count() != b.Count())
+    return false;
+  for (std::uint32_t i = 0; i < a.Count(); ++i) {
+    if (a.End(i) != b.End(i))
+      return false;
+  }
+  return true;
+}
+
 int Finish(FaxDecoder& decoder, int result) {
   Rewind(decoder);
   return result;
@@ -190,8 +200,19 @@ int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t widt
     row.Restart(nullptr);
     current.Reset(static_cast<std::uint32_t>(width));
     std::uint32_t pixels = 0;
+    const std::int64_t before = decoder.BitPosition();
     int result = decoder.DecodeLineG4(row, reference, &current, pixels);
+    // At the end of the data nothing moves the reader any more (and the
+    // start search with /raw does not either).
+    if (decoder.BitPosition() == before || decoder.AtEnd())
+      result = kLineDataEnded;
     if (result == width) {
+      // A line that repeats its reference is a string of V0 bits (a white
+      // line under a white one a single 1 bit), which runs of 0xFF bytes
+      // give in either bit order and at any width: it neither counts nor
+      // breaks the run.
+      if (SameLine(current, reference))
+        continue;
       if (++count >= requiredLines)
         return Finish(decoder, 0);
       reference.Swap(current);

@@ -27,7 +27,9 @@ int DetectStrict2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t req
 // Two-dimensional lines of any width above minWidth.
 int DetectLenient2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
                     std::int32_t minWidth);
-// T.6 lines of exactly width, behind the decoder's start marker.
+// T.6 lines of exactly width, behind the decoder's start marker. Lines that
+// repeat the line above (V0 bits only: blank margins are one bit per line)
+// do not count: runs of 0xFF decode so in any bit order and at any width.
 int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
                  std::uint32_t requiredLines);
 

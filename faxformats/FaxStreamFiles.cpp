@@ -66,7 +66,7 @@ public:
       SetPosition(segmentStart, segment_.startByte, segment_.startBit);
       segmentOpen_ = true;
     }
-    SetPosition(end, segment_.endByte, segment_.endBit);
+    SetEndPosition(end, segment_.endByte, segment_.endBit);
     ++segment_.lines;
     ++index_.goodLines;
   }
@@ -109,6 +109,15 @@ private:
     bit = std::max<std::int64_t>(bit, 0);
     byte = static_cast<std::uint32_t>(bit / 8);
     offset = static_cast<std::uint8_t>(bit % 8);
+  }
+  // An end on a byte boundary is the whole previous byte (offset 8), so that
+  // the end of the data never points past the buffer.
+  static void SetEndPosition(std::int64_t bit, std::uint32_t& byte, std::uint8_t& offset) {
+    SetPosition(bit, byte, offset);
+    if (offset == 0 && byte > 0) {
+      --byte;
+      offset = 8;
+    }
   }
 
   StreamFileTargets targets_;
@@ -243,7 +252,12 @@ int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
     writer.Restart(row.data());
     current.Reset(static_cast<std::uint32_t>(width));
     std::uint32_t pixels = 0;
+    const std::int64_t before = decoder.BitPosition();
     int result = decoder.DecodeLineG4(writer, reference, &current, pixels);
+    // Nothing moves the reader at the end of the data (nor the skipped start
+    // search of /raw): stop rather than decode the same bits again.
+    if (decoder.BitPosition() == before)
+      result = kLineDataEnded;
     if (result == width || (result == kLineLastComplete && pixels == std::uint32_t(width))) {
       // T.6 pages are written from these rows: a line without its row
       // would be lost, so decoding stops at the raster bound.

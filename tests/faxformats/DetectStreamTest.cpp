@@ -209,7 +209,8 @@ TEST(DecodeStreamIntoFiles, TwoDimensionalSegmentsStartWithAOneDimensionalLine) 
 
 TEST(DecodeStreamIntoFiles, Group4StopsAtTheRasterBoundAndSaysSo) {
   ScratchFolder scratch;
-  Raster page = InkedPage(1728, 100, 15);
+  Raster page = NoisePage(1728, 100, 0.05, 15);
+  page.set(0, 0);
   std::vector<std::uint8_t> stream = {0xFF, 0xFF};
   Append(stream, LibTiffStream(page, 7));
   FaxG4Decoder decoder;

@@ -14,6 +14,12 @@ namespace {
 constexpr int kOutputFailed = -5;  // the TIFF could not be written in full
 constexpr int kStreamNotKept = -6; // part of the stream did not reach the TIFF
 
+// T.6 pages are written from decoded rows, which may be cut anywhere; coded
+// T.4 bytes only at segment boundaries.
+LongSegments LongSegmentsFor(std::uint8_t coding) {
+  return coding == kCodingT6 ? LongSegments::Split : LongSegments::OwnPage;
+}
+
 bool CreateEmpty(const std::string& path) { return static_cast<bool>(OpenStdioFile(path, "wb")); }
 
 // Keeps the bits of a byte from bit offset `from` on (in the order the bit
@@ -119,6 +125,10 @@ int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
   decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), bitOrder, 7, 0);
   decoder.SetStartMarkerCount(flagNum_);
   decoder.SetSkipStartSearch(rawFlag_ != 0);
+  // Without any start marker no width can succeed: one search says so for
+  // all of them.
+  if (!rawFlag_ && decoder.FindG4Start(0) < 0)
+    return -1;
   std::vector<std::int32_t> widths;
   if (nonStandardWidth && minWidth_ > 0)
     widths.push_back(minWidth_);
@@ -152,6 +162,15 @@ std::uint16_t RawFaxReader::CountPages() {
   }
   if (linesPerPage_ == 0)
     return 0;
+  // The pages WriteTiff will write: segments are never split between pages
+  // (except decoded T.6 rows), so lines / page length can be too few.
+  SegmentIndexReader index;
+  if (index.Open(segmentPath_, SegmentIndexReader::Access::Update) && index.recordCount() > 0) {
+    bool allKept = false;
+    return static_cast<std::uint16_t>(
+        CutIntoPages(index, linesPerPage_, kMaxPages, LongSegmentsFor(index.header().coding), allKept)
+            .size());
+  }
   std::uint64_t pages = (std::uint64_t{totalLines_} + linesPerPage_ - 1) / linesPerPage_;
   return static_cast<std::uint16_t>(std::min<std::uint64_t>(pages, kMaxPages));
 }
@@ -204,8 +223,7 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
   const bool fromRows = header.coding == kCodingT6;
   bool allKept = false;
   std::vector<SegmentPage> pages =
-      CutIntoPages(index, linesPerPage_, kMaxPages,
-                   fromRows ? LongSegments::Split : LongSegments::OwnPage, allKept);
+      CutIntoPages(index, linesPerPage_, kMaxPages, LongSegmentsFor(header.coding), allKept);
   if (pages.empty())
     return -3;
   FaxTiffWriter writer;

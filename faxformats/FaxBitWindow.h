@@ -61,18 +61,37 @@ public:
 
   // Finds eleven or more zero bits followed by a one, starting at a bit, and
   // stands behind the one. False (at the end) when the data ends first.
+  // Whole bytes are taken at once: a run of zeros ends at the first one bit
+  // of a non-zero byte and starts again after its last one bit, so noise and
+  // long runs of 0xFF are passed at byte speed.
   bool FindEolFrom(std::uint64_t bitPosition) {
-    Seek(bitPosition);
-    for (;;) {
-      std::uint64_t zeros = SkipZeros();
-      if (position_ >= totalBits_) {
-        Seek(totalBits_);
-        return false;
-      }
-      Skip(1);
-      if (zeros >= 11)
+    std::uint64_t zeros = 0;
+    std::uint64_t bit = bitPosition;
+    for (; bit % 8 != 0 && bit < totalBits_; ++bit) {
+      if (((map_[data_[bit / 8]] >> (7 - bit % 8)) & 1) == 0) {
+        ++zeros;
+      } else if (zeros >= 11) {
+        Seek(bit + 1);
         return true;
+      } else {
+        zeros = 0;
+      }
     }
+    for (std::uint64_t byte = bit / 8; byte < size_; ++byte) {
+      std::uint8_t value = map_[data_[byte]];
+      if (value == 0) {
+        zeros += 8;
+        continue;
+      }
+      int leading = std::countl_zero(value);
+      if (zeros + std::uint64_t(leading) >= 11) {
+        Seek(byte * 8 + std::uint64_t(leading) + 1);
+        return true;
+      }
+      zeros = std::uint64_t(std::countr_zero(value));
+    }
+    Seek(totalBits_);
+    return false;
   }
 
   // Start of the byte a search "from the current byte" looks at: the byte of

@@ -92,6 +92,7 @@ void ExpectConverts(const StreamCase& c) {
   ASSERT_TRUE(result.isFax);
   EXPECT_EQ(result.write, 0);
   ASSERT_EQ(result.pages.size(), c.pages);
+  EXPECT_EQ(result.pageCount, c.pages) << "the engine's page count is the pages written";
   EXPECT_EQ(Stack(result.pages), c.expected);
   for (float y : result.yResolutions)
     EXPECT_EQ(y, c.yResolution);

@@ -82,9 +82,13 @@ private:
   void SetShort(int slot, std::uint16_t tag, std::uint16_t value);
   void SetLong(int slot, std::uint16_t tag, std::uint32_t value);
   void WriteAt(std::uint64_t offset, const void* bytes, std::size_t length);
-  void WriteTail(std::uint64_t position, std::uint32_t resolutionsAt, std::uint32_t xResolution,
+  // Writes the two rationals, Software and DateTime at an offset and points
+  // their entries there.
+  void WriteTail(std::uint32_t resolutionsAt, std::uint32_t xResolution,
                  std::uint32_t yResolution, std::uint16_t resolutionUnit);
-  std::uint32_t LinkNewPage(std::uint64_t pageEnd);
+  // Points the previous link field (the header's or the last directory's
+  // next field) at the new directory; 0 when that fails.
+  std::uint32_t LinkNewPage(std::uint64_t directoryOffset);
 
   std::FILE* file_ = nullptr;
   std::uint16_t stripCount_ = 0;

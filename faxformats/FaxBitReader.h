@@ -51,6 +51,9 @@ public:
   std::int64_t BitPosition() const { return std::int64_t(position_) * 8 + bitOffset_; }
   // Moves to a bit index (0..size*8) and fetches that byte.
   void SeekBit(std::int64_t bitPosition);
+  // As SeekBit, but a position at a byte boundary is kept as the previous
+  // byte fully consumed (bit offset 8), the way reading code by code leaves it.
+  void StoreBitPosition(std::int64_t bitPosition);
   int Current() const { return current_; }
   std::uint8_t BitOrder() const { return bitOrder_; }
   void SetBitOrder(std::uint8_t bitOrder);
@@ -68,6 +71,8 @@ public:
   void SetSkipStartSearch(bool skip) { skipStartSearch_ = skip ? 1 : 0; }
 
 protected:
+  // Identity or bit-reversal map applied to every loaded byte.
+  const std::uint8_t* ByteMap() const { return reverse_; }
   // The byte at index (bit-order corrected); the caller checks the index.
   std::uint8_t ByteAt(std::uint32_t index) const { return reverse_[data_[index]]; }
   void MoveTo(std::int32_t position);

@@ -92,7 +92,7 @@ std::string FindSidecar(const std::string& documentPath) {
   if (!entries)
     return {};
   for (const platform::FolderEntry& entry : *entries) {
-    if (!entry.isFolder && entry.name.size() == name.size() && EndsWithIgnoringCase(entry.name, name))
+    if (entry.kind == platform::EntryKind::File && entry.name.size() == name.size() && EndsWithIgnoringCase(entry.name, name))
       return folder.empty() ? entry.name : folder + platform::kSeparator + entry.name;
   }
   return {};

@@ -307,8 +307,18 @@ std::size_t UnpackBits(std::span<const std::uint8_t> in, std::span<std::uint8_t>
 
 // Rows of an uncompressed or PackBits strip, as the decoder would give them:
 // a set bit is a zero sample (paper in WhiteIsZero pages) unless invert.
-std::uint32_t UnpackedRows(const TiffPage& page, std::span<const std::uint8_t> strip, std::uint32_t rows,
+// With FillOrder 2 the stored bytes are bit-reversed before unpacking.
+std::uint32_t UnpackedRows(const TiffPage& page, std::span<const std::uint8_t> stored, std::uint32_t rows,
                            std::uint8_t invert, PageRaster& into, std::uint32_t firstRow) {
+  std::vector<std::uint8_t> reversed;
+  std::span<const std::uint8_t> strip = stored;
+  if (page.fillOrder == 2) {
+    const std::uint8_t* reverse = BitReversalTable();
+    reversed.reserve(stored.size());
+    for (std::uint8_t byte : stored)
+      reversed.push_back(reverse[byte]);
+    strip = reversed;
+  }
   std::span<std::uint8_t> target(into.Row(firstRow), std::size_t(rows) * into.bytesPerRow);
   std::size_t bytes = page.compression == kPackBits ? UnpackBits(strip, target)
                                                     : std::min(strip.size(), target.size());
@@ -349,7 +359,9 @@ void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
     FaxG4Decoder decoder;
     decoder.Initialise(data.data(), strip.length, bitOrder, coding, invert);
     decoder.SetOptions(static_cast<std::uint8_t>(page.t6Options));
-    decoder.SetSize(static_cast<std::int32_t>(page.width), static_cast<std::int32_t>(stripRows));
+    // One spare row: the decoder writes lines past its maximum into the
+    // last row, and the end-of-data codes must not clear a good one.
+    decoder.SetSize(static_cast<std::int32_t>(page.width), static_cast<std::int32_t>(stripRows + 1));
     PageRaster stripRaster;
     decoder.DecodePage(stripRaster);
     std::uint32_t decoded = std::min(stripRaster.height, stripRows);

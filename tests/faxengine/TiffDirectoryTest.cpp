@@ -165,6 +165,7 @@ TEST(TiffDirectory, StripsMustLieInTheFileAndMatchTheirCounts) {
                   tiff_bytes::Entry{279, 4, 0x40000000u, {8, 0, 0, 0}}});
   TiffFaxReader reader;
   ASSERT_EQ(OpenAndDetect(reader, folder, b.Bytes()), 0);
+  ASSERT_EQ(reader.CountPages(), 1);
   ASSERT_GT(reader.ReadDirectory(reader.PageOffset(0)), 0);
   EXPECT_FALSE(reader.StripsOf(reader.ParseDirectory()).has_value());
 }

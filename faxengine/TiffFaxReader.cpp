@@ -419,8 +419,6 @@ int TiffFaxReader::WritePages(FaxTiffWriter& writer) {
         writer.SetStrips(static_cast<std::uint16_t>(strips->size()), static_cast<std::uint16_t>(rowsPerStrip),
                          starts.data(), lengths.data()) != 0)
       return -3;
-    if (!multiStrip)
-      writer.SetStrips(0, 0, nullptr, nullptr);
     writer.SetSize(page.width, page.length);
     writer.SetPageNumber(index, total);
     auto blockLength = static_cast<std::uint32_t>(block.size());

@@ -170,11 +170,14 @@ TEST(FaxEngineTiff, MultiPageDocumentsKeepEveryPageInOrder) {
   for (unsigned i = 0; i < 3; ++i)
     pages.push_back(Page(testing_support::TextLikePage(1728, 60 + 10 * i, 10 + i),
                          i == 1 ? COMPRESSION_CCITTFAX3 : COMPRESSION_CCITTFAX4));
+  pages[0].rowsPerStrip = 16; // a page in strips between pages of one strip
   std::string source = folder / "doc.fmf";
   testing_support::WriteTiffFile(source, pages);
   FaxEngine engine;
   ASSERT_EQ(Convert(engine, source, kFmf, folder / "out.tif"), 0);
   EXPECT_EQ(engine.Settings().pageCount, 3);
+  EXPECT_EQ(TagOf(folder / "out.tif", TIFFTAG_ROWSPERSTRIP, 0), 16u);
+  EXPECT_EQ(TagOf(folder / "out.tif", TIFFTAG_ROWSPERSTRIP, 1), 70u);
   auto written = ReadTiffPages(folder / "out.tif");
   ASSERT_EQ(written.size(), 3u);
   for (unsigned i = 0; i < 3; ++i)
@@ -326,4 +329,37 @@ TEST(FaxEngineNames, PerPageNamesCutOnlyTheFileNamesExtension) {
   EXPECT_EQ(PerPageTiffPath("/tmp/kvtintif.tmp", 1), "/tmp/kvtintif002.tif");
   EXPECT_EQ(PerPageTiffPath("fax.x.tmp", 998), "fax.x999.tif");
   EXPECT_EQ(PerPageTiffPath("fax.tmp", 999), "fax1000.tif") << "page 1000 must not reuse page 0's name";
+}
+
+TEST(FaxEngineTiff, ALoopingDirectoryChainConvertsItsDistinctPages) {
+  ScratchFolder folder;
+  std::vector<TiffPageSpec> pages = {Page(testing_support::TextLikePage(1728, 40, 1), 4),
+                                     Page(testing_support::TextLikePage(1728, 50, 2), 4)};
+  std::string source = folder / "loop.fmf";
+  testing_support::WriteTiffFile(source, pages);
+  // Point the last directory's next field back at the first directory.
+  std::string bytes = testing_support::ReadFile(source);
+  auto u32 = [&](std::size_t at) {
+    return std::uint32_t(std::uint8_t(bytes[at])) | std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
+           std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 | std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
+  };
+  std::uint32_t first = u32(4);
+  std::uint32_t directory = first;
+  std::size_t nextField = 0;
+  while (directory != 0) {
+    std::size_t count = std::uint8_t(bytes[directory]) | std::uint8_t(bytes[directory + 1]) << 8;
+    nextField = directory + 2 + 12 * count;
+    directory = u32(nextField);
+  }
+  for (int i = 0; i < 4; ++i)
+    bytes[nextField + i] = char(first >> (8 * i));
+  testing_support::WriteFile(source, bytes);
+
+  FaxEngine engine;
+  ASSERT_EQ(Convert(engine, source, kFmf, folder / "out.tif"), 0);
+  EXPECT_EQ(engine.Settings().pageCount, 2);
+  auto written = ReadTiffPages(folder / "out.tif");
+  ASSERT_EQ(written.size(), 2u);
+  EXPECT_EQ(written[0], pages[0].raster);
+  EXPECT_EQ(written[1], pages[1].raster);
 }

@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace {

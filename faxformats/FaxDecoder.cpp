@@ -33,7 +33,8 @@ int DecodeZeros(BitWindow& bits) {
 }
 
 // Make-up codes, then one terminating code: the run length or a status.
-int DecodeRunBits(BitWindow& bits, bool black) {
+// makeUpBeforeEol receives the make-up pixels read when an EOL cut the run.
+int DecodeRunBits(BitWindow& bits, bool black, std::int64_t* makeUpBeforeEol = nullptr) {
   const RunEntry* table = RunLookup(black);
   std::int64_t total = 0;
   for (;;) {
@@ -51,6 +52,8 @@ int DecodeRunBits(BitWindow& bits, bool black) {
       total = std::min(total + entry.run, kPixelLimit);
       break;
     case RunKind::Zeros:
+      if (makeUpBeforeEol)
+        *makeUpBeforeEol = total;
       return DecodeZeros(bits);
     case RunKind::Invalid:
       return InvalidOrEnded(bits);
@@ -69,9 +72,19 @@ enum class LineEnd { AtEol, AtWidth };
 int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width, LineEnd end) {
   bool black = false;
   for (;;) {
-    int run = DecodeRunBits(bits, black);
-    if (run == kRunEol)
+    std::int64_t makeUp = 0;
+    int run = DecodeRunBits(bits, black, &makeUp);
+    if (run == kRunEol) {
+      // Some encoders leave out the terminating code of a line's last run
+      // when it is a multiple of 64 (T.4 wants a 0 run after the make-up):
+      // keep the run, as the TIFF library's decoder does.
+      if (makeUp > 0) {
+        row.WriteRun(std::uint32_t(makeUp), black);
+        if (runs)
+          runs->Append(std::uint32_t(makeUp));
+      }
       return ClampCount(std::int64_t(row.Position()));
+    }
     if (run == kLineDataEnded)
       return EndedResult(std::int64_t(row.Position()), width);
     if (run < 0)
@@ -253,7 +266,8 @@ void SetBits(std::uint8_t* row, std::uint32_t start, std::uint32_t end) {
   row[lastByte] |= tailMask;
 }
 
-// The row the next line goes into: rows past the maximum reuse the last one.
+// The row the next line goes into. Lines past the maximum rows are decoded
+// into a scratch row, so that the rows already counted stay intact.
 class RowCursor {
 public:
   RowCursor(PageRaster& raster, std::int32_t width, std::uint8_t invert)
@@ -269,14 +283,18 @@ public:
   }
   // Clears the line just decoded and decodes the next one into the same row.
   void Restart() {
-    std::uint32_t max = raster_.MaxRows();
-    writer_.Restart(max ? raster_.Row(std::min(raster_.height, max - 1)) : nullptr);
+    if (raster_.height < raster_.MaxRows()) {
+      writer_.Restart(raster_.Row(raster_.height));
+      return;
+    }
+    scratch_.resize(raster_.bytesPerRow);
+    writer_.Restart(scratch_.data());
   }
-  std::uint32_t BytesPerRow() const { return raster_.bytesPerRow; }
 
 private:
   PageRaster& raster_;
   RowWriter writer_;
+  std::vector<std::uint8_t> scratch_;
 };
 
 } // namespace

@@ -16,6 +16,17 @@ constexpr std::int64_t kPixelLimit = std::int64_t(1) << 30;
 // Internal result of the run decoder: an EOL ended the run.
 constexpr int kRunEol = -1000;
 
+// The lookup tables, fetched once: they are walked for every code.
+struct Lookups {
+  const RunEntry* white = RunLookup(false);
+  const RunEntry* black = RunLookup(true);
+  const ModeEntry* modes = ModeLookup();
+};
+const Lookups& Tables() {
+  static const Lookups lookups;
+  return lookups;
+}
+
 int ClampCount(std::int64_t pixels) { return int(std::min<std::int64_t>(pixels, INT_MAX)); }
 
 // When the data ended, an invalid-looking code may just be the zero padding.
@@ -35,7 +46,7 @@ int DecodeZeros(BitWindow& bits) {
 // Make-up codes, then one terminating code: the run length or a status.
 // makeUpBeforeEol receives the make-up pixels read when an EOL cut the run.
 int DecodeRunBits(BitWindow& bits, bool black, std::int64_t* makeUpBeforeEol = nullptr) {
-  const RunEntry* table = RunLookup(black);
+  const RunEntry* table = black ? Tables().black : Tables().white;
   std::int64_t total = 0;
   for (;;) {
     RunEntry entry = table[bits.Peek(kRunLookupBits)];
@@ -112,7 +123,7 @@ public:
   int Decode() {
     for (;;) {
       FindB1();
-      ModeEntry mode = ModeLookup()[bits_.Peek(kModeLookupBits)];
+      ModeEntry mode = modes_[bits_.Peek(kModeLookupBits)];
       int result = 0;
       switch (mode.mode) {
       case T4Mode::Pass:
@@ -238,6 +249,7 @@ private:
   }
 
   BitWindow& bits_;
+  const ModeEntry* modes_ = Tables().modes;
   RowWriter& row_;
   const RunList& reference_;
   RunList* runs_;

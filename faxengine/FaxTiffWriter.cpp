@@ -71,16 +71,23 @@ int FaxTiffWriter::Open(const std::string& path, std::uint16_t byteOrder, const 
   }
   if (!file_)
     return -1;
-  if (appending) {
-    if (std::fseek(file_, 0, SEEK_END) != 0)
-      failed_ = true;
-    long size = std::ftell(file_);
-    // An appendable file holds at least a header and ends with a link field.
-    if (size < 8)
-      failed_ = true;
-    end_ = size < 0 ? 0 : std::uint64_t(size);
-  }
+  if (appending && !FindEndOfOwnFile())
+    failed_ = true;
   return failed_ ? -1 : 0;
+}
+
+bool FaxTiffWriter::FindEndOfOwnFile() {
+  // Only a little-endian TIFF can take more pages: its last four bytes are
+  // the next field of its last directory.
+  std::uint8_t header[4] = {};
+  if (std::fread(header, 1, sizeof header, file_) != sizeof header ||
+      std::memcmp(header, "II*\0", 4) != 0 || std::fseek(file_, 0, SEEK_END) != 0)
+    return false;
+  long size = std::ftell(file_);
+  if (size < 8)
+    return false;
+  end_ = std::uint64_t(size);
+  return true;
 }
 
 void FaxTiffWriter::WriteHeader() {
@@ -263,6 +270,10 @@ std::uint32_t FaxTiffWriter::WriteStripsPageData(const std::uint8_t* data, std::
   if (stripCount_ < 2 || !stripByteCounts_)
     return WritePageData(data, length, xResolution, yResolution, resolutionUnit);
   std::uint32_t n = stripCount_;
+  // Every strip must lie inside the block, or the file would point elsewhere.
+  for (std::uint32_t i = 0; i < n; ++i)
+    if (stripOffsets_[i] > length || stripByteCounts_[i] > length - stripOffsets_[i])
+      return 0;
   std::uint64_t page = end_;
   std::uint64_t arrays = page + length;
   std::uint32_t directory = LinkNewPage(arrays + 8ull * n + kTailLength);

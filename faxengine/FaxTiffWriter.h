@@ -34,7 +34,8 @@ public:
 
   // mode "wb" for a new file, "r+b" to append to a file of this writer
   // (falls back to a new file, header written, when that fails).
-  // 0, or -1 when nothing could be opened or the byte order is not "II".
+  // 0, or -1 when nothing could be opened, the byte order is not "II" or the
+  // file to append to is no little-endian TIFF.
   int Open(const std::string& path, std::uint16_t byteOrder, const char* mode);
   void WriteHeader();
   void InitDirectory();
@@ -52,7 +53,7 @@ public:
                 const std::uint32_t* byteCounts);
 
   // Both return the offset where the page's directory must be written, or 0
-  // when a write failed.
+  // when a write failed (or, for strips, when a strip lies outside the data).
   std::uint32_t WritePageData(const std::uint8_t* data, std::uint32_t length,
                               std::uint32_t xResolution, std::uint32_t yResolution,
                               std::uint16_t resolutionUnit);
@@ -81,6 +82,8 @@ private:
                 std::uint32_t value);
   void SetShort(int slot, std::uint16_t tag, std::uint16_t value);
   void SetLong(int slot, std::uint16_t tag, std::uint32_t value);
+  // Checks an existing file opened for appending and finds its end.
+  bool FindEndOfOwnFile();
   void WriteAt(std::uint64_t offset, const void* bytes, std::size_t length);
   // Writes the two rationals, Software and DateTime at an offset and points
   // their entries there.

@@ -16,6 +16,17 @@ constexpr std::int64_t kPixelLimit = std::int64_t(1) << 30;
 // Internal result of the run decoder: an EOL ended the run.
 constexpr int kRunEol = -1000;
 
+// The lookup tables, fetched once: they are walked for every code.
+struct Lookups {
+  const RunEntry* white = RunLookup(false);
+  const RunEntry* black = RunLookup(true);
+  const ModeEntry* modes = ModeLookup();
+};
+const Lookups& Tables() {
+  static const Lookups lookups;
+  return lookups;
+}
+
 int ClampCount(std::int64_t pixels) { return int(std::min<std::int64_t>(pixels, INT_MAX)); }
 
 // When the data ended, an invalid-looking code may just be the zero padding.
@@ -33,8 +44,9 @@ int DecodeZeros(BitWindow& bits) {
 }
 
 // Make-up codes, then one terminating code: the run length or a status.
-int DecodeRunBits(BitWindow& bits, bool black) {
-  const RunEntry* table = RunLookup(black);
+// makeUpBeforeEol receives the make-up pixels read when an EOL cut the run.
+int DecodeRunBits(BitWindow& bits, bool black, std::int64_t* makeUpBeforeEol = nullptr) {
+  const RunEntry* table = black ? Tables().black : Tables().white;
   std::int64_t total = 0;
   for (;;) {
     RunEntry entry = table[bits.Peek(kRunLookupBits)];
@@ -51,6 +63,8 @@ int DecodeRunBits(BitWindow& bits, bool black) {
       total = std::min(total + entry.run, kPixelLimit);
       break;
     case RunKind::Zeros:
+      if (makeUpBeforeEol)
+        *makeUpBeforeEol = total;
       return DecodeZeros(bits);
     case RunKind::Invalid:
       return InvalidOrEnded(bits);
@@ -69,9 +83,19 @@ enum class LineEnd { AtEol, AtWidth };
 int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width, LineEnd end) {
   bool black = false;
   for (;;) {
-    int run = DecodeRunBits(bits, black);
-    if (run == kRunEol)
+    std::int64_t makeUp = 0;
+    int run = DecodeRunBits(bits, black, &makeUp);
+    if (run == kRunEol) {
+      // Some encoders leave out the terminating code of a line's last run
+      // when it is a multiple of 64 (T.4 wants a 0 run after the make-up):
+      // keep the run, as the TIFF library's decoder does.
+      if (makeUp > 0) {
+        row.WriteRun(std::uint32_t(makeUp), black);
+        if (runs)
+          runs->Append(std::uint32_t(makeUp));
+      }
       return ClampCount(std::int64_t(row.Position()));
+    }
     if (run == kLineDataEnded)
       return EndedResult(std::int64_t(row.Position()), width);
     if (run < 0)
@@ -99,7 +123,7 @@ public:
   int Decode() {
     for (;;) {
       FindB1();
-      ModeEntry mode = ModeLookup()[bits_.Peek(kModeLookupBits)];
+      ModeEntry mode = modes_[bits_.Peek(kModeLookupBits)];
       int result = 0;
       switch (mode.mode) {
       case T4Mode::Pass:
@@ -225,6 +249,7 @@ private:
   }
 
   BitWindow& bits_;
+  const ModeEntry* modes_ = Tables().modes;
   RowWriter& row_;
   const RunList& reference_;
   RunList* runs_;
@@ -253,7 +278,8 @@ void SetBits(std::uint8_t* row, std::uint32_t start, std::uint32_t end) {
   row[lastByte] |= tailMask;
 }
 
-// The row the next line goes into: rows past the maximum reuse the last one.
+// The row the next line goes into. Lines past the maximum rows are decoded
+// into a scratch row, so that the rows already counted stay intact.
 class RowCursor {
 public:
   RowCursor(PageRaster& raster, std::int32_t width, std::uint8_t invert)
@@ -269,14 +295,18 @@ public:
   }
   // Clears the line just decoded and decodes the next one into the same row.
   void Restart() {
-    std::uint32_t max = raster_.MaxRows();
-    writer_.Restart(max ? raster_.Row(std::min(raster_.height, max - 1)) : nullptr);
+    if (raster_.height < raster_.MaxRows()) {
+      writer_.Restart(raster_.Row(raster_.height));
+      return;
+    }
+    scratch_.resize(raster_.bytesPerRow);
+    writer_.Restart(scratch_.data());
   }
-  std::uint32_t BytesPerRow() const { return raster_.bytesPerRow; }
 
 private:
   PageRaster& raster_;
   RowWriter writer_;
+  std::vector<std::uint8_t> scratch_;
 };
 
 } // namespace

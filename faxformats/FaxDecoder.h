@@ -71,6 +71,7 @@ private:
 
 class FaxDecoder : public FaxBitReader {
 public:
+  using FaxBitReader::Initialise;
   // Engine coding codes the page decoder understands (see FaxTiffWriter.h).
   void Initialise(const std::uint8_t* data, std::uint32_t size, std::uint8_t bitOrder,
                   std::uint8_t codingCode, std::uint8_t invert);
@@ -100,6 +101,7 @@ public:
   // becomes the count of good lines. Results by code: 3 and 4: 1 when stopped
   // at an invalid code, else 0; 5: the invalid codes met; 6: the bad lines,
   // -1 without any EOL; 7: 0, or -11/-12 when nothing could be decoded.
+  // For 7, -12 also when an invalid code was met and no new start follows.
   // -1 for an unknown code, a bad size or a raster too large to allocate.
   int DecodePage(PageRaster& raster);
   // Code 5 with a 16-bit word skipped before the first line and after every

@@ -293,3 +293,24 @@ TEST(FaxTiffWriter, OpenFailsForAnUnwritablePathOrAByteOrderItCannotWrite) {
   EXPECT_EQ(writer.WritePageData(nullptr, 0, 200, 200, 2), 0u);
   EXPECT_EQ(writer.Open(scratch / "mm.tif", 0x4D4D, "wb"), -1);
 }
+
+TEST(FaxTiffWriter, RefusesToAppendToAFileThatIsNoLittleEndianTiff) {
+  ScratchFolder scratch;
+  testing_support::WriteFile(scratch / "text.tif", std::string("hello, this is no TIFF"));
+  FaxTiffWriter writer;
+  EXPECT_EQ(writer.Open(scratch / "text.tif", FaxTiffWriter::kLittleEndian, "r+b"), -1);
+  EXPECT_EQ(testing_support::ReadFile(scratch / "text.tif"), "hello, this is no TIFF");
+}
+
+TEST(FaxTiffWriter, RefusesStripsOutsideThePageData) {
+  ScratchFolder scratch;
+  FaxTiffWriter writer;
+  ASSERT_EQ(writer.Open(scratch / "bad.tif", FaxTiffWriter::kLittleEndian, "wb"), 0);
+  writer.WriteHeader();
+  writer.InitDirectory();
+  const std::uint32_t offsets[] = {500, 510};
+  const std::uint32_t counts[] = {10, 20}; // the second strip ends at 30 of a 25-byte block
+  ASSERT_EQ(writer.SetStrips(2, 8, offsets, counts), 0);
+  std::vector<std::uint8_t> block(25, 1);
+  EXPECT_EQ(writer.WriteStripsPageData(block.data(), 25, 200, 200, 2), 0u);
+}

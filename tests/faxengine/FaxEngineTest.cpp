@@ -364,3 +364,17 @@ TEST(FaxEngineTiff, ALoopingDirectoryChainConvertsItsDistinctPages) {
   EXPECT_EQ(written[0], pages[0].raster);
   EXPECT_EQ(written[1], pages[1].raster);
 }
+
+TEST(FaxEngineTiff, PerPageModeWithoutAPerPageWriterWritesTheWholeDocument) {
+  ScratchFolder folder;
+  std::vector<TiffPageSpec> pages = {Page(testing_support::TextLikePage(1728, 30, 1), 4),
+                                     Page(testing_support::TextLikePage(1728, 30, 2), 4)};
+  testing_support::WriteTiffFile(folder / "doc.fmf", pages);
+  FaxEngine engine;
+  ConversionSettings settings;
+  settings.tiffOutputMode = 1;
+  engine.SetSettings(settings);
+  ASSERT_EQ(Convert(engine, folder / "doc.fmf", kFmf, folder / "kvtintif.tmp"), 0);
+  EXPECT_EQ(ReadTiffPages(folder / "kvtintif.tmp").size(), 2u);
+  EXPECT_FALSE(testing_support::Exists(PerPageTiffPath(folder / "kvtintif.tmp", 0)));
+}

@@ -332,6 +332,29 @@ std::uint32_t UnpackedRows(const TiffPage& page, std::span<const std::uint8_t> s
 
 } // namespace
 
+namespace {
+
+// Decodes one CCITT strip on its own (every strip starts afresh) and
+// appends its rows to raster at row firstRow; returns the rows it gave.
+std::uint32_t DecodeCodedStrip(const TiffPage& page, std::span<const std::uint8_t> strip, std::uint32_t rows,
+                               std::uint8_t coding, std::uint8_t invert, PageRaster& into, std::uint32_t firstRow) {
+  FaxG4Decoder decoder;
+  decoder.Initialise(strip.data(), static_cast<std::uint32_t>(strip.size()),
+                     page.fillOrder == 2 ? kLsbFirst : kMsbFirst, coding, invert);
+  decoder.SetOptions(static_cast<std::uint8_t>(page.t6Options));
+  // One spare row: the decoder writes lines past its maximum into the last
+  // row, and the end-of-data codes must not clear a good one.
+  decoder.SetSize(static_cast<std::int32_t>(page.width), static_cast<std::int32_t>(rows + 1));
+  PageRaster stripRaster;
+  decoder.DecodePage(stripRaster);
+  std::uint32_t decoded = std::min(stripRaster.height, rows);
+  if (decoded)
+    std::memcpy(into.Row(firstRow), stripRaster.Row(0), std::size_t(decoded) * into.bytesPerRow);
+  return decoded;
+}
+
+} // namespace
+
 void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
   raster = PageRaster();
   if (!IsOpen() || ReadDirectory(PageOffset(index)) <= 0)
@@ -343,7 +366,6 @@ void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
   if (!strips || page.bitsPerSample != 1 || (!coding && !unpacked) || !PageSizeWithinLimits(page) ||
       !raster.Allocate(page.width, page.length))
     return;
-  std::uint8_t bitOrder = page.fillOrder == 2 ? kLsbFirst : kMsbFirst;
   std::uint8_t invert = page.photometric == 1 ? 1 : 0;
   std::uint32_t rowsPerStrip = page.rowsPerStrip ? page.rowsPerStrip : page.length;
   std::uint32_t rows = 0;
@@ -352,26 +374,12 @@ void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
       break;
     std::uint32_t stripRows = std::min(rowsPerStrip, page.length - rows);
     auto data = Bytes().subspan(strip.offset, strip.length);
-    if (unpacked) {
-      rows += UnpackedRows(page, data, stripRows, invert, raster, rows);
-      continue;
-    }
-    FaxG4Decoder decoder;
-    decoder.Initialise(data.data(), strip.length, bitOrder, coding, invert);
-    decoder.SetOptions(static_cast<std::uint8_t>(page.t6Options));
-    // One spare row: the decoder writes lines past its maximum into the
-    // last row, and the end-of-data codes must not clear a good one.
-    decoder.SetSize(static_cast<std::int32_t>(page.width), static_cast<std::int32_t>(stripRows + 1));
-    PageRaster stripRaster;
-    decoder.DecodePage(stripRaster);
-    std::uint32_t decoded = std::min(stripRaster.height, stripRows);
-    if (decoded)
-      std::memcpy(raster.Row(rows), stripRaster.Row(0), std::size_t(decoded) * raster.bytesPerRow);
-    rows += decoded;
+    rows += unpacked ? UnpackedRows(page, data, stripRows, invert, raster, rows)
+                     : DecodeCodedStrip(page, data, stripRows, coding, invert, raster, rows);
   }
   raster.height = rows;
   raster.codingCode = unpacked ? std::uint8_t(page.compression == kNone ? kCodingUncompressed : kCodingPackBits) : coding;
-  raster.bitOrder = bitOrder;
+  raster.bitOrder = page.fillOrder == 2 ? kLsbFirst : kMsbFirst;
   raster.invert = invert;
   raster.dataSize = FileSize();
   raster.resolutionUnit = static_cast<std::uint8_t>(page.resolutionUnit);
@@ -382,67 +390,72 @@ void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
 int TiffFaxReader::WritePages(FaxTiffWriter& writer) {
   std::uint16_t total = CountPages();
   if (tooManyPages_)
-    return -4;
+    return kPageTooManyPages;
   for (std::uint16_t index = 0; index < total; ++index) {
-    if (ReadDirectory(PageOffset(index)) <= 0)
-      return -3;
-    TiffPage page = ParseDirectory();
-    auto strips = StripsOf(page);
-    if (!strips || strips->size() > 0xFFFF)
-      return -3;
-    // Each strip keeps its place and RowsPerStrip: Group 4 and 2-D strips
-    // each start from a white reference line, so they cannot be joined.
-    std::vector<std::uint32_t> starts, lengths;
-    std::uint64_t length = 0;
-    for (const TiffStrip& strip : *strips) {
-      starts.push_back(static_cast<std::uint32_t>(length));
-      lengths.push_back(strip.length);
-      length += strip.length;
-    }
-    std::uint32_t rowsPerStrip = std::min(page.rowsPerStrip ? page.rowsPerStrip : page.length, page.length);
-    bool multiStrip = strips->size() > 1;
-    if (length > kMaxFileBytes || (multiStrip && rowsPerStrip > 0xFFFF))
-      return -3;
-    std::vector<std::uint8_t>& block = WorkBuffer();
-    block.clear();
-    for (const TiffStrip& strip : *strips) {
-      auto data = Bytes().subspan(strip.offset, strip.length);
-      block.insert(block.end(), data.begin(), data.end());
-    }
-    // Photometric is set through the coding code, then Compression and the
-    // T4/T6 options are copied exactly as the source has them.
-    writer.SetCodingCode(kCodingT6, page.photometric == 1 ? 1 : 0);
-    writer.SetCompression(page.compression, page.t4Options, page.t6Options);
-    writer.SetFillOrder(page.fillOrder);
-    writer.SetOrientation(page.orientation);
-    if (multiStrip &&
-        writer.SetStrips(static_cast<std::uint16_t>(strips->size()), static_cast<std::uint16_t>(rowsPerStrip),
-                         starts.data(), lengths.data()) != 0)
-      return -3;
-    writer.SetSize(page.width, page.length);
-    writer.SetPageNumber(index, total);
-    auto blockLength = static_cast<std::uint32_t>(block.size());
-    std::uint32_t directory =
-        multiStrip ? writer.WriteStripsPageData(block.data(), blockLength, page.xResolution.Whole(),
-                                                page.yResolution.Whole(), page.resolutionUnit)
-                   : writer.WritePageData(block.data(), blockLength, page.xResolution.Whole(),
-                                          page.yResolution.Whole(), page.resolutionUnit);
-    if (directory == 0 || writer.WriteDirectory(directory) != 0)
-      return -6;
+    if (int result = CopyPage(writer, index, total); result != 0)
+      return result;
   }
   return 0;
 }
 
-int TiffFaxReader::WriteTiff(const std::string& outputPath) {
+int TiffFaxReader::CopyPage(FaxTiffWriter& writer, std::uint16_t index, std::uint16_t total) {
+  if (ReadDirectory(PageOffset(index)) <= 0)
+    return kPageUnreadable;
+  TiffPage page = ParseDirectory();
+  auto strips = StripsOf(page);
+  if (!strips || strips->size() > 0xFFFF)
+    return kPageUnreadable;
+  // Each strip keeps its place and RowsPerStrip: Group 4 and 2-D strips each
+  // start from a white reference line, so they cannot be joined.
+  std::vector<std::uint32_t> starts, lengths;
+  std::vector<std::uint8_t>& block = WorkBuffer();
+  block.clear();
+  for (const TiffStrip& strip : *strips) {
+    if (strip.length > kMaxFileBytes - block.size())
+      return kPageUnreadable;
+    starts.push_back(static_cast<std::uint32_t>(block.size()));
+    lengths.push_back(strip.length);
+    auto data = Bytes().subspan(strip.offset, strip.length);
+    block.insert(block.end(), data.begin(), data.end());
+  }
+  std::uint32_t rowsPerStrip = std::min(page.rowsPerStrip ? page.rowsPerStrip : page.length, page.length);
+  bool multiStrip = strips->size() > 1;
+  if (multiStrip && rowsPerStrip > 0xFFFF)
+    return kPageUnreadable;
+  // Photometric is set through the coding code, then Compression and the
+  // T4/T6 options are copied exactly as the source has them.
+  writer.SetCodingCode(kCodingT6, page.photometric == 1 ? 1 : 0);
+  writer.SetCompression(page.compression, page.t4Options, page.t6Options);
+  writer.SetFillOrder(page.fillOrder);
+  writer.SetOrientation(page.orientation);
+  if (multiStrip && writer.SetStrips(static_cast<std::uint16_t>(strips->size()),
+                                     static_cast<std::uint16_t>(rowsPerStrip), starts.data(), lengths.data()) != 0)
+    return kPageUnreadable;
+  writer.SetSize(page.width, page.length);
+  writer.SetPageNumber(index, total);
+  auto length = static_cast<std::uint32_t>(block.size());
+  std::uint32_t x = page.xResolution.Whole(), y = page.yResolution.Whole();
+  std::uint32_t directory = multiStrip
+                                ? writer.WriteStripsPageData(block.data(), length, x, y, page.resolutionUnit)
+                                : writer.WritePageData(block.data(), length, x, y, page.resolutionUnit);
+  if (directory == 0 || writer.WriteDirectory(directory) != 0)
+    return kOutputUnwritable;
+  return 0;
+}
+
+int TiffFaxReader::WriteDocument(const std::string& outputPath, const char* mode) {
   FaxTiffWriter writer;
-  if (writer.Open(outputPath, FaxTiffWriter::kLittleEndian, "wb") != 0)
-    return -6;
-  writer.WriteHeader();
+  if (writer.Open(outputPath, FaxTiffWriter::kLittleEndian, mode) != 0)
+    return kOutputUnwritable;
+  if (std::strcmp(mode, "wb") == 0)
+    writer.WriteHeader();
   writer.InitDirectory();
   int result = WritePages(writer);
   int closed = writer.Close();
-  return result != 0 ? result : (closed != 0 ? -6 : 0);
+  return result != 0 ? result : (closed != 0 ? kOutputUnwritable : 0);
 }
+
+int TiffFaxReader::WriteTiff(const std::string& outputPath) { return WriteDocument(outputPath, "wb"); }
 
 int TiffFaxReader::CopyTiff(const std::string& tiffPath, const std::string& outputPath, const char* mode) {
   TiffFaxReader source;
@@ -451,13 +464,5 @@ int TiffFaxReader::CopyTiff(const std::string& tiffPath, const std::string& outp
     return -1;
   if (source.Detect() != 0 || source.CountPages() == 0)
     return -2;
-  FaxTiffWriter writer;
-  if (writer.Open(outputPath, FaxTiffWriter::kLittleEndian, mode) != 0)
-    return -6;
-  if (std::strcmp(mode, "wb") == 0)
-    writer.WriteHeader();
-  writer.InitDirectory();
-  int result = source.WritePages(writer);
-  int closed = writer.Close();
-  return result != 0 ? result : (closed != 0 ? -6 : 0);
+  return source.WriteDocument(outputPath, mode);
 }

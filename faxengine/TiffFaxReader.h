@@ -92,10 +92,12 @@ public:
   // Decodes page index into raster (rows, size, resolutions, coding, bit
   // order); leaves it empty when the page cannot be decoded.
   void DecodePage(std::uint16_t index, PageRaster& raster);
-  // Writes the whole open document into a new TIFF at outputPath: 0, or -3
-  // when a page cannot be read (a directory or its strips), -4 when the file
-  // has more pages than a TIFF page number holds, -6 when the output cannot
-  // be written.
+  // Results of writing a document besides 0.
+  static constexpr int kPageUnreadable = -3;   // a directory or its strips
+  static constexpr int kPageTooManyPages = -4; // more pages than a TIFF page number holds
+  static constexpr int kOutputUnwritable = -6; // the output cannot be opened or written
+
+  // Writes the whole open document into a new TIFF at outputPath.
   int WriteTiff(const std::string& outputPath);
   // As WriteTiff, for the TIFF at tiffPath with a reader of its own; mode
   // "wb" writes a new file, "r+b" appends to a file of FaxTiffWriter.
@@ -107,7 +109,9 @@ private:
   std::optional<std::uint32_t> Scalar(const TiffEntry& entry) const;
   std::optional<std::vector<std::uint32_t>> Values(const TiffEntry& entry) const;
   TiffRational Rational(const TiffEntry& entry) const;
+  int WriteDocument(const std::string& outputPath, const char* mode);
   int WritePages(class FaxTiffWriter& writer);
+  int CopyPage(class FaxTiffWriter& writer, std::uint16_t index, std::uint16_t total);
 
   ByteOrder order_ = ByteOrder::LittleEndian;
   std::uint32_t firstDirectory_ = 0;

@@ -378,3 +378,21 @@ TEST(FaxEngineTiff, PerPageModeWithoutAPerPageWriterWritesTheWholeDocument) {
   EXPECT_EQ(ReadTiffPages(folder / "kvtintif.tmp").size(), 2u);
   EXPECT_FALSE(testing_support::Exists(PerPageTiffPath(folder / "kvtintif.tmp", 0)));
 }
+
+TEST(TiffCopy, AppendsToAFileOfTheWriterAndRefusesWhatIsNoTiff) {
+  ScratchFolder folder;
+  TiffPageSpec first = Page(testing_support::TextLikePage(1728, 30, 1), COMPRESSION_CCITTFAX4);
+  TiffPageSpec second = Page(testing_support::TextLikePage(2048, 40, 2), COMPRESSION_CCITTFAX3);
+  testing_support::WriteTiffFile(folder / "a.tif", {first});
+  testing_support::WriteTiffFile(folder / "b.tif", {second}, true);
+  ASSERT_EQ(TiffFaxReader::CopyTiff(folder / "a.tif", folder / "out.tif", "wb"), 0);
+  ASSERT_EQ(TiffFaxReader::CopyTiff(folder / "b.tif", folder / "out.tif", "r+b"), 0);
+  auto written = ReadTiffPages(folder / "out.tif");
+  ASSERT_EQ(written.size(), 2u);
+  EXPECT_EQ(written[0], first.raster);
+  EXPECT_EQ(written[1], second.raster);
+
+  EXPECT_EQ(TiffFaxReader::CopyTiff(folder / "absent.tif", folder / "out2.tif", "wb"), -1);
+  testing_support::WriteFile(folder / "text.tif", std::string("no TIFF"));
+  EXPECT_EQ(TiffFaxReader::CopyTiff(folder / "text.tif", folder / "out2.tif", "wb"), -2);
+}

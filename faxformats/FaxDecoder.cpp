@@ -261,7 +261,7 @@ private:
   std::int64_t pending_ = 0; // pixels passed over, not yet ended by a change
   std::uint32_t index_ = 0;  // reference cursor
   bool black_ = false;
-  bool started_ = false; // a0 still stands before the first pixel
+  bool started_ = false; // false while a0 stands before the first pixel (T.4: a0 = -1)
 };
 
 void SetBits(std::uint8_t* row, std::uint32_t start, std::uint32_t end) {

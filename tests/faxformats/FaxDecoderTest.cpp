@@ -276,3 +276,41 @@ TEST(FaxDecoder, PageRecordDescribesTheDecodedPage) {
   EXPECT_EQ(ours.raster.codingCode, 7);
   EXPECT_EQ(ours.raster.resolutionUnit, 2);
 }
+
+TEST(FaxDecoder, Group4InvalidCodeRestartsAtTheNextStartOrEnds) {
+  Raster page = testing_support::TextLikePage(1728, 30, 8);
+  auto coded = EncodeWithLibTiff(page, COMPRESSION_CCITTFAX4);
+  std::vector<std::uint8_t> damaged(coded.begin(), coded.begin() + std::ptrdiff_t(coded.size() / 2));
+  damaged.insert(damaged.end(), {0x02, 0x00}); // 0000001: an extension code, invalid here
+  // With the search skipped (the raw streams' setting) nothing moves the
+  // reader past the bad code: decoding stops instead of spinning.
+  FaxG4Decoder decoder;
+  decoder.Initialise(damaged.data(), std::uint32_t(damaged.size()), kMsbFirst, 7, 0);
+  decoder.SetSize(1728, 40);
+  decoder.SetSkipStartSearch(true);
+  PageRaster raster;
+  EXPECT_EQ(decoder.DecodePage(raster), kLineInvalidCode);
+  EXPECT_GT(raster.height, 0u);
+  EXPECT_LT(raster.height, 30u);
+  // Rows decoded before the damage are the page's.
+  Raster image = Raster::FromPackedRows(raster.rows.data(), 1728, raster.height, false);
+  for (std::uint32_t y = 0; y + 1 < raster.height; ++y)
+    for (std::uint32_t x = 0; x < 1728; ++x)
+      ASSERT_EQ(image.black(x, y), page.black(x, y));
+}
+
+TEST(FaxDecoder, TwoDimensionalLineOfTheWrongWidthDoesNotCostTheNextLine) {
+  // Line 1 (1-D) is 60 pixels wide in a 64-pixel page; line 2 (1-D) is good.
+  BitWriter stream;
+  stream.Eol();
+  stream.PutBit(1);
+  PutLine(stream, {60});
+  stream.Eol();
+  stream.PutBit(1);
+  PutLine(stream, {30, 34});
+  stream.Eol();
+  stream.PutBit(1);
+  OurDecode ours = DecodeWithOurs(stream.Bytes(), 6, 64, 10);
+  EXPECT_EQ(ours.result, 1);
+  EXPECT_EQ(ours.raster.height, 1u);
+}

@@ -10,7 +10,7 @@ using testing_support::Raster;
 
 namespace {
 
-void PutRun(BitWriter& stream, std::uint32_t run, bool black) {
+void PutRun(BitWriter &stream, std::uint32_t run, bool black) {
   auto terminating = T4Rows(black ? T4Table::BlackTerminating : T4Table::WhiteTerminating);
   auto makeUp = T4Rows(black ? T4Table::BlackMakeUp : T4Table::WhiteMakeUp);
   while (run >= 64) {
@@ -22,7 +22,7 @@ void PutRun(BitWriter& stream, std::uint32_t run, bool black) {
 }
 
 // One MH line: runs alternately white and black.
-void PutLine(BitWriter& stream, std::initializer_list<std::uint32_t> runs) {
+void PutLine(BitWriter &stream, std::initializer_list<std::uint32_t> runs) {
   bool black = false;
   for (std::uint32_t run : runs) {
     PutRun(stream, run, black);
@@ -30,7 +30,7 @@ void PutLine(BitWriter& stream, std::initializer_list<std::uint32_t> runs) {
   }
 }
 
-FaxG4Decoder DecoderOver(const std::vector<std::uint8_t>& bytes, std::uint8_t codingCode,
+FaxG4Decoder DecoderOver(const std::vector<std::uint8_t> &bytes, std::uint8_t codingCode,
                          std::int32_t width) {
   FaxG4Decoder decoder;
   decoder.Initialise(bytes.data(), std::uint32_t(bytes.size()), kMsbFirst, codingCode, 0);
@@ -80,7 +80,7 @@ TEST(FaxDecoder, RunWriterHonoursInvertAndNeverWritesPastTheRow) {
 
 TEST(FaxDecoder, UncompressedModeExtensionIsAnInvalidTwoDimensionalCode) {
   BitWriter stream;
-  stream.Put(0b1, 1);          // V0 over an all-white reference: a white... to b1 = width
+  stream.Put(0b1, 1); // V0 over an all-white reference: a white... to b1 = width
   stream.Put(0b0000001111, 10);
   auto bytes = stream.Bytes();
   FaxDecoder decoder = DecoderOver(bytes, 6, 64);
@@ -137,7 +137,8 @@ TEST(FaxDecoder, TwoDimensionalPageWithoutAnyEolFails) {
 
 TEST(FaxDecoder, TwoDimensionalBadLinesAreCountedAndSkipped) {
   Raster page = testing_support::TextLikePage(1728, 40, 4);
-  auto coded = EncodeWithLibTiff(page, COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING | GROUP3OPT_FILLBITS);
+  auto coded =
+      EncodeWithLibTiff(page, COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING | GROUP3OPT_FILLBITS);
   coded[coded.size() / 2] ^= 0xFF;
   OurDecode ours = DecodeWithOurs(coded, 6, 1728, 50);
   EXPECT_GE(ours.result, 1);
@@ -280,7 +281,8 @@ TEST(FaxDecoder, PageRecordDescribesTheDecodedPage) {
 TEST(FaxDecoder, Group4InvalidCodeRestartsAtTheNextStartOrEnds) {
   Raster page = testing_support::TextLikePage(1728, 30, 8);
   auto coded = EncodeWithLibTiff(page, COMPRESSION_CCITTFAX4);
-  std::vector<std::uint8_t> damaged(coded.begin(), coded.begin() + std::ptrdiff_t(coded.size() / 2));
+  std::vector<std::uint8_t> damaged(coded.begin(),
+                                    coded.begin() + std::ptrdiff_t(coded.size() / 2));
   damaged.insert(damaged.end(), {0x02, 0x00}); // 0000001: an extension code, invalid here
   // With the search skipped (the raw streams' setting) nothing moves the
   // reader past the bad code: decoding stops instead of spinning.

@@ -1,7 +1,6 @@
 #include "faxformats/FaxCodeTables.h"
 
 #include <array>
-#include <vector>
 
 namespace {
 
@@ -178,7 +177,7 @@ struct Lookups {
     // at bit by bit by the decoder.
     T4Code zeros{0, kEolZeros, 0};
     consistent &= Fill(table, kRunLookupBits, zeros, RunEntry{0, kEolZeros, RunKind::Zeros});
-    for (std::uint32_t i = 0; i < table_size(); ++i)
+    for (std::uint32_t i = 0; i < (1u << kRunLookupBits); ++i)
       if (table[i].bits == 0)
         table[i] = RunEntry{0, 1, RunKind::Invalid};
   }
@@ -194,7 +193,6 @@ struct Lookups {
         m = ModeEntry{T4Mode::Invalid, 1};
   }
 
-  static constexpr std::uint32_t table_size() { return 1u << kRunLookupBits; }
 };
 
 const Lookups &TheLookups() {

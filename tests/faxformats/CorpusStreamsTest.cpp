@@ -13,12 +13,12 @@ using testing_support::Raster;
 
 namespace {
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+std::vector<std::uint8_t> ReadBytes(const std::string &path) {
   std::string text = testing_support::ReadFile(path);
   return {text.begin(), text.end()};
 }
 
-std::string Corpus(const std::string& name) { return CorpusFolder() + "/" + name; }
+std::string Corpus(const std::string &name) { return CorpusFolder() + "/" + name; }
 
 // The gopher picture as the TIFF library decodes the corpus's G4 TIFF of it.
 Raster Gopher() {
@@ -26,13 +26,13 @@ Raster Gopher() {
 }
 
 Raster Inverse(Raster raster) {
-  for (auto& pixel : raster.pixels)
+  for (auto &pixel : raster.pixels)
     pixel = !pixel;
   return raster;
 }
 
 struct TiffCase {
-  const char* file;
+  const char *file;
   std::uint8_t codingCode;
   std::uint8_t bitOrder;
   bool minIsBlack;
@@ -46,7 +46,7 @@ TEST(CorpusStreams, GopherStreamsDecodeToTheGopher) {
   ASSERT_EQ(gopher.width, 153u);
   ASSERT_EQ(gopher.height, 55u);
   struct Case {
-    const char* file;
+    const char *file;
     std::uint8_t codingCode;
     bool inverted;
   };
@@ -54,8 +54,8 @@ TEST(CorpusStreams, GopherStreamsDecodeToTheGopher) {
                  Case{"bw-gopher-truncated0.ccitt_group4", 7, false},
                  Case{"bw-gopher-inverted.ccitt_group3", 5, true}}) {
     SCOPED_TRACE(c.file);
-    OurDecode ours =
-        DecodeWithOurs(ReadBytes(Corpus(std::string("golang_image/") + c.file)), c.codingCode, 153, 100);
+    OurDecode ours = DecodeWithOurs(ReadBytes(Corpus(std::string("golang_image/") + c.file)),
+                                    c.codingCode, 153, 100);
     EXPECT_EQ(ours.result, 0);
     ASSERT_EQ(ours.raster.height, 55u);
     EXPECT_TRUE(ours.Image() == (c.inverted ? Inverse(gopher) : gopher));
@@ -70,9 +70,11 @@ TEST(CorpusStreams, RowAlignedGopherStreamsAreNotPlainFaxCoding) {
   // code the start search restarts decoding at places that are no line
   // starts, so the lines it counts are not the picture.
   Raster gopher = Gopher();
-  OurDecode group3 = DecodeWithOurs(ReadBytes(Corpus("golang_image/bw-gopher-aligned.ccitt_group3")), 5, 153, 100);
+  OurDecode group3 =
+      DecodeWithOurs(ReadBytes(Corpus("golang_image/bw-gopher-aligned.ccitt_group3")), 5, 153, 100);
   EXPECT_LT(group3.raster.height, 55u);
-  OurDecode group4 = DecodeWithOurs(ReadBytes(Corpus("golang_image/bw-gopher-aligned.ccitt_group4")), 7, 153, 55);
+  OurDecode group4 =
+      DecodeWithOurs(ReadBytes(Corpus("golang_image/bw-gopher-aligned.ccitt_group4")), 7, 153, 55);
   EXPECT_LE(group4.raster.height, 55u);
   EXPECT_FALSE(group4.Image() == gopher);
 }
@@ -101,7 +103,7 @@ TEST(CorpusStreams, SingleStripFaxTiffsDecodeLikeTheTiffLibrary) {
       {"python-pillow_Pillow/pport_g4.tif", 7, kMsbFirst, false},
       {"SerenityOS_serenity/ccitt3_no_tags.tiff", 5, kMsbFirst, false},
   };
-  for (const TiffCase& c : cases) {
+  for (const TiffCase &c : cases) {
     SCOPED_TRACE(c.file);
     Raster expected = testing_support::ReadTiffPages(Corpus(c.file)).at(0);
     auto strips = testing_support::ReadRawStrips(Corpus(c.file));
@@ -138,12 +140,14 @@ TEST(CorpusStreams, DamagedFaxTiffsGiveTheirGoodLines) {
     ASSERT_TRUE(rowsEqual(y, y)) << y;
 
   // Tagged with 6 rows, the G4 data holds 4.
-  auto fewer = testing_support::ReadRawStrips(Corpus("haraldk_TwelveMonkeys/ccitt_tolessrows.tif")).at(0);
+  auto fewer =
+      testing_support::ReadRawStrips(Corpus("haraldk_TwelveMonkeys/ccitt_tolessrows.tif")).at(0);
   EXPECT_EQ(DecodeWithOurs(fewer, 7, 6, 6).raster.height, 4u);
 
   // Tagged G3 with EOLs, but holding Modified Huffman rows with neither EOL
   // nor alignment: as tagged, no line decodes.
-  auto mislabelled =
-      testing_support::ReadRawStrips(Corpus("haraldk_TwelveMonkeys/incorrect-compression-rle-as-g3.tif")).at(0);
+  auto mislabelled = testing_support::ReadRawStrips(
+                         Corpus("haraldk_TwelveMonkeys/incorrect-compression-rle-as-g3.tif"))
+                         .at(0);
   EXPECT_EQ(DecodeWithOurs(mislabelled, 5, 1700, 32).raster.height, 0u);
 }

@@ -10,7 +10,7 @@ using testing_support::Raster;
 
 namespace {
 
-void PutRun(BitWriter& stream, std::uint32_t run, bool black) {
+void PutRun(BitWriter &stream, std::uint32_t run, bool black) {
   auto terminating = T4Rows(black ? T4Table::BlackTerminating : T4Table::WhiteTerminating);
   auto makeUp = T4Rows(black ? T4Table::BlackMakeUp : T4Table::WhiteMakeUp);
   while (run >= 64) {
@@ -22,7 +22,7 @@ void PutRun(BitWriter& stream, std::uint32_t run, bool black) {
 }
 
 // One MH line: runs alternately white and black.
-void PutLine(BitWriter& stream, std::initializer_list<std::uint32_t> runs) {
+void PutLine(BitWriter &stream, std::initializer_list<std::uint32_t> runs) {
   bool black = false;
   for (std::uint32_t run : runs) {
     PutRun(stream, run, black);
@@ -30,7 +30,7 @@ void PutLine(BitWriter& stream, std::initializer_list<std::uint32_t> runs) {
   }
 }
 
-FaxG4Decoder DecoderOver(const std::vector<std::uint8_t>& bytes, std::uint8_t codingCode,
+FaxG4Decoder DecoderOver(const std::vector<std::uint8_t> &bytes, std::uint8_t codingCode,
                          std::int32_t width) {
   FaxG4Decoder decoder;
   decoder.Initialise(bytes.data(), std::uint32_t(bytes.size()), kMsbFirst, codingCode, 0);
@@ -80,7 +80,7 @@ TEST(FaxDecoder, RunWriterHonoursInvertAndNeverWritesPastTheRow) {
 
 TEST(FaxDecoder, UncompressedModeExtensionIsAnInvalidTwoDimensionalCode) {
   BitWriter stream;
-  stream.Put(0b1, 1);          // V0 over an all-white reference: a white... to b1 = width
+  stream.Put(0b1, 1); // V0 over an all-white reference: a white... to b1 = width
   stream.Put(0b0000001111, 10);
   auto bytes = stream.Bytes();
   FaxDecoder decoder = DecoderOver(bytes, 6, 64);
@@ -137,7 +137,8 @@ TEST(FaxDecoder, TwoDimensionalPageWithoutAnyEolFails) {
 
 TEST(FaxDecoder, TwoDimensionalBadLinesAreCountedAndSkipped) {
   Raster page = testing_support::TextLikePage(1728, 40, 4);
-  auto coded = EncodeWithLibTiff(page, COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING | GROUP3OPT_FILLBITS);
+  auto coded =
+      EncodeWithLibTiff(page, COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING | GROUP3OPT_FILLBITS);
   coded[coded.size() / 2] ^= 0xFF;
   OurDecode ours = DecodeWithOurs(coded, 6, 1728, 50);
   EXPECT_GE(ours.result, 1);
@@ -275,4 +276,43 @@ TEST(FaxDecoder, PageRecordDescribesTheDecodedPage) {
   EXPECT_EQ(ours.raster.bitOrder, kLsbFirst);
   EXPECT_EQ(ours.raster.codingCode, 7);
   EXPECT_EQ(ours.raster.resolutionUnit, 2);
+}
+
+TEST(FaxDecoder, Group4InvalidCodeRestartsAtTheNextStartOrEnds) {
+  Raster page = testing_support::TextLikePage(1728, 30, 8);
+  auto coded = EncodeWithLibTiff(page, COMPRESSION_CCITTFAX4);
+  std::vector<std::uint8_t> damaged(coded.begin(),
+                                    coded.begin() + std::ptrdiff_t(coded.size() / 2));
+  damaged.insert(damaged.end(), {0x02, 0x00}); // 0000001: an extension code, invalid here
+  // With the search skipped (the raw streams' setting) nothing moves the
+  // reader past the bad code: decoding stops instead of spinning.
+  FaxG4Decoder decoder;
+  decoder.Initialise(damaged.data(), std::uint32_t(damaged.size()), kMsbFirst, 7, 0);
+  decoder.SetSize(1728, 40);
+  decoder.SetSkipStartSearch(true);
+  PageRaster raster;
+  EXPECT_EQ(decoder.DecodePage(raster), kLineInvalidCode);
+  EXPECT_GT(raster.height, 0u);
+  EXPECT_LT(raster.height, 30u);
+  // Rows decoded before the damage are the page's.
+  Raster image = Raster::FromPackedRows(raster.rows.data(), 1728, raster.height, false);
+  for (std::uint32_t y = 0; y + 1 < raster.height; ++y)
+    for (std::uint32_t x = 0; x < 1728; ++x)
+      ASSERT_EQ(image.black(x, y), page.black(x, y));
+}
+
+TEST(FaxDecoder, TwoDimensionalLineOfTheWrongWidthDoesNotCostTheNextLine) {
+  // Line 1 (1-D) is 60 pixels wide in a 64-pixel page; line 2 (1-D) is good.
+  BitWriter stream;
+  stream.Eol();
+  stream.PutBit(1);
+  PutLine(stream, {60});
+  stream.Eol();
+  stream.PutBit(1);
+  PutLine(stream, {30, 34});
+  stream.Eol();
+  stream.PutBit(1);
+  OurDecode ours = DecodeWithOurs(stream.Bytes(), 6, 64, 10);
+  EXPECT_EQ(ours.result, 1);
+  EXPECT_EQ(ours.raster.height, 1u);
 }

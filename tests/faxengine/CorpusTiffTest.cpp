@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kFmf = 10;
 
-const char* const kWellFormed[] = {
+const char *const kWellFormed[] = {
     "golang_image/bw-gopher_ccittGroup3.tiff",
     "golang_image/bw-gopher_ccittGroup4.tiff",
     "python-pillow_Pillow/g4-fillorder-test.tif",
@@ -70,10 +70,10 @@ const char* const kWellFormed[] = {
     "ImageMagick_ImageMagick/input_mono.tiff",
 };
 
-std::string Corpus(const std::string& name) { return testing_support::CorpusFolder() + "/" + name; }
+std::string Corpus(const std::string &name) { return testing_support::CorpusFolder() + "/" + name; }
 
-Raster EngineRaster(const FaxEngine& engine) {
-  const PageRaster& page = engine.Raster();
+Raster EngineRaster(const FaxEngine &engine) {
+  const PageRaster &page = engine.Raster();
   return Raster::FromPackedRows(page.rows.data(), page.width, page.height, false);
 }
 
@@ -82,7 +82,7 @@ Raster EngineRaster(const FaxEngine& engine) {
 TEST(CorpusTiff, EveryWellFormedFaxTiffConvertsPixelForPixel) {
   REQUIRE_CORPUS();
   ScratchFolder folder;
-  for (const char* name : kWellFormed) {
+  for (const char *name : kWellFormed) {
     SCOPED_TRACE(name);
     std::string source = Corpus(name);
     std::vector<Raster> expected = ReadTiffPages(source);
@@ -109,7 +109,9 @@ TEST(CorpusTiff, DamagedAndMislabelledFiles) {
     // StripByteCounts is 0: the strip has no bytes to decode or copy (the
     // TIFF library guesses a length; we do not invent data), so "Not Fax".
     FaxEngine engine;
-    ASSERT_EQ(engine.Identify(Corpus("haraldk_TwelveMonkeys/CCITT-G4-300dpi-StripByteCounts0.tif"), kFmf), 0);
+    ASSERT_EQ(
+        engine.Identify(Corpus("haraldk_TwelveMonkeys/CCITT-G4-300dpi-StripByteCounts0.tif"), kFmf),
+        0);
     EXPECT_FALSE(engine.IsFax());
   }
   {
@@ -117,7 +119,9 @@ TEST(CorpusTiff, DamagedAndMislabelledFiles) {
     // read as T.4, no EOL is ever found, page 1 has no line, so "Not Fax"
     // (the TIFF library fails at row 0 as well).
     FaxEngine engine;
-    ASSERT_EQ(engine.Identify(Corpus("haraldk_TwelveMonkeys/incorrect-compression-rle-as-g3.tif"), kFmf), 0);
+    ASSERT_EQ(
+        engine.Identify(Corpus("haraldk_TwelveMonkeys/incorrect-compression-rle-as-g3.tif"), kFmf),
+        0);
     EXPECT_FALSE(engine.IsFax());
   }
   {
@@ -163,10 +167,11 @@ TEST(CorpusTiff, DamagedAndMislabelledFiles) {
 // per sample, and non-TIFF files given the "fmf" name.
 TEST(CorpusTiff, FilesThatAreNoFaxPages) {
   REQUIRE_CORPUS();
-  for (const char* name : {"image-rs_image-tiff/tiled-gray-i1.tif", "SerenityOS_serenity/grayscale.tiff",
-                           "SerenityOS_serenity/tiled.tiff", "SerenityOS_serenity/icc.tiff",
-                           "chai2010_tiff/multipage-gopher.tif", "golang_image/bw-gopher.ccitt_group4",
-                           "python-pillow_Pillow/hopper.dcx"}) {
+  for (const char *name :
+       {"image-rs_image-tiff/tiled-gray-i1.tif", "SerenityOS_serenity/grayscale.tiff",
+        "SerenityOS_serenity/tiled.tiff", "SerenityOS_serenity/icc.tiff",
+        "chai2010_tiff/multipage-gopher.tif", "golang_image/bw-gopher.ccitt_group4",
+        "python-pillow_Pillow/hopper.dcx"}) {
     FaxEngine engine;
     EXPECT_EQ(engine.Identify(Corpus(name), kFmf), 0) << name;
     EXPECT_FALSE(engine.IsFax()) << name;

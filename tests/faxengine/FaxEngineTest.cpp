@@ -23,13 +23,13 @@ constexpr int kAwd = 3;
 constexpr int kG3n = 17;
 
 // Page 1 as the engine decoded it; its rows hold paper as set bits.
-Raster EngineRaster(const FaxEngine& engine) {
-  const PageRaster& page = engine.Raster();
+Raster EngineRaster(const FaxEngine &engine) {
+  const PageRaster &page = engine.Raster();
   return Raster::FromPackedRows(page.rows.data(), page.width, page.height, false);
 }
 
 // Where two rasters differ, in a line a failure message can show.
-std::string Difference(const Raster& got, const Raster& want) {
+std::string Difference(const Raster &got, const Raster &want) {
   if (got.width != want.width || got.height != want.height)
     return "size " + std::to_string(got.width) + "x" + std::to_string(got.height) + " instead of " +
            std::to_string(want.width) + "x" + std::to_string(want.height);
@@ -39,8 +39,8 @@ std::string Difference(const Raster& got, const Raster& want) {
       first = i;
   if (differ == 0)
     return "equal";
-  return std::to_string(differ) + " pixels differ, the first at row " + std::to_string(first / got.width) +
-         ", column " + std::to_string(first % got.width);
+  return std::to_string(differ) + " pixels differ, the first at row " +
+         std::to_string(first / got.width) + ", column " + std::to_string(first % got.width);
 }
 
 TiffPageSpec Page(Raster raster, std::uint16_t compression, std::uint32_t options = 0) {
@@ -52,7 +52,7 @@ TiffPageSpec Page(Raster raster, std::uint16_t compression, std::uint32_t option
 }
 
 struct Layout {
-  const char* what;
+  const char *what;
   TiffPageSpec spec;
   bool bigEndian = false;
 };
@@ -80,14 +80,15 @@ std::vector<Layout> Layouts() {
   Layout strips{"Group 4 in strips of 16 rows", Page(text, COMPRESSION_CCITTFAX4)};
   strips.spec.rowsPerStrip = 16;
   layouts.push_back(strips);
-  Layout strips2d{"Group 3 2-D in strips of 7 rows", Page(text, COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING)};
+  Layout strips2d{"Group 3 2-D in strips of 7 rows",
+                  Page(text, COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING)};
   strips2d.spec.rowsPerStrip = 7;
   layouts.push_back(strips2d);
   return layouts;
 }
 
-std::uint32_t TagOf(const std::string& path, ttag_t tag, int directory = 0) {
-  TIFF* tif = TIFFOpen(path.c_str(), "r");
+std::uint32_t TagOf(const std::string &path, ttag_t tag, int directory = 0) {
+  TIFF *tif = TIFFOpen(path.c_str(), "r");
   EXPECT_NE(tif, nullptr);
   if (!tif)
     return 0;
@@ -113,7 +114,7 @@ std::uint32_t TagOf(const std::string& path, ttag_t tag, int directory = 0) {
 }
 
 // Runs a document through the engine up to its TIFF; returns WriteTiff's result.
-int Convert(FaxEngine& engine, const std::string& path, int format, const std::string& output) {
+int Convert(FaxEngine &engine, const std::string &path, int format, const std::string &output) {
   EXPECT_EQ(engine.Identify(path, format), 0);
   if (!engine.IsFax())
     return -100;
@@ -123,7 +124,8 @@ int Convert(FaxEngine& engine, const std::string& path, int format, const std::s
 // Sets PATH for one test and puts the old value back afterwards.
 class PathOverride {
 public:
-  explicit PathOverride(const std::string& value) : old_(std::getenv("PATH") ? std::getenv("PATH") : "") {
+  explicit PathOverride(const std::string &value)
+      : old_(std::getenv("PATH") ? std::getenv("PATH") : "") {
     ::setenv("PATH", value.c_str(), 1);
   }
   ~PathOverride() { ::setenv("PATH", old_.c_str(), 1); }
@@ -136,7 +138,7 @@ private:
 
 TEST(FaxEngineTiff, EveryCodingAndLayoutDecodesAndCopiesExactly) {
   ScratchFolder folder;
-  for (const Layout& layout : Layouts()) {
+  for (const Layout &layout : Layouts()) {
     SCOPED_TRACE(layout.what);
     std::string source = folder / "doc.fmf";
     std::string output = folder / "kvtintif.tmp";
@@ -144,14 +146,16 @@ TEST(FaxEngineTiff, EveryCodingAndLayoutDecodesAndCopiesExactly) {
     FaxEngine engine;
     ASSERT_EQ(Convert(engine, source, kFmf, output), 0);
     EXPECT_EQ(engine.Settings().pageCount, 1);
-    EXPECT_EQ(Difference(EngineRaster(engine), layout.spec.raster), "equal") << "page 1 as our decoder sees it";
+    EXPECT_EQ(Difference(EngineRaster(engine), layout.spec.raster), "equal")
+        << "page 1 as our decoder sees it";
     EXPECT_EQ(engine.Raster().xResolution, 204);
     EXPECT_EQ(engine.Raster().yResolution, 196);
     // The library's decoding of the source is the oracle for the copy (its
     // own RLE/W encoding does not decode back to the raster).
     auto written = ReadTiffPages(output);
     ASSERT_EQ(written.size(), 1u);
-    EXPECT_EQ(Difference(written[0], ReadTiffPages(source)[0]), "equal") << "the copy as the TIFF library decodes it";
+    EXPECT_EQ(Difference(written[0], ReadTiffPages(source)[0]), "equal")
+        << "the copy as the TIFF library decodes it";
     EXPECT_EQ(TagOf(output, TIFFTAG_PHOTOMETRIC), layout.spec.photometric);
     EXPECT_EQ(TagOf(output, TIFFTAG_FILLORDER), layout.spec.fillOrder);
     EXPECT_EQ(TagOf(output, TIFFTAG_XRESOLUTION), 204u);
@@ -214,7 +218,8 @@ TEST(FaxEngineTiff, FilesThatAreNoFaxOrCannotBeOpened) {
 
 TEST(FaxEngineTiff, FormatsWithoutAReaderInThisBuildAreNoFax) {
   ScratchFolder folder;
-  testing_support::WriteTiffFile(folder / "doc.fmf", {Page(testing_support::TextLikePage(1728, 20), 4)});
+  testing_support::WriteTiffFile(folder / "doc.fmf",
+                                 {Page(testing_support::TextLikePage(1728, 20), 4)});
   // (Numbers outside 1..18 belong to the raw-stream reader.)
   for (int format : {1, 4, 11, 15, 16}) {
     FaxEngine engine;
@@ -226,7 +231,8 @@ TEST(FaxEngineTiff, FormatsWithoutAReaderInThisBuildAreNoFax) {
 
 TEST(FaxEngineTiff, WriteFailuresAreReportedNotHidden) {
   ScratchFolder folder;
-  testing_support::WriteTiffFile(folder / "doc.fmf", {Page(testing_support::TextLikePage(1728, 200), 4)});
+  testing_support::WriteTiffFile(folder / "doc.fmf",
+                                 {Page(testing_support::TextLikePage(1728, 200), 4)});
   FaxEngine engine;
   ASSERT_EQ(engine.Identify(folder / "doc.fmf", kFmf), 0);
   ASSERT_TRUE(engine.IsFax());
@@ -240,7 +246,8 @@ TEST(FaxEngineTiff, ADocumentWithMorePagesThanTheTiffCanNumberFailsVisibly) {
   const std::uint32_t directories = 65536;
   for (std::uint32_t i = 0; i < directories; ++i) {
     std::uint32_t next = i + 1 < directories ? 8 + 6 * (i + 1) : 0;
-    bytes.insert(bytes.end(), {0, 0, std::uint8_t(next), std::uint8_t(next >> 8), std::uint8_t(next >> 16), 0});
+    bytes.insert(bytes.end(),
+                 {0, 0, std::uint8_t(next), std::uint8_t(next >> 8), std::uint8_t(next >> 16), 0});
   }
   testing_support::WriteFile(folder / "many.fmf", bytes);
   TiffFaxReader reader;
@@ -253,7 +260,8 @@ TEST(FaxEngineAwd, AMissingConverterMeansNotAFax) {
   ScratchFolder folder;
   testing_support::WriteFile(folder / "doc.awd", std::string("AWD bytes"));
   // A fax TIFF left by an earlier document must not be taken for this one's.
-  testing_support::WriteTiffFile(folder / "kvttif.tmp", {Page(testing_support::TextLikePage(1728, 20), 4)});
+  testing_support::WriteTiffFile(folder / "kvttif.tmp",
+                                 {Page(testing_support::TextLikePage(1728, 20), 4)});
   PathOverride path(folder.path());
   FaxEngine engine;
   ConversionSettings settings;
@@ -269,7 +277,8 @@ TEST(FaxEngineAwd, TheConvertersTiffIsJudgedAndCopied) {
   // A stand-in converter: "/c input output" copies the input, which here is
   // already a TIFF, and records its arguments.
   std::string stub = bin / "AWDVSTUB.EXE";
-  testing_support::WriteFile(stub, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + folder / "args" + "\"\n/bin/cp \"$2\" \"$3\"\n");
+  testing_support::WriteFile(stub, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + folder / "args" +
+                                       "\"\n/bin/cp \"$2\" \"$3\"\n");
   ::chmod(stub.c_str(), 0755);
   Raster text = testing_support::TextLikePage(1728, 80, 5);
   testing_support::WriteTiffFile(folder / "doc one.awd", {Page(text, COMPRESSION_CCITTFAX4)});
@@ -289,10 +298,12 @@ TEST(FaxEngineAwd, TheConvertersTiffIsJudgedAndCopied) {
 
 TEST(FaxEngineDocInfo, SidecarTextsInAnyCaseAndWithCrLf) {
   ScratchFolder folder;
-  testing_support::WriteTiffFile(folder / "0001.g3n", {Page(testing_support::TextLikePage(1728, 20), 4)});
-  testing_support::WriteFile(folder / "0001.ctl", std::string("Header\r\nComment: From: +49 30 1234\r\n"
-                                                               "Pages: 1\r\nAccepted: 2026-12-08 03:00\r\n"
-                                                               "User: alice\r\n"));
+  testing_support::WriteTiffFile(folder / "0001.g3n",
+                                 {Page(testing_support::TextLikePage(1728, 20), 4)});
+  testing_support::WriteFile(folder / "0001.ctl",
+                             std::string("Header\r\nComment: From: +49 30 1234\r\n"
+                                         "Pages: 1\r\nAccepted: 2026-12-08 03:00\r\n"
+                                         "User: alice\r\n"));
   FaxEngine engine;
   engine.ReadDocInfo(folder / "0001.g3n", kG3n);
   EXPECT_EQ(engine.DocInfo().senderComment, "From: +49 30 1234");
@@ -308,9 +319,11 @@ TEST(FaxEngineDocInfo, MissingOrPartialSidecars) {
   ScratchFolder folder;
   FaxEngine none;
   none.ReadDocInfo(folder / "0002.G3F", kG3n);
-  EXPECT_FALSE(none.DocInfo().senderComment || none.DocInfo().acceptanceLine || none.DocInfo().user);
+  EXPECT_FALSE(none.DocInfo().senderComment || none.DocInfo().acceptanceLine ||
+               none.DocInfo().user);
 
-  testing_support::WriteFile(folder / "0003.CTL", std::string("Comment: From: bob\nAccepted: yes, at noon\n"));
+  testing_support::WriteFile(folder / "0003.CTL",
+                             std::string("Comment: From: bob\nAccepted: yes, at noon\n"));
   FaxEngine partial;
   partial.ReadDocInfo(folder / "0003.g3f", kG3n);
   EXPECT_EQ(partial.DocInfo().senderComment, "From: bob");
@@ -318,7 +331,8 @@ TEST(FaxEngineDocInfo, MissingOrPartialSidecars) {
   EXPECT_FALSE(partial.DocInfo().user.has_value());
 
   // The texts are found in order: a "User: " line before the comment is not the user.
-  testing_support::WriteFile(folder / "0004.CTL", std::string("User: early\nComment: From: carol\n"));
+  testing_support::WriteFile(folder / "0004.CTL",
+                             std::string("User: early\nComment: From: carol\n"));
   FaxEngine order;
   order.ReadDocInfo(folder / "0004.g3n", kG3n);
   EXPECT_EQ(order.DocInfo().senderComment, "From: carol");
@@ -329,7 +343,8 @@ TEST(FaxEngineNames, PerPageNamesCutOnlyTheFileNamesExtension) {
   EXPECT_EQ(PerPageTiffPath("/out/a.b/fax", 0), "/out/a.b/fax001.tif");
   EXPECT_EQ(PerPageTiffPath("/tmp/kvtintif.tmp", 1), "/tmp/kvtintif002.tif");
   EXPECT_EQ(PerPageTiffPath("fax.x.tmp", 998), "fax.x999.tif");
-  EXPECT_EQ(PerPageTiffPath("fax.tmp", 999), "fax1000.tif") << "page 1000 must not reuse page 0's name";
+  EXPECT_EQ(PerPageTiffPath("fax.tmp", 999), "fax1000.tif")
+      << "page 1000 must not reuse page 0's name";
 }
 
 TEST(FaxEngineTiff, ALoopingDirectoryChainConvertsItsDistinctPages) {
@@ -341,8 +356,10 @@ TEST(FaxEngineTiff, ALoopingDirectoryChainConvertsItsDistinctPages) {
   // Point the last directory's next field back at the first directory.
   std::string bytes = testing_support::ReadFile(source);
   auto u32 = [&](std::size_t at) {
-    return std::uint32_t(std::uint8_t(bytes[at])) | std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
-           std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 | std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
+    return std::uint32_t(std::uint8_t(bytes[at])) |
+           std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
+           std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 |
+           std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
   };
   std::uint32_t first = u32(4);
   std::uint32_t directory = first;

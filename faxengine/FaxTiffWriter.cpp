@@ -17,13 +17,29 @@ constexpr std::uint32_t kTailLength = 8 + 8 + kSoftwareLength + kDateTimeLength;
 constexpr std::uint32_t kDirectoryLength = 2 + 12 * FaxTiffWriter::kEntryCount + 4;
 
 enum Slot {
-  kNewSubfileType, kImageWidth, kImageLength, kBitsPerSample, kCompression, kPhotometric,
-  kFillOrder, kStripOffsets, kOrientation, kSamplesPerPixel, kRowsPerStrip, kStripByteCounts,
-  kXResolution, kYResolution, kPlanarConfig, kT4T6Options, kResolutionUnit, kPageNumber,
-  kSoftware, kDateTime,
+  kNewSubfileType,
+  kImageWidth,
+  kImageLength,
+  kBitsPerSample,
+  kCompression,
+  kPhotometric,
+  kFillOrder,
+  kStripOffsets,
+  kOrientation,
+  kSamplesPerPixel,
+  kRowsPerStrip,
+  kStripByteCounts,
+  kXResolution,
+  kYResolution,
+  kPlanarConfig,
+  kT4T6Options,
+  kResolutionUnit,
+  kPageNumber,
+  kSoftware,
+  kDateTime,
 };
 
-void PutLe(std::uint8_t* out, std::uint64_t value, int bytes) {
+void PutLe(std::uint8_t *out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i)
     out[i] = std::uint8_t(value >> (8 * i));
 }
@@ -37,9 +53,8 @@ struct CodingRow {
 
 // The engine's coding codes as TIFF Compression and T4/T6 options.
 constexpr CodingRow kCodingRows[] = {
-    {kCodingUncompressed, 1, 292, 0}, {kCodingMhBytes, 2, 292, 4},
-    {kCodingMhWords, 32771, 292, 4},  {kCodingT4OneD, 3, 292, 4},
-    {kCodingT4TwoD, 3, 292, 5},       {kCodingT6, 4, 293, 0},
+    {kCodingUncompressed, 1, 292, 0}, {kCodingMhBytes, 2, 292, 4}, {kCodingMhWords, 32771, 292, 4},
+    {kCodingT4OneD, 3, 292, 4},       {kCodingT4TwoD, 3, 292, 5},  {kCodingT6, 4, 293, 0},
     {kCodingPackBits, 32773, 292, 0},
 };
 
@@ -49,7 +64,7 @@ FaxTiffWriter::FaxTiffWriter() = default;
 
 FaxTiffWriter::~FaxTiffWriter() { Close(); }
 
-int FaxTiffWriter::Open(const std::string& path, std::uint16_t byteOrder, const char* mode) {
+int FaxTiffWriter::Open(const std::string &path, std::uint16_t byteOrder, const char *mode) {
   Close();
   failed_ = false;
   stripCount_ = 0;
@@ -71,16 +86,23 @@ int FaxTiffWriter::Open(const std::string& path, std::uint16_t byteOrder, const 
   }
   if (!file_)
     return -1;
-  if (appending) {
-    if (std::fseek(file_, 0, SEEK_END) != 0)
-      failed_ = true;
-    long size = std::ftell(file_);
-    // An appendable file holds at least a header and ends with a link field.
-    if (size < 8)
-      failed_ = true;
-    end_ = size < 0 ? 0 : std::uint64_t(size);
-  }
+  if (appending && !FindEndOfOwnFile())
+    failed_ = true;
   return failed_ ? -1 : 0;
+}
+
+bool FaxTiffWriter::FindEndOfOwnFile() {
+  // Only a little-endian TIFF can take more pages: its last four bytes are
+  // the next field of its last directory.
+  std::uint8_t header[4] = {};
+  if (std::fread(header, 1, sizeof header, file_) != sizeof header ||
+      std::memcmp(header, "II*\0", 4) != 0 || std::fseek(file_, 0, SEEK_END) != 0)
+    return false;
+  long size = std::ftell(file_);
+  if (size < 8)
+    return false;
+  end_ = std::uint64_t(size);
+  return true;
 }
 
 void FaxTiffWriter::WriteHeader() {
@@ -139,7 +161,7 @@ void FaxTiffWriter::SetCompression(std::uint16_t compression, std::uint32_t t4Op
 }
 
 void FaxTiffWriter::SetCodingCode(std::uint8_t codingCode, std::uint16_t photometric) {
-  for (const CodingRow& row : kCodingRows) {
+  for (const CodingRow &row : kCodingRows) {
     if (row.code != codingCode)
       continue;
     SetShort(kCompression, 259, row.compression);
@@ -165,18 +187,18 @@ void FaxTiffWriter::SetPageNumber(std::uint16_t index, std::uint16_t total) {
 }
 
 int FaxTiffWriter::SetStrips(std::uint16_t count, std::uint16_t rowsPerStrip,
-                             const std::uint32_t* offsets, const std::uint32_t* byteCounts) {
+                             const std::uint32_t *offsets, const std::uint32_t *byteCounts) {
   stripCount_ = 0;
   stripByteCounts_ = nullptr;
   if (count == 0 || !offsets || !byteCounts)
     return -1;
   try {
     stripOffsets_.assign(offsets, offsets + count);
-  } catch (const std::bad_alloc&) {
+  } catch (const std::bad_alloc &) {
     stripOffsets_.clear();
     return -1;
   }
-  for (std::uint32_t& offset : stripOffsets_)
+  for (std::uint32_t &offset : stripOffsets_)
     offset -= offsets[0];
   stripCount_ = count;
   rowsPerStrip_ = rowsPerStrip;
@@ -186,7 +208,7 @@ int FaxTiffWriter::SetStrips(std::uint16_t count, std::uint16_t rowsPerStrip,
   return 0;
 }
 
-void FaxTiffWriter::WriteAt(std::uint64_t offset, const void* bytes, std::size_t length) {
+void FaxTiffWriter::WriteAt(std::uint64_t offset, const void *bytes, std::size_t length) {
   if (!file_ || failed_) {
     failed_ = true;
     return;
@@ -212,8 +234,8 @@ std::uint32_t FaxTiffWriter::LinkNewPage(std::uint64_t directoryOffset) {
   return std::uint32_t(directoryOffset);
 }
 
-void FaxTiffWriter::WriteTail(std::uint32_t resolutionsAt, std::uint32_t xResolution, std::uint32_t yResolution,
-                              std::uint16_t resolutionUnit) {
+void FaxTiffWriter::WriteTail(std::uint32_t resolutionsAt, std::uint32_t xResolution,
+                              std::uint32_t yResolution, std::uint16_t resolutionUnit) {
   std::uint8_t tail[kTailLength] = {};
   PutLe(tail, xResolution, 4);
   PutLe(tail + 4, 1, 4);
@@ -222,7 +244,7 @@ void FaxTiffWriter::WriteTail(std::uint32_t resolutionsAt, std::uint32_t xResolu
   std::memcpy(tail + 16, "Kelvor Studio", 13);
   std::time_t now = fixedTime_ ? *fixedTime_ : std::time(nullptr);
   std::tm local{};
-  if (const std::tm* converted = std::localtime(&now))
+  if (const std::tm *converted = std::localtime(&now))
     local = *converted;
   char dateTime[80];
   std::snprintf(dateTime, sizeof dateTime, "%4d:%02d:%02d %02d:%02d:%02d", local.tm_year + 1900,
@@ -237,7 +259,7 @@ void FaxTiffWriter::WriteTail(std::uint32_t resolutionsAt, std::uint32_t xResolu
   SetEntry(kDateTime, 306, kAscii, kDateTimeLength, resolutionsAt + 16 + kSoftwareLength);
 }
 
-std::uint32_t FaxTiffWriter::WritePageData(const std::uint8_t* data, std::uint32_t length,
+std::uint32_t FaxTiffWriter::WritePageData(const std::uint8_t *data, std::uint32_t length,
                                            std::uint32_t xResolution, std::uint32_t yResolution,
                                            std::uint16_t resolutionUnit) {
   std::uint64_t page = end_;
@@ -256,13 +278,17 @@ std::uint32_t FaxTiffWriter::WritePageData(const std::uint8_t* data, std::uint32
   return failed_ ? 0 : directory;
 }
 
-std::uint32_t FaxTiffWriter::WriteStripsPageData(const std::uint8_t* data, std::uint32_t length,
+std::uint32_t FaxTiffWriter::WriteStripsPageData(const std::uint8_t *data, std::uint32_t length,
                                                  std::uint32_t xResolution,
                                                  std::uint32_t yResolution,
                                                  std::uint16_t resolutionUnit) {
   if (stripCount_ < 2 || !stripByteCounts_)
     return WritePageData(data, length, xResolution, yResolution, resolutionUnit);
   std::uint32_t n = stripCount_;
+  // Every strip must lie inside the block, or the file would point elsewhere.
+  for (std::uint32_t i = 0; i < n; ++i)
+    if (stripOffsets_[i] > length || stripByteCounts_[i] > length - stripOffsets_[i])
+      return 0;
   std::uint64_t page = end_;
   std::uint64_t arrays = page + length;
   std::uint32_t directory = LinkNewPage(arrays + 8ull * n + kTailLength);
@@ -290,8 +316,8 @@ int FaxTiffWriter::WriteDirectory(std::uint32_t offset) {
   std::uint8_t directory[kDirectoryLength] = {};
   PutLe(directory, kEntryCount, 2);
   for (int slot = 0; slot < kEntryCount; ++slot) {
-    std::uint8_t* out = directory + 2 + 12 * slot;
-    const Entry& entry = entries_[slot];
+    std::uint8_t *out = directory + 2 + 12 * slot;
+    const Entry &entry = entries_[slot];
     PutLe(out, entry.tag, 2);
     PutLe(out + 2, entry.type, 2);
     PutLe(out + 4, entry.count, 4);

@@ -117,7 +117,7 @@ int TiffFaxReader::ReadDirectory(std::uint32_t offset) {
   if (!reader.contains(reader.position(), kEntryBytes * *count))
     return -4;
   entries_.assign(*count, TiffEntry{});
-  for (TiffEntry& entry : entries_) {
+  for (TiffEntry &entry : entries_) {
     entry.tag = *reader.u16();
     entry.type = *reader.u16();
     entry.count = *reader.u32();
@@ -132,7 +132,7 @@ int TiffFaxReader::ReadDirectory(std::uint32_t offset) {
   return *count == 0 ? -4 : static_cast<int>(*count);
 }
 
-std::optional<std::uint32_t> TiffFaxReader::Scalar(const TiffEntry& entry) const {
+std::optional<std::uint32_t> TiffFaxReader::Scalar(const TiffEntry &entry) const {
   ByteReader field(entry.value, order_);
   switch (entry.type) {
   case kByte:
@@ -146,7 +146,7 @@ std::optional<std::uint32_t> TiffFaxReader::Scalar(const TiffEntry& entry) const
   }
 }
 
-std::optional<std::vector<std::uint32_t>> TiffFaxReader::Values(const TiffEntry& entry) const {
+std::optional<std::vector<std::uint32_t>> TiffFaxReader::Values(const TiffEntry &entry) const {
   std::size_t size = FieldSize(entry.type);
   // The count is checked against the file before it sizes anything.
   if (size == 0 || entry.count > FileSize() / size + 1)
@@ -161,12 +161,12 @@ std::optional<std::vector<std::uint32_t>> TiffFaxReader::Values(const TiffEntry&
     reader = field;
   }
   std::vector<std::uint32_t> values(entry.count);
-  for (std::uint32_t& value : values)
+  for (std::uint32_t &value : values)
     value = size == 1 ? *reader.u8() : size == 2 ? *reader.u16() : *reader.u32();
   return values;
 }
 
-TiffRational TiffFaxReader::Rational(const TiffEntry& entry) const {
+TiffRational TiffFaxReader::Rational(const TiffEntry &entry) const {
   ByteReader field(entry.value, order_);
   ByteReader reader = Reader();
   if (!reader.seek(*field.u32()))
@@ -180,11 +180,11 @@ TiffRational TiffFaxReader::Rational(const TiffEntry& entry) const {
 
 TiffPage TiffFaxReader::ParseDirectory() const {
   TiffPage page;
-  auto assign = [&](auto& field, const TiffEntry& entry) {
+  auto assign = [&](auto &field, const TiffEntry &entry) {
     if (auto value = Scalar(entry))
       field = static_cast<std::remove_reference_t<decltype(field)>>(*value);
   };
-  for (const TiffEntry& entry : entries_) {
+  for (const TiffEntry &entry : entries_) {
     switch (entry.tag) {
     case kImageWidth:
       assign(page.width, entry);
@@ -243,9 +243,9 @@ TiffPage TiffFaxReader::ParseDirectory() const {
   return page;
 }
 
-std::optional<std::vector<TiffStrip>> TiffFaxReader::StripsOf(const TiffPage& page) const {
-  if (!page.stripOffsets || !page.stripByteCounts || page.stripOffsets->count != page.stripByteCounts->count ||
-      page.stripOffsets->count == 0)
+std::optional<std::vector<TiffStrip>> TiffFaxReader::StripsOf(const TiffPage &page) const {
+  if (!page.stripOffsets || !page.stripByteCounts ||
+      page.stripOffsets->count != page.stripByteCounts->count || page.stripOffsets->count == 0)
     return std::nullopt;
   auto offsets = Values(*page.stripOffsets);
   auto lengths = Values(*page.stripByteCounts);
@@ -263,14 +263,14 @@ std::optional<std::vector<TiffStrip>> TiffFaxReader::StripsOf(const TiffPage& pa
 
 namespace {
 
-bool PageSizeWithinLimits(const TiffPage& page) {
-  return page.width >= 1 && page.width <= kMaxPageWidth && page.length >= 1 && page.length <= kMaxPageLength &&
-         std::uint64_t(page.width) * page.length <= kMaxPagePixels;
+bool PageSizeWithinLimits(const TiffPage &page) {
+  return page.width >= 1 && page.width <= kMaxPageWidth && page.length >= 1 &&
+         page.length <= kMaxPageLength && std::uint64_t(page.width) * page.length <= kMaxPagePixels;
 }
 
 // The coding code a CCITT compression decodes with, or 0 for a page that is
 // not CCITT coded.
-std::uint8_t CodingCodeOf(const TiffPage& page) {
+std::uint8_t CodingCodeOf(const TiffPage &page) {
   switch (page.compression) {
   case kCcittRle:
     return kCodingMhBytes;
@@ -292,7 +292,8 @@ std::size_t UnpackBits(std::span<const std::uint8_t> in, std::span<std::uint8_t>
   while (read < in.size() && written < out.size()) {
     auto header = static_cast<std::int8_t>(in[read++]);
     if (header >= 0) {
-      std::size_t literal = std::min<std::size_t>({std::size_t(header) + 1, in.size() - read, out.size() - written});
+      std::size_t literal =
+          std::min<std::size_t>({std::size_t(header) + 1, in.size() - read, out.size() - written});
       std::memcpy(out.data() + written, in.data() + read, literal);
       read += std::size_t(header) + 1;
       written += literal;
@@ -307,8 +308,19 @@ std::size_t UnpackBits(std::span<const std::uint8_t> in, std::span<std::uint8_t>
 
 // Rows of an uncompressed or PackBits strip, as the decoder would give them:
 // a set bit is a zero sample (paper in WhiteIsZero pages) unless invert.
-std::uint32_t UnpackedRows(const TiffPage& page, std::span<const std::uint8_t> strip, std::uint32_t rows,
-                           std::uint8_t invert, PageRaster& into, std::uint32_t firstRow) {
+// With FillOrder 2 the stored bytes are bit-reversed before unpacking.
+std::uint32_t UnpackedRows(const TiffPage &page, std::span<const std::uint8_t> stored,
+                           std::uint32_t rows, std::uint8_t invert, PageRaster &into,
+                           std::uint32_t firstRow) {
+  std::vector<std::uint8_t> reversed;
+  std::span<const std::uint8_t> strip = stored;
+  if (page.fillOrder == 2) {
+    const std::uint8_t *reverse = BitReversalTable();
+    reversed.reserve(stored.size());
+    for (std::uint8_t byte : stored)
+      reversed.push_back(reverse[byte]);
+    strip = reversed;
+  }
   std::span<std::uint8_t> target(into.Row(firstRow), std::size_t(rows) * into.bytesPerRow);
   std::size_t bytes = page.compression == kPackBits ? UnpackBits(strip, target)
                                                     : std::min(strip.size(), target.size());
@@ -322,7 +334,31 @@ std::uint32_t UnpackedRows(const TiffPage& page, std::span<const std::uint8_t> s
 
 } // namespace
 
-void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
+namespace {
+
+// Decodes one CCITT strip on its own (every strip starts afresh) and
+// appends its rows to raster at row firstRow; returns the rows it gave.
+std::uint32_t DecodeCodedStrip(const TiffPage &page, std::span<const std::uint8_t> strip,
+                               std::uint32_t rows, std::uint8_t coding, std::uint8_t invert,
+                               PageRaster &into, std::uint32_t firstRow) {
+  FaxG4Decoder decoder;
+  decoder.Initialise(strip.data(), static_cast<std::uint32_t>(strip.size()),
+                     page.fillOrder == 2 ? kLsbFirst : kMsbFirst, coding, invert);
+  decoder.SetOptions(static_cast<std::uint8_t>(page.t6Options));
+  // One spare row: the decoder writes lines past its maximum into the last
+  // row, and the end-of-data codes must not clear a good one.
+  decoder.SetSize(static_cast<std::int32_t>(page.width), static_cast<std::int32_t>(rows + 1));
+  PageRaster stripRaster;
+  decoder.DecodePage(stripRaster);
+  std::uint32_t decoded = std::min(stripRaster.height, rows);
+  if (decoded)
+    std::memcpy(into.Row(firstRow), stripRaster.Row(0), std::size_t(decoded) * into.bytesPerRow);
+  return decoded;
+}
+
+} // namespace
+
+void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster &raster) {
   raster = PageRaster();
   if (!IsOpen() || ReadDirectory(PageOffset(index)) <= 0)
     return;
@@ -333,121 +369,112 @@ void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
   if (!strips || page.bitsPerSample != 1 || (!coding && !unpacked) || !PageSizeWithinLimits(page) ||
       !raster.Allocate(page.width, page.length))
     return;
-  std::uint8_t bitOrder = page.fillOrder == 2 ? kLsbFirst : kMsbFirst;
   std::uint8_t invert = page.photometric == 1 ? 1 : 0;
   std::uint32_t rowsPerStrip = page.rowsPerStrip ? page.rowsPerStrip : page.length;
   std::uint32_t rows = 0;
-  for (const TiffStrip& strip : *strips) {
+  for (const TiffStrip &strip : *strips) {
     if (rows >= page.length)
       break;
     std::uint32_t stripRows = std::min(rowsPerStrip, page.length - rows);
     auto data = Bytes().subspan(strip.offset, strip.length);
-    if (unpacked) {
-      rows += UnpackedRows(page, data, stripRows, invert, raster, rows);
-      continue;
-    }
-    FaxG4Decoder decoder;
-    decoder.Initialise(data.data(), strip.length, bitOrder, coding, invert);
-    decoder.SetOptions(static_cast<std::uint8_t>(page.t6Options));
-    decoder.SetSize(static_cast<std::int32_t>(page.width), static_cast<std::int32_t>(stripRows));
-    PageRaster stripRaster;
-    decoder.DecodePage(stripRaster);
-    std::uint32_t decoded = std::min(stripRaster.height, stripRows);
-    if (decoded)
-      std::memcpy(raster.Row(rows), stripRaster.Row(0), std::size_t(decoded) * raster.bytesPerRow);
-    rows += decoded;
+    rows += unpacked ? UnpackedRows(page, data, stripRows, invert, raster, rows)
+                     : DecodeCodedStrip(page, data, stripRows, coding, invert, raster, rows);
   }
   raster.height = rows;
-  raster.codingCode = unpacked ? std::uint8_t(page.compression == kNone ? kCodingUncompressed : kCodingPackBits) : coding;
-  raster.bitOrder = bitOrder;
+  raster.codingCode =
+      unpacked ? std::uint8_t(page.compression == kNone ? kCodingUncompressed : kCodingPackBits)
+               : coding;
+  raster.bitOrder = page.fillOrder == 2 ? kLsbFirst : kMsbFirst;
   raster.invert = invert;
   raster.dataSize = FileSize();
   raster.resolutionUnit = static_cast<std::uint8_t>(page.resolutionUnit);
-  raster.xResolution = static_cast<std::uint16_t>(std::min<std::uint32_t>(page.xResolution.Whole(), 0xFFFF));
-  raster.yResolution = static_cast<std::uint16_t>(std::min<std::uint32_t>(page.yResolution.Whole(), 0xFFFF));
+  raster.xResolution =
+      static_cast<std::uint16_t>(std::min<std::uint32_t>(page.xResolution.Whole(), 0xFFFF));
+  raster.yResolution =
+      static_cast<std::uint16_t>(std::min<std::uint32_t>(page.yResolution.Whole(), 0xFFFF));
 }
 
-int TiffFaxReader::WritePages(FaxTiffWriter& writer) {
+int TiffFaxReader::WritePages(FaxTiffWriter &writer) {
   std::uint16_t total = CountPages();
   if (tooManyPages_)
-    return -4;
+    return kPageTooManyPages;
   for (std::uint16_t index = 0; index < total; ++index) {
-    if (ReadDirectory(PageOffset(index)) <= 0)
-      return -3;
-    TiffPage page = ParseDirectory();
-    auto strips = StripsOf(page);
-    if (!strips || strips->size() > 0xFFFF)
-      return -3;
-    // Each strip keeps its place and RowsPerStrip: Group 4 and 2-D strips
-    // each start from a white reference line, so they cannot be joined.
-    std::vector<std::uint32_t> starts, lengths;
-    std::uint64_t length = 0;
-    for (const TiffStrip& strip : *strips) {
-      starts.push_back(static_cast<std::uint32_t>(length));
-      lengths.push_back(strip.length);
-      length += strip.length;
-    }
-    std::uint32_t rowsPerStrip = std::min(page.rowsPerStrip ? page.rowsPerStrip : page.length, page.length);
-    bool multiStrip = strips->size() > 1;
-    if (length > kMaxFileBytes || (multiStrip && rowsPerStrip > 0xFFFF))
-      return -3;
-    std::vector<std::uint8_t>& block = WorkBuffer();
-    block.clear();
-    for (const TiffStrip& strip : *strips) {
-      auto data = Bytes().subspan(strip.offset, strip.length);
-      block.insert(block.end(), data.begin(), data.end());
-    }
-    // Photometric is set through the coding code, then Compression and the
-    // T4/T6 options are copied exactly as the source has them.
-    writer.SetCodingCode(kCodingT6, page.photometric == 1 ? 1 : 0);
-    writer.SetCompression(page.compression, page.t4Options, page.t6Options);
-    writer.SetFillOrder(page.fillOrder);
-    writer.SetOrientation(page.orientation);
-    if (multiStrip &&
-        writer.SetStrips(static_cast<std::uint16_t>(strips->size()), static_cast<std::uint16_t>(rowsPerStrip),
-                         starts.data(), lengths.data()) != 0)
-      return -3;
-    if (!multiStrip)
-      writer.SetStrips(0, 0, nullptr, nullptr);
-    writer.SetSize(page.width, page.length);
-    writer.SetPageNumber(index, total);
-    auto blockLength = static_cast<std::uint32_t>(block.size());
-    std::uint32_t directory =
-        multiStrip ? writer.WriteStripsPageData(block.data(), blockLength, page.xResolution.Whole(),
-                                                page.yResolution.Whole(), page.resolutionUnit)
-                   : writer.WritePageData(block.data(), blockLength, page.xResolution.Whole(),
-                                          page.yResolution.Whole(), page.resolutionUnit);
-    if (directory == 0 || writer.WriteDirectory(directory) != 0)
-      return -6;
+    if (int result = CopyPage(writer, index, total); result != 0)
+      return result;
   }
   return 0;
 }
 
-int TiffFaxReader::WriteTiff(const std::string& outputPath) {
+int TiffFaxReader::CopyPage(FaxTiffWriter &writer, std::uint16_t index, std::uint16_t total) {
+  if (ReadDirectory(PageOffset(index)) <= 0)
+    return kPageUnreadable;
+  TiffPage page = ParseDirectory();
+  auto strips = StripsOf(page);
+  if (!strips || strips->size() > 0xFFFF)
+    return kPageUnreadable;
+  // Each strip keeps its place and RowsPerStrip: Group 4 and 2-D strips each
+  // start from a white reference line, so they cannot be joined.
+  std::vector<std::uint32_t> starts, lengths;
+  std::vector<std::uint8_t> &block = WorkBuffer();
+  block.clear();
+  for (const TiffStrip &strip : *strips) {
+    if (strip.length > kMaxFileBytes - block.size())
+      return kPageUnreadable;
+    starts.push_back(static_cast<std::uint32_t>(block.size()));
+    lengths.push_back(strip.length);
+    auto data = Bytes().subspan(strip.offset, strip.length);
+    block.insert(block.end(), data.begin(), data.end());
+  }
+  std::uint32_t rowsPerStrip =
+      std::min(page.rowsPerStrip ? page.rowsPerStrip : page.length, page.length);
+  bool multiStrip = strips->size() > 1;
+  if (multiStrip && rowsPerStrip > 0xFFFF)
+    return kPageUnreadable;
+  // Photometric is set through the coding code, then Compression and the
+  // T4/T6 options are copied exactly as the source has them.
+  writer.SetCodingCode(kCodingT6, page.photometric == 1 ? 1 : 0);
+  writer.SetCompression(page.compression, page.t4Options, page.t6Options);
+  writer.SetFillOrder(page.fillOrder);
+  writer.SetOrientation(page.orientation);
+  if (multiStrip && writer.SetStrips(static_cast<std::uint16_t>(strips->size()),
+                                     static_cast<std::uint16_t>(rowsPerStrip), starts.data(),
+                                     lengths.data()) != 0)
+    return kPageUnreadable;
+  writer.SetSize(page.width, page.length);
+  writer.SetPageNumber(index, total);
+  auto length = static_cast<std::uint32_t>(block.size());
+  std::uint32_t x = page.xResolution.Whole(), y = page.yResolution.Whole();
+  std::uint32_t directory =
+      multiStrip ? writer.WriteStripsPageData(block.data(), length, x, y, page.resolutionUnit)
+                 : writer.WritePageData(block.data(), length, x, y, page.resolutionUnit);
+  if (directory == 0 || writer.WriteDirectory(directory) != 0)
+    return kOutputUnwritable;
+  return 0;
+}
+
+int TiffFaxReader::WriteDocument(const std::string &outputPath, const char *mode) {
   FaxTiffWriter writer;
-  if (writer.Open(outputPath, FaxTiffWriter::kLittleEndian, "wb") != 0)
-    return -6;
-  writer.WriteHeader();
+  if (writer.Open(outputPath, FaxTiffWriter::kLittleEndian, mode) != 0)
+    return kOutputUnwritable;
+  if (std::strcmp(mode, "wb") == 0)
+    writer.WriteHeader();
   writer.InitDirectory();
   int result = WritePages(writer);
   int closed = writer.Close();
-  return result != 0 ? result : (closed != 0 ? -6 : 0);
+  return result != 0 ? result : (closed != 0 ? kOutputUnwritable : 0);
 }
 
-int TiffFaxReader::CopyTiff(const std::string& tiffPath, const std::string& outputPath, const char* mode) {
+int TiffFaxReader::WriteTiff(const std::string &outputPath) {
+  return WriteDocument(outputPath, "wb");
+}
+
+int TiffFaxReader::CopyTiff(const std::string &tiffPath, const std::string &outputPath,
+                            const char *mode) {
   TiffFaxReader source;
   source.Open(tiffPath);
   if (!source.IsOpen())
     return -1;
   if (source.Detect() != 0 || source.CountPages() == 0)
     return -2;
-  FaxTiffWriter writer;
-  if (writer.Open(outputPath, FaxTiffWriter::kLittleEndian, mode) != 0)
-    return -6;
-  if (std::strcmp(mode, "wb") == 0)
-    writer.WriteHeader();
-  writer.InitDirectory();
-  int result = source.WritePages(writer);
-  int closed = writer.Close();
-  return result != 0 ? result : (closed != 0 ? -6 : 0);
+  return source.WriteDocument(outputPath, mode);
 }

@@ -8,9 +8,10 @@
 
 class BitWindow {
 public:
-  BitWindow(const std::uint8_t* data, std::uint32_t size, const std::uint8_t* byteMap,
+  BitWindow(const std::uint8_t *data, std::uint32_t size, const std::uint8_t *byteMap,
             std::uint64_t bitPosition)
-      : data_(data), size_(size), map_(byteMap), totalBits_(std::uint64_t(size) * 8) {
+      : data_(data), size_(size), map_(byteMap), reversed_(byteMap[1] != 1),
+        totalBits_(std::uint64_t(size) * 8) {
     Seek(bitPosition);
   }
 
@@ -104,6 +105,20 @@ public:
 
 private:
   void Refill() {
+    if (count_ <= 56 && next_ + 8 <= size_) {
+      // Eight bytes at once; the bits of the last byte that do not fit yet
+      // are loaded again, identically, by the next refill.
+      std::uint64_t word = 0;
+      for (int i = 0; i < 8; ++i)
+        word = (word << 8) | data_[next_ + std::uint64_t(i)];
+      if (reversed_)
+        word = ReverseBitsInBytes(word);
+      acc_ |= word >> count_;
+      int bytes = (63 - count_) / 8;
+      next_ += std::uint64_t(bytes);
+      count_ += bytes * 8;
+      return;
+    }
     while (count_ <= 56) {
       std::uint8_t byte = next_ < size_ ? map_[data_[next_]] : 0;
       acc_ |= std::uint64_t(byte) << (56 - count_);
@@ -112,9 +127,16 @@ private:
     }
   }
 
-  const std::uint8_t* data_;
+  static std::uint64_t ReverseBitsInBytes(std::uint64_t v) {
+    v = ((v >> 1) & 0x5555555555555555ull) | ((v & 0x5555555555555555ull) << 1);
+    v = ((v >> 2) & 0x3333333333333333ull) | ((v & 0x3333333333333333ull) << 2);
+    return ((v >> 4) & 0x0F0F0F0F0F0F0F0Full) | ((v & 0x0F0F0F0F0F0F0F0Full) << 4);
+  }
+
+  const std::uint8_t *data_;
   std::uint64_t size_;
-  const std::uint8_t* map_;
+  const std::uint8_t *map_;
+  bool reversed_; // the map reverses the bits of each byte
   std::uint64_t totalBits_;
   std::uint64_t acc_ = 0;  // bits from position_ on, first bit in the top bit
   int count_ = 0;          // valid bits in acc_

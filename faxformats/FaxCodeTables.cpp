@@ -1,7 +1,6 @@
 #include "faxformats/FaxCodeTables.h"
 
 #include <array>
-#include <vector>
 
 namespace {
 
@@ -27,41 +26,81 @@ constexpr T4Code kWhiteTerminating[] = {
 
 // T.4 Table 1: terminating codes, black runs.
 constexpr T4Code kBlackTerminating[] = {
-    {0, 10, 0b0000110111},    {1, 3, 0b010},            {2, 2, 0b11},
-    {3, 2, 0b10},             {4, 3, 0b011},            {5, 4, 0b0011},
-    {6, 4, 0b0010},           {7, 5, 0b00011},          {8, 6, 0b000101},
-    {9, 6, 0b000100},         {10, 7, 0b0000100},       {11, 7, 0b0000101},
-    {12, 7, 0b0000111},       {13, 8, 0b00000100},      {14, 8, 0b00000111},
-    {15, 9, 0b000011000},     {16, 10, 0b0000010111},   {17, 10, 0b0000011000},
-    {18, 10, 0b0000001000},   {19, 11, 0b00001100111},  {20, 11, 0b00001101000},
-    {21, 11, 0b00001101100},  {22, 11, 0b00000110111},  {23, 11, 0b00000101000},
-    {24, 11, 0b00000010111},  {25, 11, 0b00000011000},  {26, 12, 0b000011001010},
-    {27, 12, 0b000011001011}, {28, 12, 0b000011001100}, {29, 12, 0b000011001101},
-    {30, 12, 0b000001101000}, {31, 12, 0b000001101001}, {32, 12, 0b000001101010},
-    {33, 12, 0b000001101011}, {34, 12, 0b000011010010}, {35, 12, 0b000011010011},
-    {36, 12, 0b000011010100}, {37, 12, 0b000011010101}, {38, 12, 0b000011010110},
-    {39, 12, 0b000011010111}, {40, 12, 0b000001101100}, {41, 12, 0b000001101101},
-    {42, 12, 0b000011011010}, {43, 12, 0b000011011011}, {44, 12, 0b000001010100},
-    {45, 12, 0b000001010101}, {46, 12, 0b000001010110}, {47, 12, 0b000001010111},
-    {48, 12, 0b000001100100}, {49, 12, 0b000001100101}, {50, 12, 0b000001010010},
-    {51, 12, 0b000001010011}, {52, 12, 0b000000100100}, {53, 12, 0b000000110111},
-    {54, 12, 0b000000111000}, {55, 12, 0b000000100111}, {56, 12, 0b000000101000},
-    {57, 12, 0b000001011000}, {58, 12, 0b000001011001}, {59, 12, 0b000000101011},
-    {60, 12, 0b000000101100}, {61, 12, 0b000001011010}, {62, 12, 0b000001100110},
+    {0, 10, 0b0000110111},
+    {1, 3, 0b010},
+    {2, 2, 0b11},
+    {3, 2, 0b10},
+    {4, 3, 0b011},
+    {5, 4, 0b0011},
+    {6, 4, 0b0010},
+    {7, 5, 0b00011},
+    {8, 6, 0b000101},
+    {9, 6, 0b000100},
+    {10, 7, 0b0000100},
+    {11, 7, 0b0000101},
+    {12, 7, 0b0000111},
+    {13, 8, 0b00000100},
+    {14, 8, 0b00000111},
+    {15, 9, 0b000011000},
+    {16, 10, 0b0000010111},
+    {17, 10, 0b0000011000},
+    {18, 10, 0b0000001000},
+    {19, 11, 0b00001100111},
+    {20, 11, 0b00001101000},
+    {21, 11, 0b00001101100},
+    {22, 11, 0b00000110111},
+    {23, 11, 0b00000101000},
+    {24, 11, 0b00000010111},
+    {25, 11, 0b00000011000},
+    {26, 12, 0b000011001010},
+    {27, 12, 0b000011001011},
+    {28, 12, 0b000011001100},
+    {29, 12, 0b000011001101},
+    {30, 12, 0b000001101000},
+    {31, 12, 0b000001101001},
+    {32, 12, 0b000001101010},
+    {33, 12, 0b000001101011},
+    {34, 12, 0b000011010010},
+    {35, 12, 0b000011010011},
+    {36, 12, 0b000011010100},
+    {37, 12, 0b000011010101},
+    {38, 12, 0b000011010110},
+    {39, 12, 0b000011010111},
+    {40, 12, 0b000001101100},
+    {41, 12, 0b000001101101},
+    {42, 12, 0b000011011010},
+    {43, 12, 0b000011011011},
+    {44, 12, 0b000001010100},
+    {45, 12, 0b000001010101},
+    {46, 12, 0b000001010110},
+    {47, 12, 0b000001010111},
+    {48, 12, 0b000001100100},
+    {49, 12, 0b000001100101},
+    {50, 12, 0b000001010010},
+    {51, 12, 0b000001010011},
+    {52, 12, 0b000000100100},
+    {53, 12, 0b000000110111},
+    {54, 12, 0b000000111000},
+    {55, 12, 0b000000100111},
+    {56, 12, 0b000000101000},
+    {57, 12, 0b000001011000},
+    {58, 12, 0b000001011001},
+    {59, 12, 0b000000101011},
+    {60, 12, 0b000000101100},
+    {61, 12, 0b000001011010},
+    {62, 12, 0b000001100110},
     {63, 12, 0b000001100111},
 };
 
 // T.4 Table 2: make-up codes, white runs.
 constexpr T4Code kWhiteMakeUp[] = {
-    {64, 5, 0b11011},         {128, 5, 0b10010},        {192, 6, 0b010111},
-    {256, 7, 0b0110111},      {320, 8, 0b00110110},     {384, 8, 0b00110111},
-    {448, 8, 0b01100100},     {512, 8, 0b01100101},     {576, 8, 0b01101000},
-    {640, 8, 0b01100111},     {704, 9, 0b011001100},    {768, 9, 0b011001101},
-    {832, 9, 0b011010010},    {896, 9, 0b011010011},    {960, 9, 0b011010100},
-    {1024, 9, 0b011010101},   {1088, 9, 0b011010110},   {1152, 9, 0b011010111},
-    {1216, 9, 0b011011000},   {1280, 9, 0b011011001},   {1344, 9, 0b011011010},
-    {1408, 9, 0b011011011},   {1472, 9, 0b010011000},   {1536, 9, 0b010011001},
-    {1600, 9, 0b010011010},   {1664, 6, 0b011000},      {1728, 9, 0b010011011},
+    {64, 5, 0b11011},       {128, 5, 0b10010},      {192, 6, 0b010111},     {256, 7, 0b0110111},
+    {320, 8, 0b00110110},   {384, 8, 0b00110111},   {448, 8, 0b01100100},   {512, 8, 0b01100101},
+    {576, 8, 0b01101000},   {640, 8, 0b01100111},   {704, 9, 0b011001100},  {768, 9, 0b011001101},
+    {832, 9, 0b011010010},  {896, 9, 0b011010011},  {960, 9, 0b011010100},  {1024, 9, 0b011010101},
+    {1088, 9, 0b011010110}, {1152, 9, 0b011010111}, {1216, 9, 0b011011000}, {1280, 9, 0b011011001},
+    {1344, 9, 0b011011010}, {1408, 9, 0b011011011}, {1472, 9, 0b010011000}, {1536, 9, 0b010011001},
+    {1600, 9, 0b010011010}, {1664, 6, 0b011000},    {1728, 9, 0b010011011},
 };
 
 // T.4 Table 2: make-up codes, black runs.
@@ -88,14 +127,14 @@ constexpr T4Code kExtendedMakeUp[] = {
 
 // T.4 Table 4: two-dimensional mode codes (run holds the T4Mode).
 constexpr T4Code kModes[] = {
-    {std::uint16_t(T4Mode::Pass), 4, 0b0001},    {std::uint16_t(T4Mode::Horizontal), 3, 0b001},
-    {std::uint16_t(T4Mode::V0), 1, 0b1},         {std::uint16_t(T4Mode::VR1), 3, 0b011},
-    {std::uint16_t(T4Mode::VR2), 6, 0b000011},   {std::uint16_t(T4Mode::VR3), 7, 0b0000011},
-    {std::uint16_t(T4Mode::VL1), 3, 0b010},      {std::uint16_t(T4Mode::VL2), 6, 0b000010},
+    {std::uint16_t(T4Mode::Pass), 4, 0b0001},   {std::uint16_t(T4Mode::Horizontal), 3, 0b001},
+    {std::uint16_t(T4Mode::V0), 1, 0b1},        {std::uint16_t(T4Mode::VR1), 3, 0b011},
+    {std::uint16_t(T4Mode::VR2), 6, 0b000011},  {std::uint16_t(T4Mode::VR3), 7, 0b0000011},
+    {std::uint16_t(T4Mode::VL1), 3, 0b010},     {std::uint16_t(T4Mode::VL2), 6, 0b000010},
     {std::uint16_t(T4Mode::VL3), 7, 0b0000010},
 };
 
-bool IsPrefix(const T4Code& shorter, const T4Code& longer) {
+bool IsPrefix(const T4Code &shorter, const T4Code &longer) {
   if (shorter.bits > longer.bits)
     return false;
   return (longer.code >> (longer.bits - shorter.bits)) == shorter.code;
@@ -103,13 +142,12 @@ bool IsPrefix(const T4Code& shorter, const T4Code& longer) {
 
 // Every table entry whose index starts with the code word gets the entry.
 // Returns false when a slot was already taken (the codes overlap).
-template <typename Entry>
-bool Fill(Entry* table, int indexBits, const T4Code& code, Entry entry) {
+template <typename Entry> bool Fill(Entry *table, int indexBits, const T4Code &code, Entry entry) {
   int spare = indexBits - code.bits;
   std::uint32_t first = std::uint32_t(code.code) << spare;
   bool clean = true;
   for (std::uint32_t i = 0; i < (1u << spare); ++i) {
-    Entry& slot = table[first + i];
+    Entry &slot = table[first + i];
     clean = clean && slot.bits == 0;
     slot = entry;
   }
@@ -128,36 +166,36 @@ struct Lookups {
     BuildModes();
   }
 
-  void BuildRuns(RunEntry* table, std::span<const T4Code> terminating,
+  void BuildRuns(RunEntry *table, std::span<const T4Code> terminating,
                  std::span<const T4Code> makeUp) {
-    for (const T4Code& c : terminating)
+    for (const T4Code &c : terminating)
       consistent &= Fill(table, kRunLookupBits, c, RunEntry{c.run, c.bits, RunKind::Terminating});
     for (std::span<const T4Code> set : {makeUp, std::span<const T4Code>(kExtendedMakeUp)})
-      for (const T4Code& c : set)
+      for (const T4Code &c : set)
         consistent &= Fill(table, kRunLookupBits, c, RunEntry{c.run, c.bits, RunKind::MakeUp});
     // Eleven or more leading zeros: an EOL, possibly after fill, is looked
     // at bit by bit by the decoder.
     T4Code zeros{0, kEolZeros, 0};
     consistent &= Fill(table, kRunLookupBits, zeros, RunEntry{0, kEolZeros, RunKind::Zeros});
-    for (std::uint32_t i = 0; i < table_size(); ++i)
+    for (std::uint32_t i = 0; i < (1u << kRunLookupBits); ++i)
       if (table[i].bits == 0)
         table[i] = RunEntry{0, 1, RunKind::Invalid};
   }
 
   void BuildModes() {
-    for (const T4Code& c : kModes)
+    for (const T4Code &c : kModes)
       consistent &= Fill(modes.data(), kModeLookupBits, c, ModeEntry{T4Mode(c.run), c.bits});
     T4Code zeros{0, kModeLookupBits, 0};
-    consistent &= Fill(modes.data(), kModeLookupBits, zeros, ModeEntry{T4Mode::Zeros, kModeLookupBits});
-    for (ModeEntry& m : modes)
+    consistent &=
+        Fill(modes.data(), kModeLookupBits, zeros, ModeEntry{T4Mode::Zeros, kModeLookupBits});
+    for (ModeEntry &m : modes)
       if (m.bits == 0)
         m = ModeEntry{T4Mode::Invalid, 1};
   }
 
-  static constexpr std::uint32_t table_size() { return 1u << kRunLookupBits; }
 };
 
-const Lookups& TheLookups() {
+const Lookups &TheLookups() {
   static const Lookups lookups;
   return lookups;
 }
@@ -190,10 +228,10 @@ bool CodesArePrefixFree(std::span<const T4Code> codes) {
   return true;
 }
 
-const RunEntry* RunLookup(bool black) {
+const RunEntry *RunLookup(bool black) {
   return black ? TheLookups().black.data() : TheLookups().white.data();
 }
 
-const ModeEntry* ModeLookup() { return TheLookups().modes.data(); }
+const ModeEntry *ModeLookup() { return TheLookups().modes.data(); }
 
 bool LookupTablesAreConsistent() { return TheLookups().consistent; }

@@ -14,7 +14,14 @@ struct T4Code {
   std::uint16_t code;
 };
 
-enum class T4Table { WhiteTerminating, BlackTerminating, WhiteMakeUp, BlackMakeUp, ExtendedMakeUp, Modes };
+enum class T4Table {
+  WhiteTerminating,
+  BlackTerminating,
+  WhiteMakeUp,
+  BlackMakeUp,
+  ExtendedMakeUp,
+  Modes
+};
 std::span<const T4Code> T4Rows(T4Table table);
 
 // The two-dimensional modes of Table 4, in the `run` field of its rows.
@@ -50,9 +57,9 @@ struct ModeEntry {
 };
 
 // 2^kRunLookupBits entries, indexed by the next bits (first bit most significant).
-const RunEntry* RunLookup(bool black);
+const RunEntry *RunLookup(bool black);
 // 2^kModeLookupBits entries.
-const ModeEntry* ModeLookup();
+const ModeEntry *ModeLookup();
 
 // True when no code word of the set is a prefix of another: what a lookup
 // table needs to be unambiguous. The lookup tables check their own sets.

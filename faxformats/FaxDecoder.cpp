@@ -16,15 +16,26 @@ constexpr std::int64_t kPixelLimit = std::int64_t(1) << 30;
 // Internal result of the run decoder: an EOL ended the run.
 constexpr int kRunEol = -1000;
 
+// The lookup tables, fetched once: they are walked for every code.
+struct Lookups {
+  const RunEntry *white = RunLookup(false);
+  const RunEntry *black = RunLookup(true);
+  const ModeEntry *modes = ModeLookup();
+};
+const Lookups &Tables() {
+  static const Lookups lookups;
+  return lookups;
+}
+
 int ClampCount(std::int64_t pixels) { return int(std::min<std::int64_t>(pixels, INT_MAX)); }
 
 // When the data ended, an invalid-looking code may just be the zero padding.
-int InvalidOrEnded(const BitWindow& bits) {
+int InvalidOrEnded(const BitWindow &bits) {
   return bits.Remaining() < std::uint64_t(kRunLookupBits) ? kLineDataEnded : kLineInvalidCode;
 }
 
 // Eleven or more zeros and a one: an EOL (the reader stands behind it).
-int DecodeZeros(BitWindow& bits) {
+int DecodeZeros(BitWindow &bits) {
   std::uint64_t zeros = bits.SkipZeros();
   if (bits.AtEnd())
     return kLineDataEnded;
@@ -33,8 +44,9 @@ int DecodeZeros(BitWindow& bits) {
 }
 
 // Make-up codes, then one terminating code: the run length or a status.
-int DecodeRunBits(BitWindow& bits, bool black) {
-  const RunEntry* table = RunLookup(black);
+// makeUpBeforeEol receives the make-up pixels read when an EOL cut the run.
+int DecodeRunBits(BitWindow &bits, bool black, std::int64_t *makeUpBeforeEol = nullptr) {
+  const RunEntry *table = black ? Tables().black : Tables().white;
   std::int64_t total = 0;
   for (;;) {
     RunEntry entry = table[bits.Peek(kRunLookupBits)];
@@ -51,6 +63,8 @@ int DecodeRunBits(BitWindow& bits, bool black) {
       total = std::min(total + entry.run, kPixelLimit);
       break;
     case RunKind::Zeros:
+      if (makeUpBeforeEol)
+        *makeUpBeforeEol = total;
       return DecodeZeros(bits);
     case RunKind::Invalid:
       return InvalidOrEnded(bits);
@@ -66,12 +80,22 @@ enum class LineEnd { AtEol, AtWidth };
 
 // T.4 one-dimensional line: runs, alternately white and black, to the EOL
 // (or, with LineEnd::AtWidth, also to the moment the width is reached).
-int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width, LineEnd end) {
+int Line1D(BitWindow &bits, RowWriter &row, RunList *runs, std::int32_t width, LineEnd end) {
   bool black = false;
   for (;;) {
-    int run = DecodeRunBits(bits, black);
-    if (run == kRunEol)
+    std::int64_t makeUp = 0;
+    int run = DecodeRunBits(bits, black, &makeUp);
+    if (run == kRunEol) {
+      // Some encoders leave out the terminating code of a line's last run
+      // when it is a multiple of 64 (T.4 wants a 0 run after the make-up):
+      // keep the run, as the TIFF library's decoder does.
+      if (makeUp > 0) {
+        row.WriteRun(std::uint32_t(makeUp), black);
+        if (runs)
+          runs->Append(std::uint32_t(makeUp));
+      }
       return ClampCount(std::int64_t(row.Position()));
+    }
     if (run == kLineDataEnded)
       return EndedResult(std::int64_t(row.Position()), width);
     if (run < 0)
@@ -91,15 +115,15 @@ enum class Coding2D { T4, T6 };
 // b1 and b2 as the standards name them.
 class Line2D {
 public:
-  Line2D(BitWindow& bits, RowWriter& row, const RunList& reference, RunList* runs,
+  Line2D(BitWindow &bits, RowWriter &row, const RunList &reference, RunList *runs,
          std::int32_t width, Coding2D coding)
-      : bits_(bits), row_(row), reference_(reference), runs_(runs), width_(width),
-        coding_(coding) {}
+      : bits_(bits), row_(row), reference_(reference), runs_(runs), width_(width), coding_(coding) {
+  }
 
   int Decode() {
     for (;;) {
       FindB1();
-      ModeEntry mode = ModeLookup()[bits_.Peek(kModeLookupBits)];
+      ModeEntry mode = modes_[bits_.Peek(kModeLookupBits)];
       int result = 0;
       switch (mode.mode) {
       case T4Mode::Pass:
@@ -224,10 +248,11 @@ private:
     return status;
   }
 
-  BitWindow& bits_;
-  RowWriter& row_;
-  const RunList& reference_;
-  RunList* runs_;
+  BitWindow &bits_;
+  const ModeEntry *modes_ = Tables().modes;
+  RowWriter &row_;
+  const RunList &reference_;
+  RunList *runs_;
   std::int32_t width_;
   Coding2D coding_;
   std::int64_t a0_ = 0;
@@ -236,10 +261,10 @@ private:
   std::int64_t pending_ = 0; // pixels passed over, not yet ended by a change
   std::uint32_t index_ = 0;  // reference cursor
   bool black_ = false;
-  bool started_ = false; // a0 still stands before the first pixel
+  bool started_ = false; // false while a0 stands before the first pixel (T.4: a0 = -1)
 };
 
-void SetBits(std::uint8_t* row, std::uint32_t start, std::uint32_t end) {
+void SetBits(std::uint8_t *row, std::uint32_t start, std::uint32_t end) {
   std::uint32_t firstByte = start / 8;
   std::uint32_t lastByte = (end - 1) / 8;
   std::uint8_t headMask = std::uint8_t(0xFF >> (start % 8));
@@ -253,14 +278,15 @@ void SetBits(std::uint8_t* row, std::uint32_t start, std::uint32_t end) {
   row[lastByte] |= tailMask;
 }
 
-// The row the next line goes into: rows past the maximum reuse the last one.
+// The row the next line goes into. Lines past the maximum rows are decoded
+// into a scratch row, so that the rows already counted stay intact.
 class RowCursor {
 public:
-  RowCursor(PageRaster& raster, std::int32_t width, std::uint8_t invert)
+  RowCursor(PageRaster &raster, std::int32_t width, std::uint8_t invert)
       : raster_(raster), writer_(nullptr, std::uint32_t(width), invert) {
     Restart();
   }
-  RowWriter& Writer() { return writer_; }
+  RowWriter &Writer() { return writer_; }
   // Counts the line just decoded and moves on to the next row.
   void Count() {
     if (raster_.height < raster_.MaxRows())
@@ -269,14 +295,18 @@ public:
   }
   // Clears the line just decoded and decodes the next one into the same row.
   void Restart() {
-    std::uint32_t max = raster_.MaxRows();
-    writer_.Restart(max ? raster_.Row(std::min(raster_.height, max - 1)) : nullptr);
+    if (raster_.height < raster_.MaxRows()) {
+      writer_.Restart(raster_.Row(raster_.height));
+      return;
+    }
+    scratch_.resize(raster_.bytesPerRow);
+    writer_.Restart(scratch_.data());
   }
-  std::uint32_t BytesPerRow() const { return raster_.bytesPerRow; }
 
 private:
-  PageRaster& raster_;
+  PageRaster &raster_;
   RowWriter writer_;
+  std::vector<std::uint8_t> scratch_;
 };
 
 } // namespace
@@ -292,7 +322,7 @@ void RunList::SetAllWhite(std::uint32_t width) {
   Append(width);
 }
 
-void RowWriter::Restart(std::uint8_t* row) {
+void RowWriter::Restart(std::uint8_t *row) {
   row_ = row;
   position_ = 0;
   if (row_)
@@ -309,7 +339,7 @@ void RowWriter::WriteRun(std::uint32_t length, bool black) {
   SetBits(row_, std::uint32_t(start), std::uint32_t(end));
 }
 
-void FaxDecoder::Initialise(const std::uint8_t* data, std::uint32_t size, std::uint8_t bitOrder,
+void FaxDecoder::Initialise(const std::uint8_t *data, std::uint32_t size, std::uint8_t bitOrder,
                             std::uint8_t codingCode, std::uint8_t invert) {
   FaxBitReader::Initialise(data, size, bitOrder);
   codingCode_ = codingCode;
@@ -323,22 +353,22 @@ int FaxDecoder::DecodeRun(bool black) {
   return run == kRunEol ? kLineUnexpectedEol : run;
 }
 
-int FaxDecoder::DecodeLine1D(RowWriter& row, RunList* runs) {
+int FaxDecoder::DecodeLine1D(RowWriter &row, RunList *runs) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   int result = Line1D(bits, row, runs, width_, LineEnd::AtEol);
   StoreBitPosition(std::int64_t(bits.BitPosition()));
   return result;
 }
 
-int FaxDecoder::DecodeLine2D(RowWriter& row, const RunList& reference, RunList* runs) {
+int FaxDecoder::DecodeLine2D(RowWriter &row, const RunList &reference, RunList *runs) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   int result = Line2D(bits, row, reference, runs, width_, Coding2D::T4).Decode();
   StoreBitPosition(std::int64_t(bits.BitPosition()));
   return result;
 }
 
-int FaxDecoder::DecodeLineG4(RowWriter& row, const RunList& reference, RunList* runs,
-                             std::uint32_t& pixels) {
+int FaxDecoder::DecodeLineG4(RowWriter &row, const RunList &reference, RunList *runs,
+                             std::uint32_t &pixels) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   Line2D line(bits, row, reference, runs, width_, Coding2D::T6);
   int result = line.Decode();
@@ -347,7 +377,7 @@ int FaxDecoder::DecodeLineG4(RowWriter& row, const RunList& reference, RunList* 
   return result;
 }
 
-bool FaxDecoder::PrepareRaster(PageRaster& raster) const {
+bool FaxDecoder::PrepareRaster(PageRaster &raster) const {
   raster.height = 0;
   if (width_ < 1 || std::uint32_t(width_) > kMaxFaxWidth || maxRows_ < 0 || !Data())
     return false;
@@ -368,7 +398,7 @@ bool FaxDecoder::PrepareRaster(PageRaster& raster) const {
   return true;
 }
 
-int FaxDecoder::DecodePage(PageRaster& raster) {
+int FaxDecoder::DecodePage(PageRaster &raster) {
   if (codingCode_ < 3 || codingCode_ > 7 || !PrepareRaster(raster))
     return -1;
   switch (codingCode_) {
@@ -384,7 +414,7 @@ int FaxDecoder::DecodePage(PageRaster& raster) {
   }
 }
 
-int FaxDecoder::DecodePageLineWords(PageRaster& raster) {
+int FaxDecoder::DecodePageLineWords(PageRaster &raster) {
   if (!PrepareRaster(raster))
     return -1;
   raster.codingCode = 5;
@@ -394,14 +424,14 @@ int FaxDecoder::DecodePageLineWords(PageRaster& raster) {
 namespace {
 
 // Moves to the next byte boundary, and with words to an even byte index.
-void AlignBits(BitWindow& bits, bool toWord) {
+void AlignBits(BitWindow &bits, bool toWord) {
   std::uint64_t byte = (bits.BitPosition() + 7) / 8;
   if (toWord && byte % 2 != 0)
     ++byte;
   bits.Seek(byte * 8);
 }
 
-bool ReadTag(BitWindow& bits, std::uint32_t& tag) {
+bool ReadTag(BitWindow &bits, std::uint32_t &tag) {
   if (bits.AtEnd())
     return false;
   tag = bits.Peek(1);
@@ -410,7 +440,7 @@ bool ReadTag(BitWindow& bits, std::uint32_t& tag) {
 }
 
 // Moves on to the next EOL followed by a tag bit of 1 (a one-dimensional line).
-bool SyncToOneDimensional(BitWindow& bits, bool atEol) {
+bool SyncToOneDimensional(BitWindow &bits, bool atEol) {
   std::uint32_t tag = 0;
   if (atEol && !ReadTag(bits, tag))
     return false;
@@ -423,7 +453,7 @@ bool SyncToOneDimensional(BitWindow& bits, bool atEol) {
 
 } // namespace
 
-int FaxDecoder::DecodePageMh(PageRaster& raster) {
+int FaxDecoder::DecodePageMh(PageRaster &raster) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   RowCursor rows(raster, width_, invert_);
   bool toWord = codingCode_ == 4;
@@ -436,7 +466,7 @@ int FaxDecoder::DecodePageMh(PageRaster& raster) {
       rows.Restart();
       break;
     }
-    RowWriter& row = rows.Writer();
+    RowWriter &row = rows.Writer();
     row.WriteRun(std::uint32_t(run), black);
     black = !black;
     if (row.Position() > std::uint64_t(width_)) {
@@ -453,7 +483,7 @@ int FaxDecoder::DecodePageMh(PageRaster& raster) {
   return result;
 }
 
-int FaxDecoder::DecodePage1D(PageRaster& raster, bool lineWords) {
+int FaxDecoder::DecodePage1D(PageRaster &raster, bool lineWords) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   RowCursor rows(raster, width_, invert_);
   LineEnd end = lineWords ? LineEnd::AtWidth : LineEnd::AtEol;
@@ -489,7 +519,7 @@ int FaxDecoder::DecodePage1D(PageRaster& raster, bool lineWords) {
   return invalidCodes;
 }
 
-int FaxDecoder::DecodePage2D(PageRaster& raster) {
+int FaxDecoder::DecodePage2D(PageRaster &raster) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   if (!bits.FindEolFrom(bits.CurrentByteStart())) {
     StoreBitPosition(std::int64_t(bits.BitPosition()));
@@ -503,9 +533,9 @@ int FaxDecoder::DecodePage2D(PageRaster& raster) {
   std::uint32_t tag = 1;
   while (synced) {
     current.Reset(std::uint32_t(width_));
-    int result = tag == 1 ? Line1D(bits, rows.Writer(), &current, width_, LineEnd::AtEol)
-                          : Line2D(bits, rows.Writer(), reference, &current, width_, Coding2D::T4)
-                                .Decode();
+    int result =
+        tag == 1 ? Line1D(bits, rows.Writer(), &current, width_, LineEnd::AtEol)
+                 : Line2D(bits, rows.Writer(), reference, &current, width_, Coding2D::T4).Decode();
     if (result == kLineDataEnded) {
       rows.Restart();
       break;
@@ -530,7 +560,7 @@ int FaxDecoder::DecodePage2D(PageRaster& raster) {
   return badLines;
 }
 
-int FaxDecoder::DecodePageG4(PageRaster& raster) {
+int FaxDecoder::DecodePageG4(PageRaster &raster) {
   if (g4Options_ & 1)
     return -1;
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));

@@ -39,7 +39,7 @@ public:
   // Position right after run index: a changing element of the line.
   std::uint32_t End(std::uint32_t index) const { return ends_[index]; }
   std::uint32_t PixelCount() const { return count_ ? ends_[count_ - 1] : 0; }
-  void Swap(RunList& other) {
+  void Swap(RunList &other) {
     ends_.swap(other.ends_);
     std::swap(count_, other.count_);
   }
@@ -55,15 +55,15 @@ private:
 class RowWriter {
 public:
   RowWriter() = default;
-  RowWriter(std::uint8_t* row, std::uint32_t width, std::uint8_t invert)
+  RowWriter(std::uint8_t *row, std::uint32_t width, std::uint8_t invert)
       : row_(row), width_(width), invert_(invert) {}
   // Points at a new row (may be null) and starts at pixel 0; the row is cleared.
-  void Restart(std::uint8_t* row);
+  void Restart(std::uint8_t *row);
   void WriteRun(std::uint32_t length, bool black);
   std::uint64_t Position() const { return position_; }
 
 private:
-  std::uint8_t* row_ = nullptr;
+  std::uint8_t *row_ = nullptr;
   std::uint32_t width_ = 0;
   std::uint8_t invert_ = 0;
   std::uint64_t position_ = 0;
@@ -71,8 +71,9 @@ private:
 
 class FaxDecoder : public FaxBitReader {
 public:
+  using FaxBitReader::Initialise;
   // Engine coding codes the page decoder understands (see FaxTiffWriter.h).
-  void Initialise(const std::uint8_t* data, std::uint32_t size, std::uint8_t bitOrder,
+  void Initialise(const std::uint8_t *data, std::uint32_t size, std::uint8_t bitOrder,
                   std::uint8_t codingCode, std::uint8_t invert);
   void SetCodingCode(std::uint8_t codingCode) { codingCode_ = codingCode; }
   void SetInvert(std::uint8_t invert) { invert_ = invert; }
@@ -89,22 +90,23 @@ public:
   // a line status (an EOL gives kLineUnexpectedEol, the reader behind it).
   int DecodeRun(bool black);
   // T.4 one-dimensional line up to its EOL: the pixel count or a status.
-  int DecodeLine1D(RowWriter& row, RunList* runs);
+  int DecodeLine1D(RowWriter &row, RunList *runs);
   // T.4 two-dimensional line up to its EOL, against the reference line.
-  int DecodeLine2D(RowWriter& row, const RunList& reference, RunList* runs);
+  int DecodeLine2D(RowWriter &row, const RunList &reference, RunList *runs);
   // T.6 line: ends when the width is reached; an EOL gives kLineUnexpectedEol.
   // pixels receives the pixel count decoded so far, also on failure.
-  int DecodeLineG4(RowWriter& row, const RunList& reference, RunList* runs, std::uint32_t& pixels);
+  int DecodeLineG4(RowWriter &row, const RunList &reference, RunList *runs, std::uint32_t &pixels);
 
   // Decodes the page by coding code (3 to 7) into the raster, whose height
   // becomes the count of good lines. Results by code: 3 and 4: 1 when stopped
   // at an invalid code, else 0; 5: the invalid codes met; 6: the bad lines,
   // -1 without any EOL; 7: 0, or -11/-12 when nothing could be decoded.
+  // For 7, -12 also when an invalid code was met and no new start follows.
   // -1 for an unknown code, a bad size or a raster too large to allocate.
-  int DecodePage(PageRaster& raster);
+  int DecodePage(PageRaster &raster);
   // Code 5 with a 16-bit word skipped before the first line and after every
   // complete line.
-  int DecodePageLineWords(PageRaster& raster);
+  int DecodePageLineWords(PageRaster &raster);
 
   // Group 4 start search: finds data behind a run of 0xFF bytes (at least the
   // start marker count less one of them). Mode 0 from the buffer start, mode 2
@@ -117,11 +119,11 @@ protected:
   std::uint8_t startMarkerCount_ = 0;
 
 private:
-  bool PrepareRaster(PageRaster& raster) const;
-  int DecodePageMh(PageRaster& raster);
-  int DecodePage1D(PageRaster& raster, bool lineWords);
-  int DecodePage2D(PageRaster& raster);
-  int DecodePageG4(PageRaster& raster);
+  bool PrepareRaster(PageRaster &raster) const;
+  int DecodePageMh(PageRaster &raster);
+  int DecodePage1D(PageRaster &raster, bool lineWords);
+  int DecodePage2D(PageRaster &raster);
+  int DecodePageG4(PageRaster &raster);
 
   std::uint8_t codingCode_ = 0;
   std::uint8_t invert_ = 0;

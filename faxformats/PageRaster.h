@@ -16,26 +16,28 @@ inline constexpr std::uint64_t kMaxRasterBytes = 256u * 1024 * 1024;
 struct PageRaster {
   std::uint32_t reserved = 0;
   std::uint32_t width = 0;
-  std::uint32_t height = 0;        // good lines decoded
-  std::uint32_t bytesPerRow = 0;   // (width + 7) / 8
+  std::uint32_t height = 0;      // good lines decoded
+  std::uint32_t bytesPerRow = 0; // (width + 7) / 8
   std::uint16_t samplesPerPixel = 1;
   std::uint16_t bitsPerSample = 1;
-  std::uint32_t dataSize = 0;      // size of the coded buffer decoded
-  std::uint16_t xResolution = 0;   // dots per inch, from the width
+  std::uint32_t dataSize = 0;    // size of the coded buffer decoded
+  std::uint16_t xResolution = 0; // dots per inch, from the width
   std::uint16_t yResolution = 0;
   std::uint8_t resolutionUnit = 2; // inch
   std::uint8_t bitOrder = 1;
   std::uint8_t codingCode = 0;
-  std::uint8_t sizeClass = 0;      // 1 A4, 2 B4, 3 A3
+  std::uint8_t sizeClass = 0; // 1 A4, 2 B4, 3 A3
   std::uint8_t invert = 0;
-  std::vector<std::uint8_t> rows;  // room for the maximum rows
+  std::vector<std::uint8_t> rows; // room for the maximum rows
 
   // Frees the rows and allocates rows × bytes-per-row zero bytes for the
   // given width; false (nothing allocated) when it is too large.
   bool Allocate(std::uint32_t width, std::uint32_t maxRows);
-  std::uint32_t MaxRows() const { return bytesPerRow ? std::uint32_t(rows.size() / bytesPerRow) : 0; }
-  std::uint8_t* Row(std::uint32_t index) { return rows.data() + std::size_t(index) * bytesPerRow; }
-  const std::uint8_t* Row(std::uint32_t index) const {
+  std::uint32_t MaxRows() const {
+    return bytesPerRow ? std::uint32_t(rows.size() / bytesPerRow) : 0;
+  }
+  std::uint8_t *Row(std::uint32_t index) { return rows.data() + std::size_t(index) * bytesPerRow; }
+  const std::uint8_t *Row(std::uint32_t index) const {
     return rows.data() + std::size_t(index) * bytesPerRow;
   }
 
@@ -43,7 +45,7 @@ struct PageRaster {
   // as 4 bytes of zero) and its reading back (rows left empty).
   static constexpr std::size_t kStoredSize = 37;
   std::array<std::uint8_t, kStoredSize> Stored() const;
-  static PageRaster FromStored(const std::array<std::uint8_t, kStoredSize>& bytes);
+  static PageRaster FromStored(const std::array<std::uint8_t, kStoredSize> &bytes);
 };
 
 // Horizontal resolution (dots per inch) and paper size class of a line width.

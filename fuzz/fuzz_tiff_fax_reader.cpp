@@ -7,8 +7,9 @@
 #include <string>
 #include <unistd.h>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string output = "/tmp/fuzz_tiff_fax_reader." + std::to_string(::getpid()) + ".tif";
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  static const std::string output =
+      "/tmp/fuzz_tiff_fax_reader." + std::to_string(::getpid()) + ".tif";
   TiffFaxReader reader;
   reader.OpenMemory({data, size});
   if (reader.Detect() != 0 || reader.CountPages() == 0)

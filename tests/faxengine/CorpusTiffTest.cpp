@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kFmf = 10;
 
-const char* const kWellFormed[] = {
+const char *const kWellFormed[] = {
     "golang_image/bw-gopher_ccittGroup3.tiff",
     "golang_image/bw-gopher_ccittGroup4.tiff",
     "python-pillow_Pillow/g4-fillorder-test.tif",
@@ -70,10 +70,10 @@ const char* const kWellFormed[] = {
     "ImageMagick_ImageMagick/input_mono.tiff",
 };
 
-std::string Corpus(const std::string& name) { return testing_support::CorpusFolder() + "/" + name; }
+std::string Corpus(const std::string &name) { return testing_support::CorpusFolder() + "/" + name; }
 
-Raster EngineRaster(const FaxEngine& engine) {
-  const PageRaster& page = engine.Raster();
+Raster EngineRaster(const FaxEngine &engine) {
+  const PageRaster &page = engine.Raster();
   return Raster::FromPackedRows(page.rows.data(), page.width, page.height, false);
 }
 
@@ -82,7 +82,7 @@ Raster EngineRaster(const FaxEngine& engine) {
 TEST(CorpusTiff, EveryWellFormedFaxTiffConvertsPixelForPixel) {
   REQUIRE_CORPUS();
   ScratchFolder folder;
-  for (const char* name : kWellFormed) {
+  for (const char *name : kWellFormed) {
     SCOPED_TRACE(name);
     std::string source = Corpus(name);
     std::vector<Raster> expected = ReadTiffPages(source);
@@ -97,5 +97,83 @@ TEST(CorpusTiff, EveryWellFormedFaxTiffConvertsPixelForPixel) {
     for (std::size_t page = 0; page < expected.size(); ++page)
       EXPECT_TRUE(written[page] == expected[page]) << "page " << page + 1 << " of the written TIFF";
     engine.CloseAll();
+  }
+}
+
+// Files the MANIFEST marks as damaged or mislabelled, and why each gives
+// what it gives.
+TEST(CorpusTiff, DamagedAndMislabelledFiles) {
+  REQUIRE_CORPUS();
+  ScratchFolder folder;
+  {
+    // StripByteCounts is 0: the strip has no bytes to decode or copy (the
+    // TIFF library guesses a length; we do not invent data), so "Not Fax".
+    FaxEngine engine;
+    ASSERT_EQ(
+        engine.Identify(Corpus("haraldk_TwelveMonkeys/CCITT-G4-300dpi-StripByteCounts0.tif"), kFmf),
+        0);
+    EXPECT_FALSE(engine.IsFax());
+  }
+  {
+    // Tagged Compression 3 but holding Modified Huffman rows without EOLs:
+    // read as T.4, no EOL is ever found, page 1 has no line, so "Not Fax"
+    // (the TIFF library fails at row 0 as well).
+    FaxEngine engine;
+    ASSERT_EQ(
+        engine.Identify(Corpus("haraldk_TwelveMonkeys/incorrect-compression-rle-as-g3.tif"), kFmf),
+        0);
+    EXPECT_FALSE(engine.IsFax());
+  }
+  {
+    // The tags say 6 rows, the Group 4 data holds 4: page 1 has the 4 good
+    // rows, and the copy keeps the data and tags, so the library decodes the
+    // copy exactly as it decodes the source.
+    std::string source = Corpus("haraldk_TwelveMonkeys/ccitt_tolessrows.tif");
+    FaxEngine engine;
+    ASSERT_EQ(engine.Identify(source, kFmf), 0);
+    ASSERT_TRUE(engine.IsFax());
+    EXPECT_EQ(engine.Raster().height, 4u);
+    ASSERT_EQ(engine.WriteTiff(folder / "out.tif", kFmf), 0);
+    EXPECT_TRUE(ReadTiffPages(folder / "out.tif") == ReadTiffPages(source));
+  }
+  {
+    // A fine-resolution page with transmission errors: our decoder counts
+    // only the good lines (fewer than the 2328 of the tags), the copy keeps
+    // every coded line.
+    std::string source = Corpus("haraldk_TwelveMonkeys/g3aoe.tif");
+    FaxEngine engine;
+    ASSERT_EQ(engine.Identify(source, kFmf), 0);
+    ASSERT_TRUE(engine.IsFax());
+    EXPECT_LT(engine.Raster().height, 2328u);
+    EXPECT_GT(engine.Raster().height, 2300u);
+    ASSERT_EQ(engine.WriteTiff(folder / "out.tif", kFmf), 0);
+    EXPECT_TRUE(ReadTiffPages(folder / "out.tif") == ReadTiffPages(source));
+  }
+  {
+    // 1 x 65537 in two Group 4 strips of 65536 rows: page 1 decodes exactly,
+    // but the writer's RowsPerStrip holds 16 bits and Group 4 strips cannot
+    // be joined, so the copy fails visibly ("Error Fax") instead of writing
+    // a page that decodes wrong.
+    std::string source = Corpus("image-rs_image-tiff/big_g4.tif");
+    FaxEngine engine;
+    ASSERT_EQ(engine.Identify(source, kFmf), 0);
+    ASSERT_TRUE(engine.IsFax());
+    EXPECT_TRUE(EngineRaster(engine) == ReadTiffPages(source)[0]);
+    EXPECT_EQ(engine.WriteTiff(folder / "out.tif", kFmf), -3);
+  }
+}
+
+// TIFFs that are no fax: tiled pages (no strips), pages of more than one bit
+// per sample, and non-TIFF files given the "fmf" name.
+TEST(CorpusTiff, FilesThatAreNoFaxPages) {
+  REQUIRE_CORPUS();
+  for (const char *name :
+       {"image-rs_image-tiff/tiled-gray-i1.tif", "SerenityOS_serenity/grayscale.tiff",
+        "SerenityOS_serenity/tiled.tiff", "SerenityOS_serenity/icc.tiff",
+        "chai2010_tiff/multipage-gopher.tif", "golang_image/bw-gopher.ccitt_group4",
+        "python-pillow_Pillow/hopper.dcx"}) {
+    FaxEngine engine;
+    EXPECT_EQ(engine.Identify(Corpus(name), kFmf), 0) << name;
+    EXPECT_FALSE(engine.IsFax()) << name;
   }
 }

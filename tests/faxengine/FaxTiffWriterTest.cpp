@@ -15,12 +15,12 @@ using testing_support::ScratchFolder;
 
 namespace {
 
-std::uint32_t U32(const std::string& bytes, std::size_t at) {
+std::uint32_t U32(const std::string &bytes, std::size_t at) {
   return std::uint32_t(std::uint8_t(bytes[at])) | std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
          std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 |
          std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
 }
-std::uint16_t U16(const std::string& bytes, std::size_t at) {
+std::uint16_t U16(const std::string &bytes, std::size_t at) {
   return std::uint16_t(std::uint8_t(bytes[at]) | std::uint8_t(bytes[at + 1]) << 8);
 }
 
@@ -28,7 +28,7 @@ struct EntryBytes {
   std::uint16_t tag, type;
   std::uint32_t count, value;
 };
-EntryBytes EntryAt(const std::string& file, std::uint32_t directory, int slot) {
+EntryBytes EntryAt(const std::string &file, std::uint32_t directory, int slot) {
   std::size_t at = directory + 2 + 12 * std::size_t(slot);
   return {U16(file, at), U16(file, at + 2), U32(file, at + 4), U32(file, at + 8)};
 }
@@ -43,8 +43,9 @@ struct PageToWrite {
 
 // Writes pages the way the engine does: one Open, header, directory set-up,
 // then per page the entries, the data and the directory.
-std::vector<std::uint32_t> WritePages(const std::string& path, const std::vector<PageToWrite>& pages,
-                                      const char* mode = "wb", std::uint16_t firstIndex = 0,
+std::vector<std::uint32_t> WritePages(const std::string &path,
+                                      const std::vector<PageToWrite> &pages,
+                                      const char *mode = "wb", std::uint16_t firstIndex = 0,
                                       std::uint16_t total = 0) {
   FaxTiffWriter writer;
   writer.SetFixedTime(kFixedTime);
@@ -54,13 +55,14 @@ std::vector<std::uint32_t> WritePages(const std::string& path, const std::vector
   writer.InitDirectory();
   std::vector<std::uint32_t> directories;
   for (std::size_t i = 0; i < pages.size(); ++i) {
-    const PageToWrite& page = pages[i];
+    const PageToWrite &page = pages[i];
     writer.SetCodingCode(page.codingCode, 0);
     writer.SetFillOrder(1);
     writer.SetSize(page.width, page.height);
-    writer.SetPageNumber(std::uint16_t(firstIndex + i), total ? total : std::uint16_t(pages.size()));
-    std::uint32_t directory = writer.WritePageData(page.data.data(), std::uint32_t(page.data.size()),
-                                                   204, 196, 2);
+    writer.SetPageNumber(std::uint16_t(firstIndex + i),
+                         total ? total : std::uint16_t(pages.size()));
+    std::uint32_t directory =
+        writer.WritePageData(page.data.data(), std::uint32_t(page.data.size()), 204, 196, 2);
     EXPECT_NE(directory, 0u);
     EXPECT_EQ(writer.WriteDirectory(directory), 0);
     directories.push_back(directory);
@@ -69,9 +71,9 @@ std::vector<std::uint32_t> WritePages(const std::string& path, const std::vector
   return directories;
 }
 
-PageToWrite G4Page(const Raster& raster) {
-  return {testing_support::EncodeWithLibTiff(raster, COMPRESSION_CCITTFAX4), kCodingT6, raster.width,
-          raster.height};
+PageToWrite G4Page(const Raster &raster) {
+  return {testing_support::EncodeWithLibTiff(raster, COMPRESSION_CCITTFAX4), kCodingT6,
+          raster.width, raster.height};
 }
 
 } // namespace
@@ -102,11 +104,11 @@ TEST(FaxTiffWriter, OnePageFileHasTheExactLayout) {
   EXPECT_EQ(U32(file, directory + 2 + 240), 0u);
 
   const EntryBytes expected[20] = {
-      {254, 4, 1, 2},       {256, 4, 1, 1728}, {257, 4, 1, 1},      {258, 3, 1, 1},
-      {259, 3, 1, 4},       {262, 3, 1, 0},    {266, 3, 1, 1},      {273, 4, 1, 8},
-      {274, 3, 1, 1},       {277, 3, 1, 1},    {278, 4, 1, 1},      {279, 4, 1, 10},
-      {282, 5, 1, 18},      {283, 5, 1, 26},   {284, 3, 1, 1},      {293, 4, 1, 0},
-      {296, 3, 1, 2},       {297, 3, 2, 0 | 1 << 16}, {305, 2, 22, 34}, {306, 2, 20, 56},
+      {254, 4, 1, 2},  {256, 4, 1, 1728},        {257, 4, 1, 1},   {258, 3, 1, 1},
+      {259, 3, 1, 4},  {262, 3, 1, 0},           {266, 3, 1, 1},   {273, 4, 1, 8},
+      {274, 3, 1, 1},  {277, 3, 1, 1},           {278, 4, 1, 1},   {279, 4, 1, 10},
+      {282, 5, 1, 18}, {283, 5, 1, 26},          {284, 3, 1, 1},   {293, 4, 1, 0},
+      {296, 3, 1, 2},  {297, 3, 2, 0 | 1 << 16}, {305, 2, 22, 34}, {306, 2, 20, 56},
   };
   for (int slot = 0; slot < 20; ++slot) {
     SCOPED_TRACE(slot);
@@ -124,7 +126,7 @@ TEST(FaxTiffWriter, ThreePagesAreChainedAndReadBackByTheTiffLibrary) {
                                  testing_support::TextLikePage(2048, 25, 2),
                                  testing_support::CornerMarkPage(153, 55)};
   std::vector<PageToWrite> pages;
-  for (const Raster& raster : rasters)
+  for (const Raster &raster : rasters)
     pages.push_back(G4Page(raster));
   pages[1].data.push_back(0); // an odd length: the next page follows without fill
   auto directories = WritePages(scratch / "three.tif", pages);
@@ -164,7 +166,7 @@ TEST(FaxTiffWriter, EveryCodedCodingIsLabelledSoTheTiffLibraryDecodesIt) {
       {kCodingUncompressed, COMPRESSION_NONE, 0, 1, 292, 0},
   };
   Raster raster = testing_support::TextLikePage(1728, 20, 4);
-  for (const Case& c : cases) {
+  for (const Case &c : cases) {
     SCOPED_TRACE(int(c.codingCode));
     ScratchFolder scratch;
     auto data = testing_support::EncodeWithLibTiff(raster, c.compression, c.group3Options);
@@ -217,7 +219,7 @@ TEST(FaxTiffWriter, MultiStripPageKeepsEachGroup4StripAndItsRowsPerStrip) {
   // The strips as one block with a gap between them, as a copy keeps them.
   std::vector<std::uint8_t> block;
   std::vector<std::uint32_t> offsets, counts;
-  for (const auto& strip : strips) {
+  for (const auto &strip : strips) {
     offsets.push_back(1000 + std::uint32_t(block.size()));
     counts.push_back(std::uint32_t(strip.size()));
     block.insert(block.end(), strip.begin(), strip.end());
@@ -232,8 +234,8 @@ TEST(FaxTiffWriter, MultiStripPageKeepsEachGroup4StripAndItsRowsPerStrip) {
   writer.SetSize(1728, 200);
   writer.SetPageNumber(0, 1);
   ASSERT_EQ(writer.SetStrips(4, 64, offsets.data(), counts.data()), 0);
-  std::uint32_t directory = writer.WriteStripsPageData(block.data(), std::uint32_t(block.size()),
-                                                       204, 196, 2);
+  std::uint32_t directory =
+      writer.WriteStripsPageData(block.data(), std::uint32_t(block.size()), 204, 196, 2);
   ASSERT_EQ(writer.WriteDirectory(directory), 0);
   ASSERT_EQ(writer.Close(), 0);
 
@@ -278,7 +280,8 @@ TEST(FaxTiffWriter, WriteErrorsAreReported) {
   writer.InitDirectory();
   writer.SetCodingCode(kCodingT6, 0);
   writer.SetSize(1728, 10);
-  std::uint32_t directory = writer.WritePageData(data.data(), std::uint32_t(data.size()), 204, 196, 2);
+  std::uint32_t directory =
+      writer.WritePageData(data.data(), std::uint32_t(data.size()), 204, 196, 2);
   EXPECT_EQ(directory, 0u);
   EXPECT_EQ(writer.WriteDirectory(directory), -1);
   EXPECT_TRUE(writer.Failed());
@@ -292,4 +295,25 @@ TEST(FaxTiffWriter, OpenFailsForAnUnwritablePathOrAByteOrderItCannotWrite) {
   EXPECT_FALSE(writer.IsOpen());
   EXPECT_EQ(writer.WritePageData(nullptr, 0, 200, 200, 2), 0u);
   EXPECT_EQ(writer.Open(scratch / "mm.tif", 0x4D4D, "wb"), -1);
+}
+
+TEST(FaxTiffWriter, RefusesToAppendToAFileThatIsNoLittleEndianTiff) {
+  ScratchFolder scratch;
+  testing_support::WriteFile(scratch / "text.tif", std::string("hello, this is no TIFF"));
+  FaxTiffWriter writer;
+  EXPECT_EQ(writer.Open(scratch / "text.tif", FaxTiffWriter::kLittleEndian, "r+b"), -1);
+  EXPECT_EQ(testing_support::ReadFile(scratch / "text.tif"), "hello, this is no TIFF");
+}
+
+TEST(FaxTiffWriter, RefusesStripsOutsideThePageData) {
+  ScratchFolder scratch;
+  FaxTiffWriter writer;
+  ASSERT_EQ(writer.Open(scratch / "bad.tif", FaxTiffWriter::kLittleEndian, "wb"), 0);
+  writer.WriteHeader();
+  writer.InitDirectory();
+  const std::uint32_t offsets[] = {500, 510};
+  const std::uint32_t counts[] = {10, 20}; // the second strip ends at 30 of a 25-byte block
+  ASSERT_EQ(writer.SetStrips(2, 8, offsets, counts), 0);
+  std::vector<std::uint8_t> block(25, 1);
+  EXPECT_EQ(writer.WriteStripsPageData(block.data(), 25, 200, 200, 2), 0u);
 }

@@ -13,7 +13,8 @@ using tiff_bytes::Builder;
 namespace {
 
 // Opens bytes written to a scratch file and runs Detect.
-int OpenAndDetect(TiffFaxReader& reader, const ScratchFolder& folder, const std::vector<std::uint8_t>& bytes) {
+int OpenAndDetect(TiffFaxReader &reader, const ScratchFolder &folder,
+                  const std::vector<std::uint8_t> &bytes) {
   std::string path = folder / "doc.fmf";
   testing_support::WriteFile(path, bytes);
   reader.Open(path);
@@ -21,9 +22,10 @@ int OpenAndDetect(TiffFaxReader& reader, const ScratchFolder& folder, const std:
 }
 
 // A directory with a fixed size and the given strips, all in LONG fields.
-std::vector<tiff_bytes::Entry> PageEntries(const Builder& b, std::vector<std::uint32_t> offsets,
+std::vector<tiff_bytes::Entry> PageEntries(const Builder &b, std::vector<std::uint32_t> offsets,
                                            std::vector<std::uint32_t> counts) {
-  return {b.Long(256, {16}), b.Long(257, {4}), b.Short(259, {4}), b.Longs(273, offsets), b.Longs(279, counts)};
+  return {b.Long(256, {16}), b.Long(257, {4}), b.Short(259, {4}), b.Longs(273, offsets),
+          b.Longs(279, counts)};
 }
 
 } // namespace
@@ -35,8 +37,9 @@ TEST(TiffDirectory, ReadsBigEndianShortFieldsAndTwoStripsPackedInTheEntry) {
   std::uint32_t second = b.Append({4, 5});
   b.AddDirectory({b.Short(256, {1728}), b.Short(257, {2}), b.Short(259, {3}), b.Short(262, {1}),
                   b.Short(266, {2}), b.Short(273, {std::uint16_t(first), std::uint16_t(second)}),
-                  b.Short(278, {1}), b.Short(279, {3, 2}), b.Rational(282, 204, 1), b.Rational(283, 392, 2),
-                  b.Long(292, {5}), b.Short(296, {3}), b.Short(297, {0, 1})});
+                  b.Short(278, {1}), b.Short(279, {3, 2}), b.Rational(282, 204, 1),
+                  b.Rational(283, 392, 2), b.Long(292, {5}), b.Short(296, {3}),
+                  b.Short(297, {0, 1})});
   TiffFaxReader reader;
   ASSERT_EQ(OpenAndDetect(reader, folder, b.Bytes()), 0);
   ASSERT_EQ(reader.CountPages(), 1);
@@ -139,7 +142,7 @@ TEST(TiffDirectory, ADirectoryOfAllSixtyFiveThousandEntriesIsReadButHasNoStrips)
 TEST(TiffDirectory, StripsMustLieInTheFileAndMatchTheirCounts) {
   ScratchFolder folder;
   struct Case {
-    const char* what;
+    const char *what;
     std::vector<std::uint32_t> offsets, counts;
   };
   const Case cases[] = {
@@ -148,7 +151,7 @@ TEST(TiffDirectory, StripsMustLieInTheFileAndMatchTheirCounts) {
       {"a strip of no bytes", {8}, {0}},
       {"two offsets, one count", {8, 9}, {1}},
   };
-  for (const Case& c : cases) {
+  for (const Case &c : cases) {
     Builder b;
     b.Append({0xAA, 0xBB});
     b.AddDirectory(PageEntries(b, c.offsets, c.counts));
@@ -161,10 +164,12 @@ TEST(TiffDirectory, StripsMustLieInTheFileAndMatchTheirCounts) {
 
   // An offsets array whose count asks for far more than the file holds.
   Builder b;
-  b.AddDirectory({b.Long(256, {16}), b.Long(257, {4}), tiff_bytes::Entry{273, 4, 0x40000000u, {8, 0, 0, 0}},
+  b.AddDirectory({b.Long(256, {16}), b.Long(257, {4}),
+                  tiff_bytes::Entry{273, 4, 0x40000000u, {8, 0, 0, 0}},
                   tiff_bytes::Entry{279, 4, 0x40000000u, {8, 0, 0, 0}}});
   TiffFaxReader reader;
   ASSERT_EQ(OpenAndDetect(reader, folder, b.Bytes()), 0);
+  ASSERT_EQ(reader.CountPages(), 1);
   ASSERT_GT(reader.ReadDirectory(reader.PageOffset(0)), 0);
   EXPECT_FALSE(reader.StripsOf(reader.ParseDirectory()).has_value());
 }
@@ -176,7 +181,8 @@ TEST(TiffDirectory, MoreDirectoriesThanAPageNumberHoldsAreReported) {
   const std::uint32_t directories = 65536;
   for (std::uint32_t i = 0; i < directories; ++i) {
     std::uint32_t next = i + 1 < directories ? 8 + 6 * (i + 1) : 0;
-    bytes.insert(bytes.end(), {0, 0, std::uint8_t(next), std::uint8_t(next >> 8), std::uint8_t(next >> 16), 0});
+    bytes.insert(bytes.end(),
+                 {0, 0, std::uint8_t(next), std::uint8_t(next >> 8), std::uint8_t(next >> 16), 0});
   }
   TiffFaxReader reader;
   ASSERT_EQ(OpenAndDetect(reader, folder, bytes), 0);

@@ -11,7 +11,8 @@ using testing_support::ScratchFolder;
 namespace {
 
 // A small executable script standing in for an outside program.
-std::string MakeScript(const ScratchFolder& folder, const std::string& name, const std::string& body) {
+std::string MakeScript(const ScratchFolder &folder, const std::string &name,
+                       const std::string &body) {
   std::string path = folder / name;
   testing_support::WriteFile(path, "#!/bin/sh\n" + body + "\n");
   ::chmod(path.c_str(), 0755);
@@ -21,8 +22,8 @@ std::string MakeScript(const ScratchFolder& folder, const std::string& name, con
 // Sets PATH for one test and puts the old value back afterwards.
 class PathOverride {
 public:
-  explicit PathOverride(const std::string& value) {
-    const char* old = std::getenv("PATH");
+  explicit PathOverride(const std::string &value) {
+    const char *old = std::getenv("PATH");
     old_ = old ? old : "";
     ::setenv("PATH", value.c_str(), 1);
   }
@@ -37,7 +38,8 @@ private:
 TEST(Process, PassesEachArgumentUnsplitAndReturnsTheExitStatus) {
   ScratchFolder folder;
   std::string out = folder / "args.txt";
-  std::string script = MakeScript(folder, "echo-args", "for a in \"$@\"; do echo \"[$a]\"; done > \"$3\"; exit 7");
+  std::string script =
+      MakeScript(folder, "echo-args", "for a in \"$@\"; do echo \"[$a]\"; done > \"$3\"; exit 7");
   auto result = platform::RunAndWait(script, {"/c", "with blank \"quote\" $HOME", out});
   ASSERT_TRUE(result.ran) << result.failedCall;
   EXPECT_EQ(result.exitStatus, 7);

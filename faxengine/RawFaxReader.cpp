@@ -36,9 +36,13 @@ std::uint8_t KeepBefore(std::uint8_t to, std::uint8_t bitOrder) {
 // Appends the coded bytes of one segment, with the bits in front of its
 // first EOL and behind its end cleared, which leaves them as T.4 fill bits.
 // False when the record does not lie inside the stream.
+bool InsideStream(const SegmentRecord& record, std::size_t streamSize) {
+  return record.startBit <= 8 && record.endBit <= 8 && record.endByte < streamSize;
+}
+
 bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord& record,
                    std::uint8_t bitOrder, std::vector<std::uint8_t>& page) {
-  if (record.startBit > 8 || record.endBit > 8 || record.endByte >= stream.size())
+  if (!InsideStream(record, stream.size()))
     return false;
   if (record.endByte < record.startByte)
     return true;
@@ -231,6 +235,13 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
     return kOutputFailed;
   writer.WriteHeader();
   writer.InitDirectory();
+  // A page left without lines (only a corrupt segment file does that) is
+  // no TIFF page: drop it before the pages are numbered.
+  std::erase_if(pages, [&](const SegmentPage& page) {
+    bool empty = fromRows ? page.lines == 0 : CodedLines(index, page) == 0;
+    allKept = allKept && !empty;
+    return empty;
+  });
   const auto total = static_cast<std::uint16_t>(pages.size());
   std::vector<std::uint8_t> data;
   for (std::uint16_t i = 0; i < total; ++i) {
@@ -253,22 +264,26 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
   return allKept && !truncated_ ? 0 : kStreamNotKept;
 }
 
+std::uint32_t RawFaxReader::CodedLines(SegmentIndexReader& index, const SegmentPage& page) const {
+  std::uint64_t lines = 0;
+  for (std::uint32_t i = 0; i < page.recordCount; ++i) {
+    auto record = index.Record(page.firstRecord + i);
+    if (record && InsideStream(*record, Bytes().size()) && record->endByte >= record->startByte)
+      lines += record->lines;
+  }
+  // A corrupt record may claim more lines than the page may hold.
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(lines, page.lines));
+}
+
 bool RawFaxReader::GatherCodedBytes(SegmentIndexReader& index, const SegmentPage& page,
                                     std::uint8_t bitOrder, std::vector<std::uint8_t>& data,
                                     std::uint32_t& lines) const {
   bool complete = true;
-  lines = 0;
   for (std::uint32_t i = 0; i < page.recordCount; ++i) {
     auto record = index.Record(page.firstRecord + i);
-    if (!record || !AppendSegment(Bytes(), *record, bitOrder, data)) {
-      complete = false;
-      continue;
-    }
-    if (record->endByte >= record->startByte)
-      lines += record->lines;
+    complete = record && AppendSegment(Bytes(), *record, bitOrder, data) && complete;
   }
-  // A corrupt record may claim more lines than the page may hold.
-  lines = std::min(lines, page.lines);
+  lines = CodedLines(index, page);
   return complete;
 }
 

@@ -49,6 +49,8 @@ private:
   // not lie inside the stream (that record is left out).
   bool GatherCodedBytes(SegmentIndexReader& index, const SegmentPage& page, std::uint8_t bitOrder,
                         std::vector<std::uint8_t>& data, std::uint32_t& lines) const;
+  // Lines of the page's records that lie inside the stream.
+  std::uint32_t CodedLines(SegmentIndexReader& index, const SegmentPage& page) const;
   // The page's rows from the raster file, as WhiteIsZero rows; false when
   // the raster file does not hold them all.
   bool GatherRows(const SegmentPage& page, std::uint32_t bytesPerRow,

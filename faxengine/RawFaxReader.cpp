@@ -20,7 +20,7 @@ LongSegments LongSegmentsFor(std::uint8_t coding) {
   return coding == kCodingT6 ? LongSegments::Split : LongSegments::OwnPage;
 }
 
-bool CreateEmpty(const std::string& path) { return static_cast<bool>(OpenStdioFile(path, "wb")); }
+bool CreateEmpty(const std::string &path) { return static_cast<bool>(OpenStdioFile(path, "wb")); }
 
 // Keeps the bits of a byte from bit offset `from` on (in the order the bit
 // reader consumes them) or, for the last byte, those before `to`.
@@ -36,12 +36,12 @@ std::uint8_t KeepBefore(std::uint8_t to, std::uint8_t bitOrder) {
 // Appends the coded bytes of one segment, with the bits in front of its
 // first EOL and behind its end cleared, which leaves them as T.4 fill bits.
 // False when the record does not lie inside the stream.
-bool InsideStream(const SegmentRecord& record, std::size_t streamSize) {
+bool InsideStream(const SegmentRecord &record, std::size_t streamSize) {
   return record.startBit <= 8 && record.endBit <= 8 && record.endByte < streamSize;
 }
 
-bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord& record,
-                   std::uint8_t bitOrder, std::vector<std::uint8_t>& page) {
+bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord &record,
+                   std::uint8_t bitOrder, std::vector<std::uint8_t> &page) {
   if (!InsideStream(record, stream.size()))
     return false;
   if (record.endByte < record.startByte)
@@ -55,7 +55,7 @@ bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord& re
 
 } // namespace
 
-void RawFaxReader::SetParameters(const ConversionSettings& settings) {
+void RawFaxReader::SetParameters(const ConversionSettings &settings) {
   imagePath_ = settings.rawImagePath;
   segmentPath_ = settings.rawSegmentPath;
   threshold_ = settings.Threshold;
@@ -116,7 +116,8 @@ int RawFaxReader::TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth) {
   if (coding == 0)
     return -1;
   decoder.SetCodingCode(coding);
-  StreamFileResult result = DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
+  StreamFileResult result =
+      DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
   truncated_ = result.rowsTruncated && coding == 7;
   return result.status < 0 ? -1 : 0;
 }
@@ -140,7 +141,8 @@ int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
   for (std::int32_t width : widths) {
     if (DetectGroup4(decoder, bitOrder, width, threshold_) != 0)
       continue;
-    StreamFileResult result = DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
+    StreamFileResult result =
+        DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
     if (result.status == -1)
       return -1;
     truncated_ = result.rowsTruncated;
@@ -149,7 +151,7 @@ int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
   return -1;
 }
 
-bool RawFaxReader::LoadRasterHeader(PageRaster& raster) const {
+bool RawFaxReader::LoadRasterHeader(PageRaster &raster) const {
   StdioFile file = OpenStdioFile(imagePath_, "rb");
   std::array<std::uint8_t, PageRaster::kStoredSize> record{};
   if (!file || !ReadAt(file.get(), 0, record))
@@ -171,15 +173,15 @@ std::uint16_t RawFaxReader::CountPages() {
   SegmentIndexReader index;
   if (index.Open(segmentPath_, SegmentIndexReader::Access::Update) && index.recordCount() > 0) {
     bool allKept = false;
-    return static_cast<std::uint16_t>(
-        CutIntoPages(index, linesPerPage_, kMaxPages, LongSegmentsFor(index.header().coding), allKept)
-            .size());
+    return static_cast<std::uint16_t>(CutIntoPages(index, linesPerPage_, kMaxPages,
+                                                   LongSegmentsFor(index.header().coding), allKept)
+                                          .size());
   }
   std::uint64_t pages = (std::uint64_t{totalLines_} + linesPerPage_ - 1) / linesPerPage_;
   return static_cast<std::uint16_t>(std::min<std::uint64_t>(pages, kMaxPages));
 }
 
-int RawFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
+int RawFaxReader::DecodePage(std::uint16_t index, PageRaster &raster) {
   if (!IsOpen())
     return 0;
   StdioFile file = OpenStdioFile(imagePath_, "rb");
@@ -193,8 +195,8 @@ int RawFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
   raster = PageRaster::FromStored(record);
   const std::uint64_t firstLine = std::uint64_t{index} * linesPerPage_;
   const std::uint64_t recordHeight = raster.height;
-  raster.height = static_cast<std::uint32_t>(
-      std::min<std::uint64_t>(linesPerPage_, recordHeight > firstLine ? recordHeight - firstLine : 0));
+  raster.height = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+      linesPerPage_, recordHeight > firstLine ? recordHeight - firstLine : 0));
   raster.xResolution = std::max<std::uint16_t>(keptXResolution, 200);
   static constexpr std::array<std::uint32_t, 4> kPageLengthsAt100To400 = {1144, 2288, 3432, 4576};
   for (std::size_t step = 0; step < kPageLengthsAt100To400.size(); ++step) {
@@ -214,7 +216,7 @@ int RawFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
   return 0;
 }
 
-int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& raster) {
+int RawFaxReader::WriteTiff(const std::string &outputPath, const PageRaster &raster) {
   if (!IsOpen())
     return -1;
   SegmentIndexReader index;
@@ -237,7 +239,7 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
   writer.InitDirectory();
   // A page left without lines (only a corrupt segment file does that) is
   // no TIFF page: drop it before the pages are numbered.
-  std::erase_if(pages, [&](const SegmentPage& page) {
+  std::erase_if(pages, [&](const SegmentPage &page) {
     bool empty = fromRows ? page.lines == 0 : CodedLines(index, page) == 0;
     allKept = allKept && !empty;
     return empty;
@@ -245,7 +247,7 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
   const auto total = static_cast<std::uint16_t>(pages.size());
   std::vector<std::uint8_t> data;
   for (std::uint16_t i = 0; i < total; ++i) {
-    const SegmentPage& page = pages[i];
+    const SegmentPage &page = pages[i];
     std::uint32_t lines = page.lines;
     data.clear();
     bool complete = fromRows ? GatherRows(page, record.bytesPerRow, data)
@@ -255,8 +257,9 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
     writer.SetFillOrder(fromRows ? kMsbFirst : header.bitOrder);
     writer.SetPageNumber(i, total);
     writer.SetSize(header.width, lines);
-    std::uint32_t directory = writer.WritePageData(data.data(), static_cast<std::uint32_t>(data.size()),
-                                                   raster.xResolution, raster.yResolution, 2);
+    std::uint32_t directory =
+        writer.WritePageData(data.data(), static_cast<std::uint32_t>(data.size()),
+                             raster.xResolution, raster.yResolution, 2);
     writer.WriteDirectory(directory);
   }
   if (writer.Close() != 0)
@@ -264,7 +267,7 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
   return allKept && !truncated_ ? 0 : kStreamNotKept;
 }
 
-std::uint32_t RawFaxReader::CodedLines(SegmentIndexReader& index, const SegmentPage& page) const {
+std::uint32_t RawFaxReader::CodedLines(SegmentIndexReader &index, const SegmentPage &page) const {
   std::uint64_t lines = 0;
   for (std::uint32_t i = 0; i < page.recordCount; ++i) {
     auto record = index.Record(page.firstRecord + i);
@@ -275,9 +278,9 @@ std::uint32_t RawFaxReader::CodedLines(SegmentIndexReader& index, const SegmentP
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(lines, page.lines));
 }
 
-bool RawFaxReader::GatherCodedBytes(SegmentIndexReader& index, const SegmentPage& page,
-                                    std::uint8_t bitOrder, std::vector<std::uint8_t>& data,
-                                    std::uint32_t& lines) const {
+bool RawFaxReader::GatherCodedBytes(SegmentIndexReader &index, const SegmentPage &page,
+                                    std::uint8_t bitOrder, std::vector<std::uint8_t> &data,
+                                    std::uint32_t &lines) const {
   bool complete = true;
   for (std::uint32_t i = 0; i < page.recordCount; ++i) {
     auto record = index.Record(page.firstRecord + i);
@@ -287,22 +290,22 @@ bool RawFaxReader::GatherCodedBytes(SegmentIndexReader& index, const SegmentPage
   return complete;
 }
 
-bool RawFaxReader::GatherRows(const SegmentPage& page, std::uint32_t bytesPerRow,
-                              std::vector<std::uint8_t>& data) const {
+bool RawFaxReader::GatherRows(const SegmentPage &page, std::uint32_t bytesPerRow,
+                              std::vector<std::uint8_t> &data) const {
   const std::uint64_t length = std::uint64_t{page.lines} * bytesPerRow;
   const std::uint64_t offset = PageRaster::kStoredSize + page.firstRow * bytesPerRow;
   data.assign(static_cast<std::size_t>(length), 0xFF);
   StdioFile file = OpenStdioFile(imagePath_, "rb");
   std::uint64_t size = file ? StdioFileSize(file.get()) : 0;
-  bool complete = offset <= size && length <= size - offset &&
-                  ReadAt(file.get(), offset, data);
+  bool complete = offset <= size && length <= size - offset && ReadAt(file.get(), offset, data);
   // Rows hold white as 1 bits; the page is written WhiteIsZero.
-  for (std::uint8_t& byte : data)
+  for (std::uint8_t &byte : data)
     byte = static_cast<std::uint8_t>(~byte);
   return complete;
 }
 
-int RawFaxDocument::Identify(const std::string& path, ConversionSettings& settings, bool& recognised) {
+int RawFaxDocument::Identify(const std::string &path, ConversionSettings &settings,
+                             bool &recognised) {
   analysed_ = false;
   reader_.Open(path);
   if (!reader_.IsOpen())
@@ -311,7 +314,8 @@ int RawFaxDocument::Identify(const std::string& path, ConversionSettings& settin
   settings.pageCount = 0;
   recognised = false;
   PageRaster header;
-  if (reader_.Analyse(settings.AutoBit, settings.NStdWidth) < 0 || !reader_.LoadRasterHeader(header))
+  if (reader_.Analyse(settings.AutoBit, settings.NStdWidth) < 0 ||
+      !reader_.LoadRasterHeader(header))
     return 0;
   if (settings.verticalResolution > 0)
     header.yResolution = settings.verticalResolution;
@@ -324,8 +328,8 @@ int RawFaxDocument::Identify(const std::string& path, ConversionSettings& settin
   return 0;
 }
 
-void RawFaxDocument::DecodePage(std::uint16_t index, PageRaster& raster,
-                                const ConversionSettings& settings) {
+void RawFaxDocument::DecodePage(std::uint16_t index, PageRaster &raster,
+                                const ConversionSettings &settings) {
   if (!analysed_)
     return;
   // The page keeps the horizontal resolution its width implies.
@@ -340,8 +344,8 @@ void RawFaxDocument::DecodePage(std::uint16_t index, PageRaster& raster,
     raster.yResolution = settings.verticalResolution;
 }
 
-int RawFaxDocument::WriteTiff(const std::string& outputPath, const ConversionSettings&,
-                              const PageRaster& firstPage) {
+int RawFaxDocument::WriteTiff(const std::string &outputPath, const ConversionSettings &,
+                              const PageRaster &firstPage) {
   if (!reader_.IsOpen())
     return -1;
   return reader_.WriteTiff(outputPath, firstPage);

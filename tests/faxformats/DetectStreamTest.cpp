@@ -15,7 +15,7 @@ namespace {
 
 // A stream of single lines of the given widths, each with ink, ended by RTC
 // so that the last line, too, ends at an EOL.
-std::vector<std::uint8_t> LinesOfWidths(const std::vector<std::uint32_t>& widths) {
+std::vector<std::uint8_t> LinesOfWidths(const std::vector<std::uint32_t> &widths) {
   std::vector<std::uint8_t> stream;
   unsigned seed = 1;
   for (std::uint32_t width : widths)
@@ -30,7 +30,8 @@ struct Detection {
   std::uint8_t bitOrder;
 };
 
-Detection Strict1D(const std::vector<std::uint8_t>& bytes, std::uint8_t bitOrder, std::uint32_t lines) {
+Detection Strict1D(const std::vector<std::uint8_t> &bytes, std::uint8_t bitOrder,
+                   std::uint32_t lines) {
   FaxDecoder decoder;
   decoder.Initialise(bytes.data(), std::uint32_t(bytes.size()), kMsbFirst, 5, 0);
   int result = DetectStrict1D(decoder, bitOrder, lines);
@@ -39,17 +40,18 @@ Detection Strict1D(const std::vector<std::uint8_t>& bytes, std::uint8_t bitOrder
 }
 
 // The rows of a raster file written by DecodeStreamIntoFiles.
-Raster RasterFileRows(const std::string& path) {
+Raster RasterFileRows(const std::string &path) {
   std::string bytes = ReadFile(path);
   std::array<std::uint8_t, PageRaster::kStoredSize> record{};
   std::copy_n(bytes.begin(), record.size(), record.begin());
   PageRaster header = PageRaster::FromStored(record);
-  auto rows = reinterpret_cast<const std::uint8_t*>(bytes.data()) + PageRaster::kStoredSize;
-  EXPECT_EQ(bytes.size(), PageRaster::kStoredSize + std::size_t(header.height) * header.bytesPerRow);
+  auto rows = reinterpret_cast<const std::uint8_t *>(bytes.data()) + PageRaster::kStoredSize;
+  EXPECT_EQ(bytes.size(),
+            PageRaster::kStoredSize + std::size_t(header.height) * header.bytesPerRow);
   return Raster::FromPackedRows(rows, header.width, header.height, false);
 }
 
-std::vector<SegmentRecord> Records(const std::string& path) {
+std::vector<SegmentRecord> Records(const std::string &path) {
   SegmentIndexReader index;
   EXPECT_TRUE(index.Open(path, SegmentIndexReader::Access::Read));
   std::vector<SegmentRecord> records;
@@ -89,9 +91,14 @@ TEST(DetectLenient1D, AcceptsANonStandardWidthAboveTheMinimum) {
   EXPECT_LT(DetectStrict1D(decoder, kMsbFirst, 10), 0);
   ASSERT_EQ(DetectLenient1D(decoder, kMsbFirst, 10, 1728), 0);
   EXPECT_EQ(decoder.Width(), 2000);
-  EXPECT_LT(DetectLenient1D(decoder, kMsbFirst, 10, 2000), 0) << "the width must exceed the minimum";
+  EXPECT_LT(DetectLenient1D(decoder, kMsbFirst, 10, 2000), 0)
+      << "the width must exceed the minimum";
   ASSERT_EQ(DetectLenient1D(decoder, kMsbFirst, 0, 1728), 0);
   EXPECT_EQ(decoder.Width(), -1);
+  // A negative minimum still takes no empty line (as in RTC) for a width.
+  auto rtc = ReturnToControl(false);
+  decoder.Initialise(rtc.data(), std::uint32_t(rtc.size()), kMsbFirst, 5, 0);
+  EXPECT_LT(DetectLenient1D(decoder, kMsbFirst, 3, -5), 0);
 }
 
 TEST(DetectTwoDimensional, FindsTwoDimensionalStreamsInBothBitOrders) {
@@ -119,7 +126,8 @@ TEST(ProbeCoding, ReportsCodingBitOrderAndWidth) {
     bool reverse;
     std::uint32_t width;
   };
-  for (Case c : {Case{5, false, 1728}, Case{5, true, 2048}, Case{6, false, 3456}, Case{6, true, 1728}}) {
+  for (Case c :
+       {Case{5, false, 1728}, Case{5, true, 2048}, Case{6, false, 3456}, Case{6, true, 1728}}) {
     auto stream = LibTiffStream(TextLikePage(c.width, 30, 7), c.coding);
     if (c.reverse)
       stream = ReverseBits(stream);
@@ -154,6 +162,7 @@ TEST(DetectGroup4, NeedsTheStartMarkerAndTheExactWidth) {
   EXPECT_EQ(found.codingCode, 7);
   EXPECT_EQ(found.width, 2048);
   EXPECT_EQ(found.bitOrder, kMsbFirst);
+  EXPECT_EQ(found.start, 0u) << "the marker run begins the stream";
 
   std::vector<std::uint8_t> oneMarker(stream.begin() + 1, stream.end());
   decoder.Initialise(oneMarker.data(), std::uint32_t(oneMarker.size()), kMsbFirst, 7, 0);
@@ -173,7 +182,8 @@ TEST(DecodeStreamIntoFiles, OneDimensionalPagesSeparatedByRtcBecomeSegments) {
   FaxDecoder decoder;
   decoder.Initialise(stream.data(), std::uint32_t(stream.size()), kMsbFirst, 5, 0);
   ASSERT_EQ(DetectStrict1D(decoder, kMsbFirst, 50), 0);
-  StreamFileResult result = DecodeStreamIntoFiles(decoder, {scratch / "raster", scratch / "segments"});
+  StreamFileResult result =
+      DecodeStreamIntoFiles(decoder, {scratch / "raster", scratch / "segments"});
   EXPECT_GE(result.status, 0);
   EXPECT_EQ(result.goodLines, 160u);
   EXPECT_EQ(RasterFileRows(scratch / "raster"), Stack({first, second}));
@@ -198,7 +208,8 @@ TEST(DecodeStreamIntoFiles, TwoDimensionalSegmentsStartWithAOneDimensionalLine) 
   FaxDecoder decoder;
   decoder.Initialise(stream.data(), std::uint32_t(stream.size()), kMsbFirst, 6, 0);
   ASSERT_EQ(DetectStrict2D(decoder, kMsbFirst, 50), 0);
-  StreamFileResult result = DecodeStreamIntoFiles(decoder, {scratch / "raster", scratch / "segments"});
+  StreamFileResult result =
+      DecodeStreamIntoFiles(decoder, {scratch / "raster", scratch / "segments"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(RasterFileRows(scratch / "raster"), Stack({first, second}));
   auto records = Records(scratch / "segments");
@@ -217,7 +228,8 @@ TEST(DecodeStreamIntoFiles, Group4StopsAtTheRasterBoundAndSaysSo) {
   decoder.Initialise(stream.data(), std::uint32_t(stream.size()), kMsbFirst, 7, 0);
   decoder.SetStartMarkerCount(3);
   ASSERT_EQ(DetectGroup4(decoder, kMsbFirst, 1728, 50), 0);
-  StreamFileResult whole = DecodeStreamIntoFiles(decoder, {scratch / "raster", scratch / "segments"});
+  StreamFileResult whole =
+      DecodeStreamIntoFiles(decoder, {scratch / "raster", scratch / "segments"});
   EXPECT_EQ(whole.status, 0);
   EXPECT_FALSE(whole.rowsTruncated);
   EXPECT_EQ(RasterFileRows(scratch / "raster"), page);

@@ -102,8 +102,10 @@ struct Run {
   double seconds = 0;
 };
 
-Run Convert(const std::string &folder, const std::string &input, int format, bool write) {
+Run Convert(const std::string &folder, const std::string &input, int format, bool write,
+            bool rawFlag = false) {
   ConversionSettings settings;
+  settings.RawFlag = rawFlag ? 1 : 0;
   settings.rawImagePath = folder + "/kvttmp.tmp";
   settings.rawSegmentPath = folder + "/kvtseg.tmp";
   settings.engineTiffPath = folder + "/kvttif.tmp";
@@ -139,10 +141,12 @@ int main() {
   std::fill(hostile.begin(), hostile.end(), 0xFF);
   WriteBytes(folder + "/ff.bin", hostile);
   hostile = {};
-  for (const char *name : {"random.bin", "zeros.bin", "ff.bin"}) {
-    Run run = Convert(folder, folder + "/" + name, kRawFormat, false);
-    std::printf("100 MiB %-10s %s in %.2f s\n", name, run.isFax ? "taken for a fax" : "Not Fax",
-                run.seconds);
+  for (bool rawFlag : {false, true}) {
+    for (const char *name : {"random.bin", "zeros.bin", "ff.bin"}) {
+      Run run = Convert(folder, folder + "/" + name, kRawFormat, false, rawFlag);
+      std::printf("100 MiB %-10s%s %s in %.2f s\n", name, rawFlag ? " /raw" : "     ",
+                  run.isFax ? "taken for a fax" : "Not Fax", run.seconds);
+    }
   }
 
   WriteGroup3Tiff(folder + "/pages.tif");

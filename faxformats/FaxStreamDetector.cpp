@@ -33,6 +33,25 @@ bool SameLine(const RunList &a, const RunList &b) {
   return true;
 }
 
+bool IsAllWhite(const RunList &line) { return line.Count() == 1; }
+
+// Under a white line every 1 bit is one more white line (V0), in either bit
+// order: a byte-aligned run of 0xFF bytes is passed at once.
+void SkipWhiteLines(FaxDecoder &decoder) {
+  if (decoder.BitPosition() % 8 != 0)
+    return;
+  std::uint32_t byte = static_cast<std::uint32_t>(decoder.BitPosition() / 8);
+  std::uint32_t end = byte;
+  while (end < decoder.Size() && decoder.Data()[end] == 0xFF)
+    ++end;
+  if (end != byte)
+    decoder.SeekBit(std::int64_t{end} * 8);
+}
+
+// More repeated lines in a row than a long stream of pages holds: no fax
+// has them, runs of 0xFF do.
+constexpr std::uint32_t kMaxRepeatedLines = 65536;
+
 int Finish(FaxDecoder &decoder, int result) {
   Rewind(decoder);
   return result;
@@ -196,7 +215,10 @@ int DetectGroup4(FaxG4Decoder &decoder, std::uint8_t bitOrder, std::int32_t widt
   reference.SetAllWhite(static_cast<std::uint32_t>(width));
   RowWriter row;
   std::uint32_t count = 0;
+  std::uint32_t repeats = 0;
   for (;;) {
+    if (IsAllWhite(reference))
+      SkipWhiteLines(decoder);
     row.Restart(nullptr);
     current.Reset(static_cast<std::uint32_t>(width));
     std::uint32_t pixels = 0;
@@ -204,23 +226,27 @@ int DetectGroup4(FaxG4Decoder &decoder, std::uint8_t bitOrder, std::int32_t widt
     int result = decoder.DecodeLineG4(row, reference, &current, pixels);
     // At the end of the data nothing moves the reader any more (and the
     // start search with /raw does not either).
-    if (decoder.BitPosition() == before || decoder.AtEnd())
+    if (decoder.BitPosition() == before)
       result = kLineDataEnded;
     if (result == width) {
       // A line that repeats its reference is a string of V0 bits (a white
       // line under a white one a single 1 bit), which runs of 0xFF bytes
       // give in either bit order and at any width: it neither counts nor
-      // breaks the run.
-      if (SameLine(current, reference))
+      // breaks the run, unless there are more of them than pages hold.
+      if (SameLine(current, reference) && ++repeats < kMaxRepeatedLines)
         continue;
-      if (++count >= requiredLines)
-        return Finish(decoder, 0);
-      reference.Swap(current);
-      continue;
+      if (repeats < kMaxRepeatedLines) {
+        repeats = 0;
+        if (++count >= requiredLines)
+          return Finish(decoder, 0);
+        reference.Swap(current);
+        continue;
+      }
     }
     if (result == kLineDataEnded || decoder.FindG4Start(1) < 0)
       return Finish(decoder, -1);
     count = 0;
+    repeats = 0;
     reference.SetAllWhite(static_cast<std::uint32_t>(width));
   }
 }

@@ -33,13 +33,13 @@ std::uint8_t KeepBefore(std::uint8_t to, std::uint8_t bitOrder) {
   return static_cast<std::uint8_t>(~KeepFrom(to, bitOrder));
 }
 
-// Appends the coded bytes of one segment, with the bits in front of its
-// first EOL and behind its end cleared, which leaves them as T.4 fill bits.
-// False when the record does not lie inside the stream.
 bool InsideStream(const SegmentRecord &record, std::size_t streamSize) {
   return record.startBit <= 8 && record.endBit <= 8 && record.endByte < streamSize;
 }
 
+// Appends the coded bytes of one segment, with the bits in front of its
+// first EOL and behind its end cleared, which leaves them as T.4 fill bits.
+// False when the record does not lie inside the stream.
 bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord &record,
                    std::uint8_t bitOrder, std::vector<std::uint8_t> &page) {
   if (!InsideStream(record, stream.size()))
@@ -75,18 +75,9 @@ int RawFaxReader::Analyse(std::uint8_t autoBit, std::uint8_t nonStandardWidth) {
   truncated_ = false;
   const bool nonStandard = nonStandardWidth != 0;
   // Least significant bit first is tried first: it is what fax modems store.
-  std::vector<std::uint8_t> bitOrders;
-  if (autoBit == 1)
-    bitOrders = {kMsbFirst};
-  else if (autoBit == 2)
-    bitOrders = {kLsbFirst};
-  else
-    bitOrders = {kLsbFirst, kMsbFirst};
-  if (autoBit == 1 || autoBit == 2) {
-    if (TryGroup3(bitOrders[0], nonStandard) >= 0)
-      return 0;
-    return TryGroup4(bitOrders[0], nonStandard) >= 0 ? 0 : -1;
-  }
+  std::vector<std::uint8_t> bitOrders = {kLsbFirst, kMsbFirst};
+  if (autoBit == 1 || autoBit == 2)
+    bitOrders = {autoBit == 1 ? kMsbFirst : kLsbFirst};
   for (std::uint8_t bitOrder : bitOrders) {
     if (TryGroup3(bitOrder, nonStandard) >= 0)
       return 0;
@@ -116,9 +107,10 @@ int RawFaxReader::TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth) {
   if (coding == 0)
     return -1;
   decoder.SetCodingCode(coding);
+  // Group 3 pages are written from the coded bytes: rows past the raster
+  // bound lose nothing.
   StreamFileResult result =
       DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
-  truncated_ = result.rowsTruncated && coding == 7;
   return result.status < 0 ? -1 : 0;
 }
 
@@ -210,9 +202,12 @@ int RawFaxReader::DecodePage(std::uint16_t index, PageRaster &raster) {
   std::fill(raster.rows.begin(), raster.rows.end(), 0xFF);
   // A short last page keeps white (0xFF) rows below its lines.
   const std::uint64_t offset = PageRaster::kStoredSize + firstLine * raster.bytesPerRow;
-  if (std::fseek(file.get(), 0, SEEK_SET) == 0 && offset <= StdioFileSize(file.get()) &&
-      std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) == 0)
-    std::fread(raster.rows.data(), 1, raster.rows.size(), file.get());
+  const std::uint64_t size = StdioFileSize(file.get());
+  if (offset < size) {
+    std::size_t available =
+        static_cast<std::size_t>(std::min<std::uint64_t>(raster.rows.size(), size - offset));
+    ReadAt(file.get(), offset, std::span(raster.rows.data(), available));
+  }
   return 0;
 }
 

@@ -70,6 +70,7 @@ std::vector<std::uint8_t> DrawPage(std::uint32_t height, const std::vector<std::
 struct Coding {
   std::uint16_t compression;
   std::uint32_t group3Options;
+  std::uint32_t rowsPerStrip = 0; // 0 = the whole page in one strip
 };
 
 bool WriteTiff(const std::string& path, const std::vector<std::vector<std::string>>& pages, Coding coding,
@@ -90,7 +91,7 @@ bool WriteTiff(const std::string& path, const std::vector<std::vector<std::strin
     TIFFSetField(tif, TIFFTAG_COMPRESSION, coding.compression);
     if (coding.compression == COMPRESSION_CCITTFAX3)
       TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, coding.group3Options);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, coding.rowsPerStrip ? coding.rowsPerStrip : height);
     TIFFSetField(tif, TIFFTAG_XRESOLUTION, 204.0f);
     TIFFSetField(tif, TIFFTAG_YRESOLUTION, yResolution);
     TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
@@ -153,13 +154,20 @@ int main(int argc, char** argv) {
     return 1;
   }
   const Coding g4{COMPRESSION_CCITTFAX4, 0}, g3{COMPRESSION_CCITTFAX3, 0},
-      g3twoD{COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING | GROUP3OPT_FILLBITS};
+      g3twoD{COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING | GROUP3OPT_FILLBITS},
+      g4Strips{COMPRESSION_CCITTFAX4, 0, 256};
   const bool ok =
       WriteTiff(folder + "/fax-g4.tif", {{"TARVELO", "G4 FAX", "PAGE 1"}, {"TARVELO", "G4 FAX", "PAGE 2"}}, g4, 196) &&
       WriteTiff(folder + "/fax-g3-2d.tiff", {{"TARVELO", "G3 2D FAX"}}, g3twoD, 196) &&
       WriteTiff(folder + "/archive/fax-standard.fmf", {{"FMF FAX", "STANDARD"}, {"FMF FAX", "PAGE 2"}}, g3, 98) &&
       WriteBareStream(folder + "/received.g3", folder + "/.g3.tmp", {{"RAW G3", "PAGE 1"}, {"RAW G3", "PAGE 2"}},
                       g3) &&
+      WriteTiff(folder + "/archive/fax-strips.fmf", {{"FMF FAX", "G4 STRIPS"}}, g4Strips, 196) &&
+      // A TIFF-structured "g3n" fax whose sidecar texts become the PDF's
+      // title, subject and author.
+      WriteTiff(folder + "/0001.g3n", {{"G3N FAX", "SIDECAR"}}, g3, 98) &&
+      WriteText(folder + "/0001.CTL", "Comment: From: +1 555 0100 Sample Sender\r\n"
+                                      "Accepted: 2026-12-08 09:30 on line 1\r\nUser: sample\r\n") &&
       WriteText(folder + "/readme.txt", "Sample faxes written by make_samples; this text file is never converted.\n");
   if (!ok) {
     std::fprintf(stderr, "make_samples: cannot write the samples into %s\n", folder.c_str());

@@ -5,6 +5,8 @@
 #include "tiffcopy/Group4Verbatim.h"
 #include "tiffcopy/TagCopy.h"
 
+#include <algorithm>
+
 namespace tiffcopy {
 namespace {
 
@@ -94,7 +96,10 @@ void SetPhotometric(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_
 
 // Tiles sized as the source's (rounded by the library's rule) or strips of
 // the source's rows per strip (the library's default when it has none).
-bool SetLayout(TIFF* in, TIFF* out, const SourceImage& source, const ImageSettings& settings) {
+// JPEG strips must hold whole 16-row blocks (the largest subsampling), so
+// their rows are rounded up for JPEG output.
+bool SetLayout(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_t compression,
+               const ImageSettings& settings) {
   const bool tiled = settings.tiled == -1 ? source.tiled : settings.tiled != 0;
   if (tiled) {
     std::uint32_t tileWidth = 0;
@@ -112,6 +117,8 @@ bool SetLayout(TIFF* in, TIFF* out, const SourceImage& source, const ImageSettin
   std::uint32_t rowsPerStrip = 0;
   if (source.tiled || !TIFFGetField(in, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) || rowsPerStrip == 0)
     rowsPerStrip = TIFFDefaultStripSize(out, 0);
+  if (compression == COMPRESSION_JPEG && rowsPerStrip < source.shape.length)
+    rowsPerStrip = std::min(source.shape.length, (rowsPerStrip + 15) / 16 * 16);
   return TIFFSetField(out, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
 }
 
@@ -180,7 +187,7 @@ bool CopyImage(TiffHandle& in, TIFF* out, const ImageSettings& settings) {
     CopyShortTag(tiff, out, TIFFTAG_FILLORDER);
   // Kept as the source has it: the pages' readers place all eight values.
   CopyShortTag(tiff, out, TIFFTAG_ORIENTATION);
-  if (!SetLayout(tiff, out, source, settings))
+  if (!SetLayout(tiff, out, source, compression, settings))
     return false;
   TIFFSetField(out, TIFFTAG_PLANARCONFIG, source.planarConfig);
   CopyColourTables(tiff, out, source.samplesPerPixel);

@@ -34,6 +34,8 @@ const SourceCase kSources[] = {
      PHOTOMETRIC_MINISBLACK},
 };
 
+void PrintTo(const SourceCase& source, std::ostream* os) { *os << source.name; }
+
 struct SelectorCase {
   int selector;
   std::uint16_t compression; // 0 = the source's

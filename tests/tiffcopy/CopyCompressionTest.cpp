@@ -163,3 +163,41 @@ TEST(CompressionSelector, EncoderThatRefusesTheSamplesFailsTheCopy) {
 
 } // namespace
 } // namespace copytest
+
+namespace copytest {
+namespace {
+
+TEST(CompressionSelector, KeptCompressionTheLibraryCannotWriteBecomesLzw) {
+  // NeXT 2-bit data (decoded by the library, never encoded): every row a
+  // literal row, code byte 0 and the row's bytes.
+  ScratchFolder scratch;
+  const std::uint32_t width = 16, height = 8;
+  const std::vector<std::uint8_t> rows = PatternBytes(width / 4 * height);
+  std::vector<std::uint8_t> coded;
+  for (std::uint32_t y = 0; y < height; ++y) {
+    coded.push_back(0);
+    coded.insert(coded.end(), rows.begin() + y * 4, rows.begin() + y * 4 + 4);
+  }
+  {
+    TIFF* tif = TIFFOpen((scratch / "next.tif").c_str(), "wl");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 2);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
+    ASSERT_GE(TIFFWriteRawStrip(tif, 0, coded.data(), static_cast<tmsize_t>(coded.size())), 0);
+    TIFFClose(tif);
+  }
+  std::vector<std::uint8_t> file = ReadBytes(scratch / "next.tif");
+  PatchTagValue(file, 0, TIFFTAG_COMPRESSION, COMPRESSION_NEXT);
+  WriteFile(scratch / "next.tif", file);
+  ASSERT_EQ(ReadDecodedSamples(scratch / "next.tif").bytes, rows);
+
+  ASSERT_EQ(CopyTiffImages(scratch / "next.tif", scratch / "out.tif", WithSelector(-1)), 0);
+  EXPECT_EQ(OpenTiff(scratch / "out.tif").u16(TIFFTAG_COMPRESSION), COMPRESSION_LZW);
+  EXPECT_EQ(ReadDecodedSamples(scratch / "out.tif").bytes, rows);
+}
+
+} // namespace
+} // namespace copytest

@@ -11,6 +11,11 @@ namespace tiffcopy {
 
 // Width and length of one image, in pixels.
 constexpr std::uint32_t kMaxImageSide = 1u << 18;
+// Samples of one pixel (colour, alpha and spot inks) and bits of one
+// sample (64 for IEEE doubles); the library's sample loops are not meant
+// for the thousands a hostile header may claim.
+constexpr std::uint16_t kMaxSamplesPerPixel = 32;
+constexpr std::uint16_t kMaxBitsPerSample = 64;
 // Width times length of one image.
 constexpr std::uint64_t kMaxPixelsPerImage = std::uint64_t{1} << 32;
 // One allocation, ours (a decoded image, strip or tile) or the library's.

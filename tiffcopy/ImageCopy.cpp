@@ -40,6 +40,7 @@ bool WithinLimits(TIFF* in, const SourceImage& source) {
   const ImageShape& shape = source.shape;
   if (shape.width == 0 || shape.length == 0 || shape.width > kMaxImageSide ||
       shape.length > kMaxImageSide || source.samplesPerPixel == 0 || source.bitsPerSample == 0 ||
+      source.samplesPerPixel > kMaxSamplesPerPixel || source.bitsPerSample > kMaxBitsPerSample ||
       std::uint64_t{shape.width} * shape.length > kMaxPixelsPerImage)
     return false;
   const std::uint64_t rowBytes = (std::uint64_t{shape.width} * shape.bitsPerPixel + 7) / 8;

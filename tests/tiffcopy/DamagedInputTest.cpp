@@ -58,6 +58,21 @@ TEST(DamagedInput, AbsurdSizesAreRefusedBeforeDecoding) {
   }
 }
 
+TEST(DamagedInput, AbsurdSampleLayoutsAreRefused) {
+  ScratchFolder scratch;
+  const std::vector<std::uint8_t> file = FaxFile(scratch, 1);
+  for (const auto& [tag, value] : {std::pair<std::uint16_t, std::uint32_t>{TIFFTAG_SAMPLESPERPIXEL, 48867},
+                                   {TIFFTAG_BITSPERSAMPLE, 12033}}) {
+    SCOPED_TRACE(tag);
+    std::vector<std::uint8_t> patched = file;
+    PatchTagValue(patched, 0, tag, value);
+    for (int selector : {-1, 9}) {
+      const int result = CopyBytes(scratch, patched, selector);
+      EXPECT_TRUE(result == 1 || result == -3) << result;
+    }
+  }
+}
+
 TEST(DamagedInput, MillionsOfStripsAreRefused) {
   ScratchFolder scratch;
   std::vector<std::uint8_t> file = FaxFile(scratch, 1);

@@ -157,3 +157,118 @@ TEST(CopyTags, AppendAddsImagesToAnExistingOutput) {
 
 } // namespace
 } // namespace copytest
+
+namespace copytest {
+namespace {
+
+// Writes a CMYK page carrying every descriptive tag the copier knows, with
+// values of each type the library hands out (texts, SHORT pairs, float
+// arrays, doubles, counted arrays).
+void WriteCmykWithEveryTag(const std::string& path) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  const std::uint32_t width = 20, height = 6;
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 4);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+  TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
+  TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
+  TIFFSetField(tif, TIFFTAG_NUMBEROFINKS, 4);
+  static const char kInks[] = "Cyan\0Magenta\0Yellow\0Black";
+  TIFFSetField(tif, TIFFTAG_INKNAMES, static_cast<int>(sizeof kInks), kInks);
+  static const std::uint8_t kProfile[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+  TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(sizeof kProfile), kProfile);
+  static float white[] = {0.3127f, 0.329f};
+  static float primaries[] = {0.64f, 0.33f, 0.3f, 0.6f, 0.15f, 0.06f};
+  static float blackWhite[] = {0, 255, 128, 255, 128, 255};
+  static float coefficients[] = {0.299f, 0.587f, 0.114f};
+  TIFFSetField(tif, TIFFTAG_WHITEPOINT, white);
+  TIFFSetField(tif, TIFFTAG_PRIMARYCHROMATICITIES, primaries);
+  TIFFSetField(tif, TIFFTAG_REFERENCEBLACKWHITE, blackWhite);
+  TIFFSetField(tif, TIFFTAG_YCBCRCOEFFICIENTS, coefficients);
+  TIFFSetField(tif, TIFFTAG_HALFTONEHINTS, 10, 240);
+  TIFFSetField(tif, TIFFTAG_DOTRANGE, 5, 250);
+  TIFFSetField(tif, TIFFTAG_SMINSAMPLEVALUE, 1.5);
+  TIFFSetField(tif, TIFFTAG_SMAXSAMPLEVALUE, 254.5);
+  TIFFSetField(tif, TIFFTAG_MAXSAMPLEVALUE, 250);
+  TIFFSetField(tif, TIFFTAG_THRESHHOLDING, THRESHHOLD_HALFTONE);
+  TIFFSetField(tif, TIFFTAG_XPOSITION, 1.25);
+  TIFFSetField(tif, TIFFTAG_DOCUMENTNAME, "invoice.tif");
+  TIFFSetField(tif, TIFFTAG_MAKE, "Maker");
+  TIFFSetField(tif, TIFFTAG_MODEL, "Model 7");
+  TIFFSetField(tif, TIFFTAG_PAGENAME, "first");
+  TIFFSetField(tif, TIFFTAG_HOSTCOMPUTER, "host");
+  TIFFSetField(tif, TIFFTAG_TARGETPRINTER, "printer");
+  std::vector<std::uint16_t> ramp(256);
+  for (int i = 0; i < 256; ++i)
+    ramp[i] = static_cast<std::uint16_t>(i * 257);
+  TIFFSetField(tif, TIFFTAG_TRANSFERFUNCTION, ramp.data(), ramp.data(), ramp.data());
+  std::vector<std::uint8_t> samples = PatternBytes(std::size_t{width} * height * 4);
+  ASSERT_GE(TIFFWriteEncodedStrip(tif, 0, samples.data(), static_cast<tmsize_t>(samples.size())), 0);
+  TIFFClose(tif);
+}
+
+TEST(CopyTags, EveryDescriptiveTagKeepsItsValue) {
+  ScratchFolder scratch;
+  WriteCmykWithEveryTag(scratch / "cmyk.tif");
+  ASSERT_EQ(CopyTiffImages(scratch / "cmyk.tif", scratch / "out.tif", WithSelector(9)), 0);
+  EXPECT_EQ(ReadDecodedSamples(scratch / "out.tif").bytes, ReadDecodedSamples(scratch / "cmyk.tif").bytes);
+  OpenTiff copy(scratch / "out.tif");
+  TIFF* tif = copy.get();
+  EXPECT_EQ(copy.u16(TIFFTAG_PREDICTOR), PREDICTOR_HORIZONTAL);
+  EXPECT_EQ(copy.u16(TIFFTAG_INKSET), INKSET_CMYK);
+  EXPECT_EQ(copy.u16(TIFFTAG_NUMBEROFINKS), 4);
+  const char* inks = nullptr;
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_INKNAMES, &inks));
+  EXPECT_EQ(std::string(inks, 26), std::string("Cyan\0Magenta\0Yellow\0Black", 26));
+  std::uint32_t profileLength = 0;
+  std::uint8_t* profile = nullptr;
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_ICCPROFILE, &profileLength, &profile));
+  EXPECT_EQ(std::vector<std::uint8_t>(profile, profile + profileLength),
+            (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  float* values = nullptr;
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_PRIMARYCHROMATICITIES, &values));
+  EXPECT_FLOAT_EQ(values[5], 0.06f);
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_WHITEPOINT, &values));
+  EXPECT_FLOAT_EQ(values[1], 0.329f);
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_REFERENCEBLACKWHITE, &values));
+  EXPECT_FLOAT_EQ(values[2], 128.0f);
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_YCBCRCOEFFICIENTS, &values));
+  EXPECT_FLOAT_EQ(values[2], 0.114f);
+  std::uint16_t low = 0, high = 0;
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_HALFTONEHINTS, &low, &high));
+  EXPECT_EQ(low, 10);
+  EXPECT_EQ(high, 240);
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_DOTRANGE, &low, &high));
+  EXPECT_EQ(low, 5);
+  EXPECT_EQ(high, 250);
+  // Stored in the sample format (bytes here), as the source holds them.
+  double sampleValue = 0;
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_SMINSAMPLEVALUE, &sampleValue));
+  EXPECT_EQ(sampleValue, 1);
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_SMAXSAMPLEVALUE, &sampleValue));
+  EXPECT_EQ(sampleValue, 254);
+  EXPECT_EQ(copy.u16(TIFFTAG_MAXSAMPLEVALUE), 250);
+  EXPECT_EQ(copy.u16(TIFFTAG_THRESHHOLDING), THRESHHOLD_HALFTONE);
+  float position = 0;
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_XPOSITION, &position));
+  EXPECT_EQ(position, 1.25f);
+  for (const auto& [tag, text] : {std::pair<ttag_t, const char*>{TIFFTAG_DOCUMENTNAME, "invoice.tif"},
+                                  {TIFFTAG_MAKE, "Maker"}, {TIFFTAG_MODEL, "Model 7"},
+                                  {TIFFTAG_PAGENAME, "first"}, {TIFFTAG_HOSTCOMPUTER, "host"},
+                                  {TIFFTAG_TARGETPRINTER, "printer"}})
+    EXPECT_EQ(copy.text(tag), text);
+  std::uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+  ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_TRANSFERFUNCTION, &red, &green, &blue));
+  ASSERT_NE(blue, nullptr);
+  EXPECT_EQ(red[255], 65535);
+  EXPECT_EQ(blue[128], 128 * 257);
+}
+
+} // namespace
+} // namespace copytest

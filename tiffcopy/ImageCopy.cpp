@@ -19,7 +19,7 @@ struct SourceImage {
   bool tiled = false;
 };
 
-SourceImage DescribeSource(TIFF* in) {
+SourceImage DescribeSource(TIFF *in) {
   SourceImage source;
   TIFFGetField(in, TIFFTAG_IMAGEWIDTH, &source.shape.width);
   TIFFGetField(in, TIFFTAG_IMAGELENGTH, &source.shape.length);
@@ -30,14 +30,15 @@ SourceImage DescribeSource(TIFF* in) {
   source.tiled = TIFFIsTiled(in) != 0;
   const bool separate = source.planarConfig == PLANARCONFIG_SEPARATE;
   source.shape.planes = separate ? source.samplesPerPixel : 1;
-  source.shape.bitsPerPixel = separate ? source.bitsPerSample
-                                       : std::uint32_t{source.bitsPerSample} * source.samplesPerPixel;
+  source.shape.bitsPerPixel = separate
+                                  ? source.bitsPerSample
+                                  : std::uint32_t{source.bitsPerSample} * source.samplesPerPixel;
   return source;
 }
 
 // Checked before anything is decoded, against what the header claims.
-bool WithinLimits(TIFF* in, const SourceImage& source) {
-  const ImageShape& shape = source.shape;
+bool WithinLimits(TIFF *in, const SourceImage &source) {
+  const ImageShape &shape = source.shape;
   if (shape.width == 0 || shape.length == 0 || shape.width > kMaxImageSide ||
       shape.length > kMaxImageSide || source.samplesPerPixel == 0 || source.bitsPerSample == 0 ||
       source.samplesPerPixel > kMaxSamplesPerPixel || source.bitsPerSample > kMaxBitsPerSample ||
@@ -57,7 +58,7 @@ bool CanEncode(std::uint16_t compression) {
          compression != COMPRESSION_NEXT && compression != COMPRESSION_THUNDERSCAN;
 }
 
-std::uint16_t OutputCompression(const SourceImage& source, const ImageSettings& settings) {
+std::uint16_t OutputCompression(const SourceImage &source, const ImageSettings &settings) {
   if (settings.compression != 0)
     return settings.compression;
   if (CanEncode(source.compression))
@@ -68,7 +69,7 @@ std::uint16_t OutputCompression(const SourceImage& source, const ImageSettings& 
   return bilevel ? COMPRESSION_CCITTFAX4 : COMPRESSION_LZW;
 }
 
-void SetStructure(TIFF* in, TIFF* out, const SourceImage& source) {
+void SetStructure(TIFF *in, TIFF *out, const SourceImage &source) {
   TIFFSetField(out, TIFFTAG_IMAGEWIDTH, source.shape.width);
   TIFFSetField(out, TIFFTAG_IMAGELENGTH, source.shape.length);
   TIFFSetField(out, TIFFTAG_BITSPERSAMPLE, source.bitsPerSample);
@@ -76,16 +77,16 @@ void SetStructure(TIFF* in, TIFF* out, const SourceImage& source) {
   CopyExtraSamples(in, out);
 }
 
-void SetPhotometric(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_t compression,
-                    const ImageSettings& settings) {
+void SetPhotometric(TIFF *in, TIFF *out, const SourceImage &source, std::uint16_t compression,
+                    const ImageSettings &settings) {
   std::uint16_t photometric = 0;
   const bool known = TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric) != 0;
   if (compression == COMPRESSION_JPEG) {
     if (source.compression == COMPRESSION_JPEG)
       TIFFSetField(in, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
     if (known && photometric == PHOTOMETRIC_RGB)
-      photometric = settings.jpegColorMode == JPEGCOLORMODE_RGB ? PHOTOMETRIC_YCBCR
-                                                                : PHOTOMETRIC_RGB;
+      photometric =
+          settings.jpegColorMode == JPEGCOLORMODE_RGB ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_RGB;
   } else if (compression == COMPRESSION_SGILOG || compression == COMPRESSION_SGILOG24) {
     photometric = source.samplesPerPixel == 1 ? PHOTOMETRIC_LOGL : PHOTOMETRIC_LOGLUV;
     TIFFSetField(out, TIFFTAG_PHOTOMETRIC, photometric);
@@ -99,8 +100,8 @@ void SetPhotometric(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_
 // the source's rows per strip (the library's default when it has none).
 // JPEG strips must hold whole 16-row blocks (the largest subsampling), so
 // their rows are rounded up for JPEG output.
-bool SetLayout(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_t compression,
-               const ImageSettings& settings) {
+bool SetLayout(TIFF *in, TIFF *out, const SourceImage &source, std::uint16_t compression,
+               const ImageSettings &settings) {
   const bool tiled = settings.tiled == -1 ? source.tiled : settings.tiled != 0;
   if (tiled) {
     std::uint32_t tileWidth = 0;
@@ -123,8 +124,8 @@ bool SetLayout(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_t com
   return TIFFSetField(out, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
 }
 
-void SetCompressionTags(TIFF* in, TIFF* out, std::uint16_t compression,
-                        const ImageSettings& settings) {
+void SetCompressionTags(TIFF *in, TIFF *out, std::uint16_t compression,
+                        const ImageSettings &settings) {
   switch (compression) {
   case COMPRESSION_CCITTFAX3:
     TIFFSetField(out, TIFFTAG_GROUP3OPTIONS, settings.group3Options);
@@ -149,9 +150,9 @@ void SetCompressionTags(TIFF* in, TIFF* out, std::uint16_t compression,
 
 // Picks the routine by the layouts of both sides; both have the source's
 // planar configuration, so samples never need to be regrouped.
-bool CopyPixels(TiffHandle& in, TIFF* out, const SourceImage& source) {
-  TIFF* tiff = in.get();
-  const ImageShape& shape = source.shape;
+bool CopyPixels(TiffHandle &in, TIFF *out, const SourceImage &source) {
+  TIFF *tiff = in.get();
+  const ImageShape &shape = source.shape;
   if (CanCopyGroup4Verbatim(tiff, out, shape.length))
     return CopyGroup4Strip(in, out, shape.length);
   const bool outTiled = TIFFIsTiled(out) != 0;
@@ -159,8 +160,8 @@ bool CopyPixels(TiffHandle& in, TIFF* out, const SourceImage& source) {
     std::uint32_t sourceRows = 0;
     std::uint32_t outputRows = 0;
     TIFFGetField(out, TIFFTAG_ROWSPERSTRIP, &outputRows);
-    const bool sameStrips = TIFFGetField(tiff, TIFFTAG_ROWSPERSTRIP, &sourceRows) &&
-                            sourceRows == outputRows;
+    const bool sameStrips =
+        TIFFGetField(tiff, TIFFTAG_ROWSPERSTRIP, &sourceRows) && sourceRows == outputRows;
     return sameStrips ? CopyStrips(tiff, out, shape) : CopyRows(tiff, out, shape);
   }
   if (source.tiled && outTiled && TIFFTileSize64(tiff) == TIFFTileSize64(out) &&
@@ -171,8 +172,8 @@ bool CopyPixels(TiffHandle& in, TIFF* out, const SourceImage& source) {
 
 } // namespace
 
-bool CopyImage(TiffHandle& in, TIFF* out, const ImageSettings& settings) {
-  TIFF* tiff = in.get();
+bool CopyImage(TiffHandle &in, TIFF *out, const ImageSettings &settings) {
+  TIFF *tiff = in.get();
   const SourceImage source = DescribeSource(tiff);
   if (!WithinLimits(tiff, source) || !TIFFIsCODECConfigured(source.compression))
     return false;

@@ -51,6 +51,20 @@ bool WithinLimits(TIFF *in, const SourceImage &source) {
   return chunks > 0 && chunks <= kMaxChunksPerImage;
 }
 
+// The fax codecs decode one bit per pixel only; other data under their
+// names cannot be read at all.
+bool Decodable(const SourceImage &source) {
+  switch (source.compression) {
+  case COMPRESSION_CCITTRLE:
+  case COMPRESSION_CCITTRLEW:
+  case COMPRESSION_CCITTFAX3:
+  case COMPRESSION_CCITTFAX4:
+    return source.bitsPerSample == 1 && source.samplesPerPixel == 1;
+  default:
+    return TIFFIsCODECConfigured(source.compression) != 0;
+  }
+}
+
 // Codecs this library decodes but cannot encode (old-style JPEG, NeXT,
 // ThunderScan).
 bool CanEncode(std::uint16_t compression) {
@@ -175,7 +189,7 @@ bool CopyPixels(TiffHandle &in, TIFF *out, const SourceImage &source) {
 bool CopyImage(TiffHandle &in, TIFF *out, const ImageSettings &settings) {
   TIFF *tiff = in.get();
   const SourceImage source = DescribeSource(tiff);
-  if (!WithinLimits(tiff, source) || !TIFFIsCODECConfigured(source.compression))
+  if (!WithinLimits(tiff, source) || !Decodable(source))
     return false;
   const std::uint16_t compression = OutputCompression(source, settings);
 

@@ -111,12 +111,16 @@ TEST(DamagedInput, DirectoryLoopsEndTheCopy) {
   EXPECT_EQ(CountDirectories(scratch / "out.tif"), 1);
 }
 
-TEST(DamagedInput, UnknownCompressionFailsTheImage) {
+TEST(DamagedInput, UndecodableDataFailsTheImage) {
   ScratchFolder scratch;
   std::vector<std::uint8_t> file = FaxFile(scratch, 1);
+  std::vector<std::uint8_t> eightBitFax = file;
   PatchTagValue(file, 0, TIFFTAG_COMPRESSION, 12345);
   EXPECT_EQ(CopyBytes(scratch, file, -1), 1);
   EXPECT_EQ(CopyBytes(scratch, file, 6), 1);
+  // Group 4 decodes one bit per pixel only: such data cannot be read at all.
+  PatchTagValue(eightBitFax, 0, TIFFTAG_BITSPERSAMPLE, 8);
+  EXPECT_EQ(CopyBytes(scratch, eightBitFax, 9), 1);
 }
 
 TEST(DamagedInput, UnreadableStripIsWrittenBlank) {

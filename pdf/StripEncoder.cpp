@@ -1,0 +1,116 @@
+#include "pdf/StripEncoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include <tiffio.h>
+
+#include "pdf/TiffAccess.h"
+
+namespace pdf {
+
+namespace {
+
+// A growing in-memory file behind a TIFF handle opened for writing.
+struct MemoryFile {
+  std::vector<std::uint8_t> bytes;
+  std::uint64_t position = 0;
+};
+
+tmsize_t ReadMemory(thandle_t handle, void* data, tmsize_t size) {
+  auto* file = static_cast<MemoryFile*>(handle);
+  if (size <= 0 || file->position >= file->bytes.size())
+    return 0;
+  const auto count =
+      std::min<std::uint64_t>(static_cast<std::uint64_t>(size), file->bytes.size() - file->position);
+  std::memcpy(data, file->bytes.data() + file->position, count);
+  file->position += count;
+  return static_cast<tmsize_t>(count);
+}
+
+tmsize_t WriteMemory(thandle_t handle, void* data, tmsize_t size) {
+  auto* file = static_cast<MemoryFile*>(handle);
+  if (size < 0)
+    return -1;
+  const auto count = static_cast<std::uint64_t>(size);
+  if (file->position + count > file->bytes.size())
+    file->bytes.resize(file->position + count);
+  std::memcpy(file->bytes.data() + file->position, data, count);
+  file->position += count;
+  return size;
+}
+
+toff_t SeekMemory(thandle_t handle, toff_t offset, int whence) {
+  auto* file = static_cast<MemoryFile*>(handle);
+  std::uint64_t base = 0;
+  if (whence == SEEK_CUR)
+    base = file->position;
+  else if (whence == SEEK_END)
+    base = file->bytes.size();
+  file->position = base + offset;
+  return file->position;
+}
+
+int CloseMemory(thandle_t) { return 0; }
+
+toff_t SizeMemory(thandle_t handle) { return static_cast<MemoryFile*>(handle)->bytes.size(); }
+
+int MapNothing(thandle_t, void**, toff_t*) { return 0; }
+
+void UnmapNothing(thandle_t, void*, toff_t) {}
+
+bool SetStripFields(TIFF* tiff, const StripFormat& format) {
+  return TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, format.width) &&
+         TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, format.length) &&
+         TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, format.bitsPerSample) &&
+         TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, format.samplesPerPixel) &&
+         TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, format.photometric) &&
+         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, format.length) &&
+         TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+         TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
+         TIFFSetField(tiff, TIFFTAG_COMPRESSION, format.compression);
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> EncodeStrip(const StripFormat& format,
+                                                     std::span<const std::uint8_t> pixels) {
+  if (format.compression == COMPRESSION_NONE)
+    return std::vector<std::uint8_t>(pixels.begin(), pixels.end());
+  if (pixels.size() > static_cast<std::size_t>(std::numeric_limits<tmsize_t>::max()))
+    return std::nullopt;
+
+  SilenceTiffLibrary();
+  MemoryFile file;
+  file.bytes.reserve(pixels.size() / 8 + 4096);
+  TIFFOpenOptions* options = QuietOpenOptions();
+  if (options == nullptr)
+    return std::nullopt;
+  TIFF* tiff = TIFFClientOpenExt("strip", "w", &file, ReadMemory, WriteMemory, SeekMemory,
+                                 CloseMemory, SizeMemory, MapNothing, UnmapNothing, options);
+  TIFFOpenOptionsFree(options);
+  if (tiff == nullptr)
+    return std::nullopt;
+
+  std::optional<std::vector<std::uint8_t>> coded;
+  // The library takes a non-const buffer but only reads from it for encoding.
+  auto* data = const_cast<std::uint8_t*>(pixels.data());
+  if (SetStripFields(tiff, format) &&
+      TIFFWriteEncodedStrip(tiff, 0, data, static_cast<tmsize_t>(pixels.size())) >= 0) {
+    uint64_t* offsets = nullptr;
+    uint64_t* counts = nullptr;
+    if (TIFFGetField(tiff, TIFFTAG_STRIPOFFSETS, &offsets) &&
+        TIFFGetField(tiff, TIFFTAG_STRIPBYTECOUNTS, &counts) && offsets != nullptr &&
+        counts != nullptr && offsets[0] <= file.bytes.size() &&
+        counts[0] <= file.bytes.size() - offsets[0]) {
+      const auto begin = file.bytes.begin() + static_cast<std::ptrdiff_t>(offsets[0]);
+      coded.emplace(begin, begin + static_cast<std::ptrdiff_t>(counts[0]));
+    }
+  }
+  // Closing writes a directory into the memory file, which is then dropped.
+  TIFFClose(tiff);
+  return coded;
+}
+
+} // namespace pdf

@@ -1,3 +1,102 @@
 #include "app/Startup.h"
 
-int RunProgram(int, char**) { return kExitNoWindow; }
+#include "app/AppPaths.h"
+#include "app/ResultLog.h"
+#include "batch/CommandLine.h"
+#include "batch/ConvertFile.h"
+#include "batch/FolderConversion.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+#include "platform/Module.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+#include <iostream>
+#include <vector>
+
+namespace {
+
+// The process's private work folder, removed with its files at exit, so that
+// concurrent runs never see each other's work files.
+class WorkFolder {
+public:
+  WorkFolder() : path_(platform::CreatePrivateWorkFolder()) {}
+  ~WorkFolder() {
+    if (!path_.empty())
+      platform::RemoveTreeQuietly(path_);
+  }
+  WorkFolder(const WorkFolder&) = delete;
+  WorkFolder& operator=(const WorkFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+private:
+  std::string path_;
+};
+
+void PrintError(const std::string& text) {
+  std::fprintf(stderr, "quorren: %s\n", text.c_str());
+}
+
+// The window lives in a module of its own so that a command-line run never
+// loads a GUI toolkit; a build without it says so.
+int RunWindowedMode(const AppPaths& paths, int verdict) {
+  platform::Module window(paths.executableFolder + "/libtarvelo_gui.so");
+  using RunWindow = int (*)(const char* executablePath);
+  auto run = reinterpret_cast<RunWindow>(window.Symbol("TarveloRunWindow"));
+  if (!run) {
+    if (verdict != command_line::kNoRunnableRequest)
+      PrintUsage(std::cout);
+    PrintError("no window is available in this build: give /f= and /sf=, or /d= and /sd=");
+    return kExitNoWindow;
+  }
+  return run(paths.executablePath.c_str());
+}
+
+bool RunFolderRequest(const ConversionEnvironment& environment, BatchJob& job) {
+  std::fputs("Please Wait...\n", stdout);
+  std::fflush(stdout);
+  job.fileList.clear();
+  const bool readable = CollectFiles(job, job.source, job.includeSubfolders);
+  ConvertList(environment, job);
+  return readable && job.faxFailures == 0;
+}
+
+bool RunFileRequest(const ConversionEnvironment& environment, BatchJob& job) {
+  job.resultText = "Tarvelo command line mode : convert file\r\n";
+  ConvertFile(environment, job, job.source, job.destination);
+  return job.pdfsWritten > 0;
+}
+
+int RunCommandLineMode(const AppPaths& paths, const ConversionSettings& settings, BatchJob& job,
+                       const std::string& logPath) {
+  const ConversionEnvironment environment{settings, paths.engineOutputPath, paths.copierOutputPath,
+                                          RealStages()};
+  const bool succeeded = job.mode == BatchJob::Mode::Folder ? RunFolderRequest(environment, job)
+                                                            : RunFileRequest(environment, job);
+  if (logPath == paths.logPath && !paths.userFolderToCreate.empty())
+    platform::CreateFolderTree(paths.userFolderToCreate);
+  AppendLog(logPath, job.resultText);
+  if (!job.quiet)
+    platform::ShowMessageBox(job.resultText, "Tarvelo Results", platform::MessageKind::Information);
+  return succeeded ? kExitSuccess : kExitRequestFailed;
+}
+
+} // namespace
+
+int RunProgram(int argc, char** argv) {
+  WorkFolder workFolder;
+  if (workFolder.path().empty()) {
+    PrintError("cannot create a work folder in " + platform::TempFolder());
+    return kExitRequestFailed;
+  }
+  const AppPaths paths = BuildPaths(platform::ExecutablePath(), workFolder.path());
+  ConversionSettings settings = DefaultSettings(paths);
+  BatchJob job;
+  std::string logPath = paths.logPath;
+
+  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+  const int verdict = ParseArguments(job, CommandLineTargets{settings, logPath, std::cout}, arguments);
+  if (verdict != command_line::kRunRequest)
+    return RunWindowedMode(paths, verdict);
+  return RunCommandLineMode(paths, settings, job, logPath);
+}

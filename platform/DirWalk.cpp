@@ -33,6 +33,20 @@ bool GlobMatch(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
+EntryKind KindOf(int folder, const char* name) {
+  struct stat info {};
+  if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+    return EntryKind::Other;
+  if (S_ISDIR(info.st_mode))
+    return EntryKind::Folder;
+  const bool link = S_ISLNK(info.st_mode);
+  if (link && ::fstatat(folder, name, &info, 0) != 0)
+    return EntryKind::Other;
+  if (S_ISDIR(info.st_mode))
+    return EntryKind::LinkedFolder;
+  return S_ISREG(info.st_mode) ? EntryKind::File : EntryKind::Other;
+}
+
 } // namespace
 
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
@@ -58,11 +72,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder,
     std::string_view name = entry->d_name;
     if (name == "." || name == ".." || !WildcardMatch(pattern, name))
       continue;
-    struct stat info {};
-    bool isFolder = false;
-    if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
-      isFolder = S_ISDIR(info.st_mode);
-    entries.push_back({std::string(name), isFolder});
+    entries.push_back({std::string(name), KindOf(::dirfd(dir), entry->d_name)});
   }
   ::closedir(dir);
   return entries;

@@ -8,9 +8,16 @@
 
 namespace platform {
 
+enum class EntryKind {
+  File,         // a regular file, or a link to one
+  Folder,       // a real folder
+  LinkedFolder, // a symbolic link to a folder: never walked, so no walk loops
+  Other,        // a FIFO, device, socket or dangling link
+};
+
 struct FolderEntry {
   std::string name;
-  bool isFolder = false;
+  EntryKind kind = EntryKind::File;
 };
 
 // Windows wildcard match: case-insensitive (ASCII), '*' any run, '?' one
@@ -19,9 +26,8 @@ struct FolderEntry {
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
 // Entries of a folder whose names match the pattern, "." and ".." left out,
-// in the order the file system returns them. A symbolic link to a folder is
-// reported as a file-like entry that is not a folder, so walks never follow
-// it and never loop. Nothing when the folder cannot be read.
+// in the order the file system returns them. Nothing when the folder cannot
+// be read.
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder,
                                                    std::string_view pattern);
 

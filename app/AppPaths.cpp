@@ -1,0 +1,34 @@
+#include "app/AppPaths.h"
+
+#include "platform/Paths.h"
+
+AppPaths BuildPaths(const std::string& executablePath, const std::string& workFolder) {
+  AppPaths paths;
+  paths.executablePath = executablePath;
+  paths.executableFolder = platform::FolderOf(executablePath);
+  paths.workFolder = workFolder;
+  const std::string work = workFolder + platform::kSeparator;
+  paths.rawImagePath = work + "kvttmp.tmp";
+  paths.rawSegmentPath = work + "kvtseg.tmp";
+  paths.engineTiffPath = work + "kvttif.tmp";
+  paths.engineOutputPath = work + "kvtintif.tmp";
+  paths.copierOutputPath = work + "kvtcptif.tmp";
+
+  if (platform::IsFolderWritable(paths.executableFolder)) {
+    paths.logPath = paths.executableFolder + "/log/kvtlog.txt";
+    paths.configurationPath = paths.executableFolder + "/mirelda.ini";
+  } else {
+    paths.logPath = platform::UserStateFolder() + "/log/kvtlog.txt";
+    paths.configurationPath = platform::UserConfigFolder() + "/mirelda.ini";
+    paths.userFolderToCreate = platform::UserStateFolder();
+  }
+  return paths;
+}
+
+ConversionSettings DefaultSettings(const AppPaths& paths) {
+  ConversionSettings settings;
+  settings.rawImagePath = paths.rawImagePath;
+  settings.rawSegmentPath = paths.rawSegmentPath;
+  settings.engineTiffPath = paths.engineTiffPath;
+  return settings;
+}

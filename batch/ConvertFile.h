@@ -1,0 +1,37 @@
+// The one road by which any document becomes a PDF.
+#pragma once
+
+#include "batch/BatchJob.h"
+#include "batch/ConversionStages.h"
+#include "faxengine/ConversionSettings.h"
+
+#include <string>
+
+// What a conversion needs from the process: the settings every engine is
+// handed a copy of, the two work TIFFs, and the stages.
+struct ConversionEnvironment {
+  const ConversionSettings& settings;
+  std::string engineOutputPath; // the TIFF the engine writes
+  std::string copierOutputPath; // the TIFF the page copier writes and the PDF writer reads
+  ConversionStages& stages;
+};
+
+namespace convert_result {
+constexpr int kConverted = 0;
+constexpr int kSkipped = 1;
+constexpr int kSourceTimesUnreadable = -1;   // converted, but the source's times could not be read
+constexpr int kSaveFolderOrPdfTimes = -2;    // save folder not created; or converted, PDF times not set
+constexpr int kTiffCopyFailed = -3;
+constexpr int kTiffPdfFailed = -4;
+constexpr int kNotFax = -5;
+constexpr int kFaxWriteFailed = -6;
+constexpr int kFaxCopyFailed = -7;
+constexpr int kFaxPdfFailed = -8;
+constexpr int kException = -9;
+constexpr int kSameFile = -10;               // source and destination are one file
+} // namespace convert_result
+
+// Converts one source into one PDF, appends the result line to the job's
+// result text and counts the outcome in the job; returns a code above.
+int ConvertFile(const ConversionEnvironment& environment, BatchJob& job, const std::string& source,
+                const std::string& destination);

@@ -1,0 +1,95 @@
+#include "batch/FolderConversion.h"
+
+#include "faxengine/IdentifyFormat.h"
+#include "platform/DirWalk.h"
+#include "platform/Paths.h"
+
+namespace {
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == platform::kSeparator)
+    return folder + name;
+  return folder + platform::kSeparator + name;
+}
+
+bool EndsWithPdfLetters(const std::string& path) {
+  if (path.size() < 3)
+    return false;
+  std::string tail = path.substr(path.size() - 3);
+  for (char& c : tail)
+    c = static_cast<char>(c | 0x20);
+  return tail == "pdf";
+}
+
+// Cuts the extension within the file name only; a name that starts with its
+// only dot keeps it.
+std::string WithoutExtension(const std::string& path) {
+  const auto nameStart = path.rfind(platform::kSeparator) + 1; // npos + 1 == 0
+  const auto dot = path.rfind('.');
+  if (dot == std::string::npos || dot <= nameStart)
+    return path;
+  return path.substr(0, dot);
+}
+
+std::string HeadingFor(const BatchJob& job) {
+  return "Tarvelo command line mode : convert folder\r\nSource Folder: " + job.source +
+         "\r\nSave Folder: " + job.destination + "\r\n";
+}
+
+} // namespace
+
+bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolders) {
+  auto entries = platform::ListFolder(folder, job.filter);
+  if (!entries)
+    return false;
+  // Paths are listed relative to the source folder, without its separator.
+  std::size_t relativeStart = job.source.size();
+  if (job.source.empty() || job.source.back() != platform::kSeparator)
+    ++relativeStart;
+  for (const auto& entry : *entries) {
+    const std::string path = Join(folder, entry.name);
+    if (entry.kind == platform::EntryKind::Folder) {
+      if (includeSubfolders)
+        CollectFiles(job, path, includeSubfolders);
+      continue;
+    }
+    // Links to folders are not walked: they could lead back into the tree.
+    if (entry.kind == platform::EntryKind::LinkedFolder)
+      continue;
+    if (IdentifyFormat(path) == fax_format::kExcluded)
+      continue;
+    job.fileList.push_back(path.size() > relativeStart ? path.substr(relativeStart) : path);
+  }
+  return true;
+}
+
+std::string DestinationNameFor(const BatchJob& job, const std::string& sourcePath) {
+  std::string name = job.keepExtension ? sourcePath : WithoutExtension(sourcePath);
+  name += ".pdf";
+  if (!job.keepHierarchy)
+    return Join(job.destination, platform::FileNameOf(name));
+  // Only the leading source folder is replaced, so that a folder name that
+  // merely contains the source folder's text stays as it is.
+  if (name.starts_with(job.source))
+    return job.destination + name.substr(job.source.size());
+  return name;
+}
+
+int ConvertList(const ConversionEnvironment& environment, BatchJob& job) {
+  if (job.destination.empty())
+    return -1;
+  job.resultText = HeadingFor(job);
+  job.skipExisting = false;
+  int converted = 0;
+  for (const std::string& entry : job.fileList) {
+    const std::string sourcePath = Join(job.source, entry);
+    if (EndsWithPdfLetters(sourcePath)) {
+      job.resultText += sourcePath + " : already PDF format, need no converting!\n";
+      continue;
+    }
+    if (ConvertFile(environment, job, sourcePath, DestinationNameFor(job, sourcePath)) == convert_result::kConverted)
+      ++converted;
+  }
+  job.resultText += "\r\n---------\r\nTotal converted FAX files: " + std::to_string(converted) + "\r\n";
+  return 0;
+}

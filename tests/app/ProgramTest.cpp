@@ -1,0 +1,113 @@
+// The command-line program end to end: run modes, exit codes, what it prints
+// and logs, and the files it leaves behind.
+#include "support/Scratch.h"
+#include "support/Tools.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+protected:
+  ProgramTest() {
+    std::filesystem::create_directory(scratch / "tmp");
+    std::filesystem::create_directory(scratch / "in");
+  }
+
+  ToolRun Run(std::vector<std::string> args) {
+    args.insert(args.begin(), QuorrenPath());
+    return RunTool(args, {"TMPDIR=" + scratch / "tmp"});
+  }
+  bool WorkFoldersLeft() { return !std::filesystem::is_empty(scratch / "tmp"); }
+
+  ScratchFolder scratch;
+};
+
+} // namespace
+
+TEST_F(ProgramTest, NoRequestAsksForTheWindowWhichThisBuildLacks) {
+  auto run = Run({});
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_NE(run.output.find("Usage: quorren [/l /q] /f [/b=0]"), std::string::npos);
+  EXPECT_NE(run.errors.find("no window is available"), std::string::npos);
+
+  run = Run({"/d=" + scratch / "in"});
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_EQ(run.output.find("Usage:"), 0u) << "the usage is written once";
+  EXPECT_EQ(run.output.find("Usage:", 10), run.output.rfind("Usage:"));
+}
+
+TEST_F(ProgramTest, EmptySaveFolderIsAnErrorOnStandardError) {
+  auto run = Run({"/d=" + scratch / "in", "/sd="});
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_NE(run.errors.find("ERROR Save Folder"), std::string::npos);
+  EXPECT_EQ(run.output.find("Usage:"), std::string::npos);
+}
+
+TEST_F(ProgramTest, FolderRequestPrintsAndLogsTheResultText) {
+  WriteFile(scratch / "in/notes.txt", "never listed");
+  WriteFile(scratch / "in/scan.pdf", "%PDF");
+  WriteFile(scratch / "in/junk.g3", "not a fax at all");
+  const std::string log = scratch / "logs/kvtlog.txt";
+  std::filesystem::create_directory(scratch / "logs");
+  auto run = Run({"/d=" + scratch / "in", "/sd=" + scratch / "out", "/log=" + log});
+  EXPECT_EQ(run.exitCode, 0) << "a stray non-fax file does not fail the folder request\n" << run.output;
+  const std::string expectedLines[] = {
+      "Please Wait...\n",
+      "Tarvelo command line mode : convert folder\nSource Folder: " + scratch / "in" + "\nSave Folder: " +
+          scratch / "out" + "\n",
+      scratch / "in/scan.pdf : already PDF format, need no converting!\n",
+      scratch / "in/junk.g3 --> " + scratch / "out/junk.pdf : Failed : " + scratch / "in/junk.g3 - Not Fax\n",
+      "\n---------\nTotal converted FAX files: 0\n",
+  };
+  for (const auto& line : expectedLines)
+    EXPECT_NE(run.output.find(line), std::string::npos) << line << "\nin:\n" << run.output;
+  EXPECT_EQ(run.output.find("notes.txt"), std::string::npos);
+  EXPECT_EQ(run.output.find('\r'), std::string::npos) << "the terminal gets plain line ends";
+
+  const std::string logged = ReadFile(log);
+  EXPECT_NE(logged.find("\r\nTarvelo command line mode : convert folder\r\n"), std::string::npos);
+  EXPECT_TRUE(logged.ends_with("Total converted FAX files: 0\r\n" + std::string(50, '-') + "\r\n"));
+  EXPECT_FALSE(WorkFoldersLeft()) << "the private work folder is removed at exit";
+}
+
+TEST_F(ProgramTest, QuietRunPrintsNoResultButStillLogs) {
+  const std::string log = scratch / "log.txt";
+  auto run = Run({"/q", "/f=" + scratch / "in/missing.g3", "/sf=" + scratch / "out.pdf", "/log=" + log});
+  EXPECT_EQ(run.exitCode, 3) << "no PDF was written";
+  EXPECT_EQ(run.output, "");
+  EXPECT_NE(ReadFile(log).find("Tarvelo command line mode : convert file\r\n" + scratch / "in/missing.g3 --> " +
+                               scratch / "out.pdf : Failed : " + scratch / "in/missing.g3 - Not Fax\r\n"),
+            std::string::npos);
+  EXPECT_FALSE(Exists(scratch / "out.pdf"));
+}
+
+TEST_F(ProgramTest, UnreadableSourceFolderFailsTheRequest) {
+  auto run = Run({"/q", "/d=" + scratch / "nowhere", "/sd=" + scratch / "out", "/log=" + scratch / "log.txt"});
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_NE(ReadFile(scratch / "log.txt").find("Total converted FAX files: 0"), std::string::npos);
+}
+
+TEST_F(ProgramTest, OddNamesAreReportedNeverMangled) {
+  const std::string odd = scratch / "in/-dash \"quoted\" \xC3\xA9t\xC3\xA9.g3";
+  WriteFile(odd, "garbage");
+  auto run = Run({"/f=" + odd, "/sf=" + scratch / "out dir/-x.pdf", "/log=" + scratch / "log.txt"});
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_NE(run.output.find(odd + " --> " + scratch / "out dir/-x.pdf : Failed : " + odd + " - Not Fax"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(ReadFile(odd), "garbage");
+}
+
+TEST_F(ProgramTest, TheSourceIsNeverReplacedByItsPdf) {
+  const std::string original("II*\0payload", 11);
+  WriteFile(scratch / "in/fax.tif", original);
+  auto run = Run({"/q", "/f=" + scratch / "in/fax.tif", "/sf=" + scratch / "in/fax.tif",
+                  "/log=" + scratch / "log.txt"});
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_EQ(ReadFile(scratch / "in/fax.tif"), original);
+  EXPECT_NE(ReadFile(scratch / "log.txt").find("Source and destination are the same file"), std::string::npos);
+}

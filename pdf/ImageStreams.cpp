@@ -321,8 +321,11 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
   }
   text += "\r/Width " + Num(width) + "\r/Height " + Num(height) + "\r/BitsPerComponent " +
           Num(page.bitsPerSample) + "\r/ColorSpace " + ColourSpaceText(context, page.colourSpace);
+  // Group 4 data carries its polarity in /BlackIs1; a /Decode array on top
+  // would invert the page again (as it would for a bilevel page that also
+  // has an ICC profile).
   const bool bilevelGroup4 =
-      page.colourSpace == kBilevel && page.compressionOut == PdfCompression::Group4;
+      (page.colourSpace & kBilevel) != 0 && page.compressionOut == PdfCompression::Group4;
   if (page.switchDecode && !bilevelGroup4) {
     text += "/Decode [ ";
     for (std::uint16_t s = 0; s < page.samplesPerPixel; ++s)

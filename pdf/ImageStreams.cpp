@@ -359,15 +359,18 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
                       context.inputName);
     return 0;
   }
-  const std::uint64_t pixels = std::uint64_t{page.width} * page.length;
-  if (page.sampleConversion & kSeparateToContiguous) {
-    ReadSeparateStrips(tiff, page, *buffer);
-  } else if (page.sampleConversion & kYcbcrToRgb) {
+  // The library's RGBA reader handles YCbCr in either planar layout; other
+  // pages are read strip by strip, their planes interleaved, and then
+  // converted (an alpha plane is dropped like a contiguous alpha sample).
+  if (page.sampleConversion & kYcbcrToRgb) {
     if (!ReadYcbcrAsRgb(context, *buffer))
       return 0;
   } else {
-    ReadContiguousStrips(tiff, *buffer);
-    ApplyPixelConversions(page, *buffer, pixels);
+    if (page.sampleConversion & kSeparateToContiguous)
+      ReadSeparateStrips(tiff, page, *buffer);
+    else
+      ReadContiguousStrips(tiff, *buffer);
+    ApplyPixelConversions(page, *buffer, std::uint64_t{page.width} * page.length);
   }
   return EncodeAndWrite(context, *buffer, page.width, page.length, "strip");
 }
@@ -406,11 +409,10 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
         return decodeError(number);
     }
     Interleave(planes, buffer->data(), buffer->size());
-  } else {
-    if (TIFFReadEncodedTile(tiff, tile, buffer->data(), static_cast<tmsize_t>(tileSize)) < 0)
-      return decodeError(tile);
-    ApplyPixelConversions(page, *buffer, std::uint64_t{tiles.width} * tiles.length);
+  } else if (TIFFReadEncodedTile(tiff, tile, buffer->data(), static_cast<tmsize_t>(tileSize)) < 0) {
+    return decodeError(tile);
   }
+  ApplyPixelConversions(page, *buffer, std::uint64_t{tiles.width} * tiles.length);
   // Rows of the decoded tile, then of the image the tile shows: an edge tile
   // keeps the rows and columns that lie inside the page. The kept width is
   // rounded up to whole bytes so that no pixel of a bilevel edge is lost.

@@ -117,6 +117,38 @@ TEST(ColourPages, AssociatedAlphaIsComposedOverWhite) {
   EXPECT_EQ(image.samples, expected);
 }
 
+TEST(ColourPages, TiledSeparatePlanesWithAlphaAreInterleavedComposedAndCut) {
+  ScratchFolder scratch;
+  const auto rgba = Gradient(4);
+  std::vector<std::uint8_t> planar;
+  for (std::uint32_t s = 0; s < 4; ++s)
+    for (std::size_t i = s; i < rgba.size(); i += 4)
+      planar.push_back(rgba[i]);
+  auto page = SamplePage(planar, PHOTOMETRIC_RGB, 4);
+  page.extraSamples = 1;
+  page.planarConfig = PLANARCONFIG_SEPARATE;
+  page.tiled = true; // 40 x 30 in 16 x 16 tiles: 3 x 2, edge tiles 8 wide, 14 high
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  ConvertChecked(tiff, pdf);
+  const auto images = ExtractImages(pdf);
+  ASSERT_EQ(images.size(), 6u);
+  for (std::uint32_t t = 0; t < 6; ++t) {
+    const std::uint32_t x0 = (t % 3) * 16, y0 = (t / 3) * 16;
+    const std::uint32_t w = std::min(16u, kWidth - x0), h = std::min(16u, kHeight - y0);
+    ASSERT_EQ(images[t].width, w);
+    ASSERT_EQ(images[t].height, h);
+    std::vector<std::uint8_t> expected;
+    for (std::uint32_t y = y0; y < y0 + h; ++y)
+      for (std::uint32_t x = x0; x < x0 + w; ++x) {
+        const std::uint8_t* p = &rgba[(std::size_t(y) * kWidth + x) * 4];
+        for (int c = 0; c < 3; ++c)
+          expected.push_back(static_cast<std::uint8_t>(p[c] + 255 - p[3]));
+      }
+    EXPECT_EQ(images[t].samples, expected) << "tile " << t;
+  }
+}
+
 TEST(ColourPages, FourBitPaletteIsIndexedRgb) {
   ScratchFolder scratch;
   std::vector<std::uint8_t> indices;

@@ -97,9 +97,9 @@ TEST(PdfColourExtras, JpegYcbcrPageBecomesRgb) {
   EXPECT_EQ(images[0].samples.size(), std::size_t(kSide) * kSide * 3);
 }
 
-// A hand-made little-endian TIFF whose one Group 4 strip claims a width of
-// 200 million pixels: refused before anything is allocated for it.
-std::string AbsurdWidthTiff() {
+// A hand-made little-endian TIFF with one uncompressed directory at offset 8
+// whose next-directory link is given.
+std::string HandMadeTiff(std::uint32_t width, std::uint16_t compression, std::uint32_t nextIfd) {
   std::string bytes = std::string("II*\0", 4) + std::string("\x08\0\0\0", 4);
   auto u16 = [&bytes](std::uint16_t v) { bytes.append({char(v & 0xFF), char(v >> 8)}); };
   auto u32 = [&bytes](std::uint32_t v) {
@@ -115,15 +115,15 @@ std::string AbsurdWidthTiff() {
     u32(value);
   };
   const std::uint32_t dataOffset = 8 + 2 + entries * 12 + 4;
-  entry(256, 4, 200000000); // ImageWidth
+  entry(256, 4, width);     // ImageWidth
   entry(257, 4, 100);       // ImageLength
   entry(258, 3, 1);         // BitsPerSample
-  entry(259, 3, 4);         // Compression: Group 4
+  entry(259, 3, compression);
   entry(262, 3, 0);         // MinIsWhite
   entry(273, 4, dataOffset);
   entry(278, 4, 100);       // RowsPerStrip
   entry(279, 4, 16);        // StripByteCounts
-  u32(0);
+  u32(nextIfd);
   bytes += std::string(16, '\0');
   return bytes;
 }
@@ -131,11 +131,33 @@ std::string AbsurdWidthTiff() {
 TEST(PdfBadInput, AbsurdWidthIsRefused) {
   ScratchFolder scratch;
   const std::string tiff = scratch / "in.tif";
-  WriteFile(tiff, AbsurdWidthTiff());
+  // One Group 4 strip that claims a width of 200 million pixels: refused
+  // before anything is allocated for it.
+  WriteFile(tiff, HandMadeTiff(200000000, COMPRESSION_CCITTFAX4, 0));
   const auto report = pdf::ConvertTiffToPdfReporting(tiff, scratch / "out.pdf", 0, {});
   EXPECT_EQ(report.result, 1);
   EXPECT_EQ(report.error, "No support for " + tiff + " with 200000000 x 100 pixels");
   EXPECT_FALSE(Exists(scratch / "out.pdf"));
+}
+
+TEST(PdfBadInput, DirectoryLoopsEndTheDocument) {
+  ScratchFolder scratch;
+  const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
+  for (std::uint32_t link : {8u, 200u, 1u << 30}) {
+    SCOPED_TRACE(link);
+    std::string bytes = HandMadeTiff(8, COMPRESSION_NONE, link);
+    if (link == 200) { // a second directory at 200 that links back to the first
+      bytes.resize(200, '\0');
+      bytes += HandMadeTiff(8, COMPRESSION_NONE, 8).substr(8, 2 + 8 * 12);
+      bytes += std::string("\x08\0\0\0", 4);
+    }
+    WriteFile(tiff, bytes);
+    // The pages before the loop (or the bad link) are converted.
+    ASSERT_EQ(ConvertTiffToPdf(tiff, pdf, 0, {}), 0);
+    EXPECT_TRUE(QpdfCheck(pdf).ok);
+    const std::string count = link == 200 ? "/Count 2 \r" : "/Count 1 \r";
+    EXPECT_NE(ReadFile(pdf).find(count), std::string::npos);
+  }
 }
 
 TEST(PdfBadInput, TruncatedFilesNeverCrash) {

@@ -1,6 +1,7 @@
 #include "pdf/PdfWriter.h"
 
 #include <cstdio>
+#include <exception>
 #include <random>
 
 #include "pdf/DocumentWriter.h"
@@ -108,7 +109,14 @@ ConversionReport ConvertTiffToPdfReporting(const std::string& inputTiff,
   context.author = info.author;
   context.keywords = info.keywords;
 
-  bool whole = WriteInto(context, temporary.file, inputTiff, output);
+  bool whole = false;
+  try {
+    whole = WriteInto(context, temporary.file, inputTiff, output);
+  } catch (const std::exception&) {
+    // Out of memory inside the library or a container: the document fails,
+    // and the temporary file still goes below.
+    Fail(context, "An error occurred in converting TIFF " + inputTiff + " to PDF " + output);
+  }
   whole = std::fclose(temporary.file) == 0 && whole;
   if (whole && std::rename(temporary.path.c_str(), output.c_str()) != 0) {
     Fail(context, "Can't open output file " + output + " for writing");

@@ -76,8 +76,6 @@ bool SetStripFields(TIFF* tiff, const StripFormat& format) {
 
 std::optional<std::vector<std::uint8_t>> EncodeStrip(const StripFormat& format,
                                                      std::span<const std::uint8_t> pixels) {
-  if (format.compression == COMPRESSION_NONE)
-    return std::vector<std::uint8_t>(pixels.begin(), pixels.end());
   if (pixels.size() > static_cast<std::size_t>(std::numeric_limits<tmsize_t>::max()))
     return std::nullopt;
 

@@ -18,8 +18,8 @@ struct StripFormat {
   std::uint16_t compression = 1; // TIFF Compression: 1 none, 4 CCITT Group 4
 };
 
-// The coded strip, or nothing when the library refuses the data. Exactly
-// the strip's bytes; for compression 1 the pixels as given.
+// Exactly the coded strip's bytes, or nothing when the library refuses the
+// data.
 std::optional<std::vector<std::uint8_t>> EncodeStrip(const StripFormat& format,
                                                      std::span<const std::uint8_t> pixels);
 

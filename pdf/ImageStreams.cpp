@@ -266,7 +266,7 @@ std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uin
   format.width = width;
   format.length = length;
   format.compression = COMPRESSION_CCITTFAX4;
-  const auto coded = EncodeStrip(format, pixels);
+  const auto coded = context.encoder.Encode(format, pixels);
   if (!coded) {
     Fail(context, std::string("Error writing encoded ") + what + " to output PDF " +
                       context.inputName);

@@ -12,6 +12,7 @@
 #include <tiffio.h>
 
 #include "pdf/PdfSink.h"
+#include "pdf/StripEncoder.h"
 
 namespace pdf {
 
@@ -96,6 +97,7 @@ struct PdfWriterContext {
   TIFF* input = nullptr;
   std::string inputName;
   PdfSink* sink = nullptr;
+  StripEncoder encoder; // codes re-encoded images and tiles
 
   bool error = false;
   std::string errorMessage;          // the first error, for diagnostics

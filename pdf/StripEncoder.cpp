@@ -12,15 +12,19 @@ namespace pdf {
 
 namespace {
 
-// A growing in-memory file behind a TIFF handle opened for writing.
-struct MemoryFile {
-  std::vector<std::uint8_t> bytes;
-  std::uint64_t position = 0;
-};
+using MemoryFile = StripEncoder::MemoryFile;
 
+// While the file discards, reads give zeros: a directory chain walked by the
+// library then ends at once.
 tmsize_t ReadMemory(thandle_t handle, void* data, tmsize_t size) {
   auto* file = static_cast<MemoryFile*>(handle);
-  if (size <= 0 || file->position >= file->bytes.size())
+  if (size <= 0)
+    return 0;
+  if (file->discard) {
+    std::memset(data, 0, static_cast<std::size_t>(size));
+    return size;
+  }
+  if (file->position >= file->bytes.size())
     return 0;
   const auto count =
       std::min<std::uint64_t>(static_cast<std::uint64_t>(size), file->bytes.size() - file->position);
@@ -33,6 +37,8 @@ tmsize_t WriteMemory(thandle_t handle, void* data, tmsize_t size) {
   auto* file = static_cast<MemoryFile*>(handle);
   if (size < 0)
     return -1;
+  if (file->discard)
+    return size;
   const auto count = static_cast<std::uint64_t>(size);
   if (file->position + count > file->bytes.size())
     file->bytes.resize(file->position + count);
@@ -43,6 +49,8 @@ tmsize_t WriteMemory(thandle_t handle, void* data, tmsize_t size) {
 
 toff_t SeekMemory(thandle_t handle, toff_t offset, int whence) {
   auto* file = static_cast<MemoryFile*>(handle);
+  if (file->discard)
+    return offset;
   std::uint64_t base = 0;
   if (whence == SEEK_CUR)
     base = file->position;
@@ -72,42 +80,68 @@ bool SetStripFields(TIFF* tiff, const StripFormat& format) {
          TIFFSetField(tiff, TIFFTAG_COMPRESSION, format.compression);
 }
 
+// The TIFF header the library writes on opening; strips always follow it,
+// so that no strip ever starts at offset 0 (which means "not yet written").
+constexpr std::size_t kHeaderSize = 8;
+
 } // namespace
 
-std::optional<std::vector<std::uint8_t>> EncodeStrip(const StripFormat& format,
-                                                     std::span<const std::uint8_t> pixels) {
-  if (pixels.size() > static_cast<std::size_t>(std::numeric_limits<tmsize_t>::max()))
-    return std::nullopt;
+StripEncoder::StripEncoder() = default;
 
+StripEncoder::~StripEncoder() {
+  if (tiff_ == nullptr)
+    return;
+  file_.discard = true; // closing writes nothing that anyone reads
+  TIFFClose(tiff_);
+}
+
+bool StripEncoder::Open() {
   SilenceTiffLibrary();
-  MemoryFile file;
-  file.bytes.reserve(pixels.size() / 8 + 4096);
   TIFFOpenOptions* options = QuietOpenOptions();
   if (options == nullptr)
-    return std::nullopt;
-  TIFF* tiff = TIFFClientOpenExt("strip", "w", &file, ReadMemory, WriteMemory, SeekMemory,
-                                 CloseMemory, SizeMemory, MapNothing, UnmapNothing, options);
+    return false;
+  tiff_ = TIFFClientOpenExt("strip", "w", &file_, ReadMemory, WriteMemory, SeekMemory, CloseMemory,
+                            SizeMemory, MapNothing, UnmapNothing, options);
   TIFFOpenOptionsFree(options);
-  if (tiff == nullptr)
-    return std::nullopt;
+  return tiff_ != nullptr;
+}
 
+// Writing a directory with every transfer suppressed clears the handle's
+// fields and strip tables for the next image without keeping any bytes.
+bool StripEncoder::Reset() {
+  file_.discard = true;
+  const bool written = TIFFWriteDirectory(tiff_) != 0;
+  file_.discard = false;
+  file_.bytes.resize(kHeaderSize);
+  file_.position = kHeaderSize;
+  return written;
+}
+
+std::optional<std::vector<std::uint8_t>> StripEncoder::Encode(const StripFormat& format,
+                                                              std::span<const std::uint8_t> pixels) {
+  if (broken_ || pixels.size() > static_cast<std::size_t>(std::numeric_limits<tmsize_t>::max()))
+    return std::nullopt;
+  if (tiff_ == nullptr && !Open()) {
+    broken_ = true;
+    return std::nullopt;
+  }
   std::optional<std::vector<std::uint8_t>> coded;
   // The library takes a non-const buffer but only reads from it for encoding.
   auto* data = const_cast<std::uint8_t*>(pixels.data());
-  if (SetStripFields(tiff, format) &&
-      TIFFWriteEncodedStrip(tiff, 0, data, static_cast<tmsize_t>(pixels.size())) >= 0) {
+  if (SetStripFields(tiff_, format) &&
+      TIFFWriteEncodedStrip(tiff_, 0, data, static_cast<tmsize_t>(pixels.size())) >= 0) {
     uint64_t* offsets = nullptr;
     uint64_t* counts = nullptr;
-    if (TIFFGetField(tiff, TIFFTAG_STRIPOFFSETS, &offsets) &&
-        TIFFGetField(tiff, TIFFTAG_STRIPBYTECOUNTS, &counts) && offsets != nullptr &&
-        counts != nullptr && offsets[0] <= file.bytes.size() &&
-        counts[0] <= file.bytes.size() - offsets[0]) {
-      const auto begin = file.bytes.begin() + static_cast<std::ptrdiff_t>(offsets[0]);
+    if (TIFFGetField(tiff_, TIFFTAG_STRIPOFFSETS, &offsets) &&
+        TIFFGetField(tiff_, TIFFTAG_STRIPBYTECOUNTS, &counts) && offsets != nullptr &&
+        counts != nullptr && offsets[0] <= file_.bytes.size() &&
+        counts[0] <= file_.bytes.size() - offsets[0]) {
+      const auto begin = file_.bytes.begin() + static_cast<std::ptrdiff_t>(offsets[0]);
       coded.emplace(begin, begin + static_cast<std::ptrdiff_t>(counts[0]));
     }
   }
-  // Closing writes a directory into the memory file, which is then dropped.
-  TIFFClose(tiff);
+  if (!Reset() || !coded)
+    broken_ = true;
   return coded;
 }
 

@@ -12,7 +12,6 @@ namespace pdf {
 
 namespace {
 
-std::string Num(std::uint64_t value) { return Decimal(value); }
 
 // Objects a page takes: page, contents, contents length, its extra objects,
 // and an image with its length per tile (one image when untiled).
@@ -77,12 +76,12 @@ void WritePageTree(PdfWriterContext& context) {
   std::string text = "<< \r/Type /Pages \r/Kids [ ";
   std::uint64_t number = context.pagesNumber + 1;
   for (std::size_t i = 0; i < context.pages.size(); ++i) {
-    text += Num(number) + " 0 R ";
+    text += Decimal(number) + " 0 R ";
     if (i % 8 == 7)
       text += "\r";
     number += ObjectsOfPage(context, i);
   }
-  text += "] \r/Count " + Num(context.pages.size()) + " \r>> \r";
+  text += "] \r/Count " + Decimal(context.pages.size()) + " \r>> \r";
   context.sink->Write(text);
 }
 
@@ -94,15 +93,15 @@ std::string PageDictionary(const PdfWriterContext& context, std::uint32_t pageOb
   const std::uint32_t pageNumber = context.pages[context.currentPage].pageNumber + 1;
   const std::uint32_t firstImage = pageObject + 3 + context.pages[context.currentPage].extraObjects;
   const PageTiles& tiles = context.tiles[context.currentPage];
-  std::string text = "<<\r/Type /Page \r/Parent " + Num(context.pagesNumber) + " 0 R \r" +
+  std::string text = "<<\r/Type /Page \r/Parent " + Decimal(context.pagesNumber) + " 0 R \r" +
                      "/MediaBox [" + Fixed4(media.x1) + " " + Fixed4(media.y1) + " " +
                      Fixed4(media.x2) + " " + Fixed4(media.y2) + "] \r" + "/Contents " +
-                     Num(pageObject + 1) + " 0 R \r" + "/Resources << \r/XObject <<\r";
+                     Decimal(pageObject + 1) + " 0 R \r" + "/Resources << \r/XObject <<\r";
   if (tiles.count == 0) {
-    text += "/Im" + Num(pageNumber) + " " + Num(firstImage) + " 0 R >>\r";
+    text += "/Im" + Decimal(pageNumber) + " " + Decimal(firstImage) + " 0 R >>\r";
   } else {
     for (std::uint32_t t = 1; t <= tiles.count; ++t) {
-      text += "/Im" + Num(pageNumber) + "_" + Num(t) + " " + Num(firstImage + 2 * (t - 1)) +
+      text += "/Im" + Decimal(pageNumber) + "_" + Decimal(t) + " " + Decimal(firstImage + 2 * (t - 1)) +
               " 0 R ";
       if (t % 4 == 0)
         text += "\r";
@@ -110,7 +109,7 @@ std::string PageDictionary(const PdfWriterContext& context, std::uint32_t pageOb
     text += ">>\r";
   }
   if (HasTransfer(context))
-    text += "/ExtGState <</GS1 " + Num(pageObject + 3) + " 0 R >> \r";
+    text += "/ExtGState <</GS1 " + Decimal(pageObject + 3) + " 0 R >> \r";
   text += "/ProcSet [ ";
   if (page.colourSpace == kBilevel || page.colourSpace == kGray) {
     text += "/ImageB ";
@@ -131,13 +130,13 @@ std::string ContentLine(const PdfWriterContext& context, const PlacementBox& box
 }
 
 std::string ContentText(const PdfWriterContext& context) {
-  const std::string name = "/Im" + Num(context.pages[context.currentPage].pageNumber + 1);
+  const std::string name = "/Im" + Decimal(context.pages[context.currentPage].pageNumber + 1);
   const PageTiles& tiles = context.tiles[context.currentPage];
   if (tiles.count == 0)
     return ContentLine(context, context.geometry.imageBox, name);
   std::string text;
   for (std::uint32_t t = 0; t < tiles.count; ++t)
-    text += ContentLine(context, tiles.boxes[t], name + "_" + Num(t + 1));
+    text += ContentLine(context, tiles.boxes[t], name + "_" + Decimal(t + 1));
   return text;
 }
 
@@ -153,7 +152,7 @@ void WriteImage(PdfWriterContext& context, std::optional<std::uint32_t> tile) {
   sink.Write("\rendstream\r");
   EndObject(context);
   StartObject(context);
-  sink.Write(Num(written) + "\r");
+  sink.Write(Decimal(written) + "\r");
   EndObject(context);
 }
 
@@ -168,11 +167,11 @@ void WritePage(PdfWriterContext& context) {
 
   const std::string content = ContentText(context);
   StartObject(context);
-  sink.Write("<< \r/Length " + Num(pageObject + 2) + " 0 R \r >>\rstream\r\n" + content +
+  sink.Write("<< \r/Length " + Decimal(pageObject + 2) + " 0 R \r >>\rstream\r\n" + content +
              "\rendstream\r");
   EndObject(context);
   StartObject(context);
-  sink.Write(Num(content.size()) + "\r");
+  sink.Write(Decimal(content.size()) + "\r");
   EndObject(context);
 
   WriteTransferObjects(context);
@@ -191,7 +190,7 @@ void WritePage(PdfWriterContext& context) {
 }
 
 void WriteCrossReference(PdfWriterContext& context) {
-  std::string text = "xref\r0 " + Num(context.objectCount + 1) + " \r0000000000 65535 f\r\n";
+  std::string text = "xref\r0 " + Decimal(context.objectCount + 1) + " \r0000000000 65535 f\r\n";
   text.reserve(text.size() + 20 * context.objectCount);
   for (std::uint32_t i = 0; i < context.objectCount; ++i)
     text += TenDigits(context.offsets[i]) + " 00000 n\r\n";
@@ -200,10 +199,10 @@ void WriteCrossReference(PdfWriterContext& context) {
 
 void WriteTrailer(PdfWriterContext& context, std::uint64_t crossReference) {
   const std::string id = NextFileIdentifier();
-  context.sink->Write("trailer\r<<\r/Size " + Num(context.objectCount + 1) + "\r/Root " +
-                     Num(context.catalogNumber) + " 0 R \r/Info " + Num(context.infoNumber) +
+  context.sink->Write("trailer\r<<\r/Size " + Decimal(context.objectCount + 1) + "\r/Root " +
+                     Decimal(context.catalogNumber) + " 0 R \r/Info " + Decimal(context.infoNumber) +
                      " 0 R \r/ID[<" + id + "><" + id + ">]\r>>\rstartxref\r" +
-                     Num(crossReference) + "\r%%EOF\r");
+                     Decimal(crossReference) + "\r%%EOF\r");
 }
 
 } // namespace
@@ -215,7 +214,7 @@ std::uint64_t WriteDocument(PdfWriterContext& context) {
   try {
     context.offsets.assign(context.objectCount, 0);
   } catch (const std::bad_alloc&) {
-    Fail(context, "Can't allocate " + Num(std::uint64_t{context.objectCount} * 8) +
+    Fail(context, "Can't allocate " + Decimal(std::uint64_t{context.objectCount} * 8) +
                       " bytes of memory for pdf_write_document");
     return 0;
   }
@@ -226,11 +225,11 @@ std::uint64_t WriteDocument(PdfWriterContext& context) {
   context.pagesNumber = 3;
   PdfSink& sink = *context.sink;
 
-  sink.Write("%PDF-" + Num(context.pdfMajor) + "." + Num(context.pdfMinor) + " ");
+  sink.Write("%PDF-" + Decimal(context.pdfMajor) + "." + Decimal(context.pdfMinor) + " ");
   sink.Write("\r%\xE2\xE3\xCF\xD3\r\n");
 
   context.catalogNumber = StartObject(context);
-  sink.Write("<< \r/Type /Catalog \r/Pages " + Num(context.pagesNumber) + " 0 R \r>>\r");
+  sink.Write("<< \r/Type /Catalog \r/Pages " + Decimal(context.pagesNumber) + " 0 R \r>>\r");
   EndObject(context);
 
   // The information comes from the directory the scan left selected.

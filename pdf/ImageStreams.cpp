@@ -16,7 +16,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::string Num(std::uint64_t value) { return Decimal(value); }
 
 bool AllFinite(std::initializer_list<float> values) {
   for (float v : values)
@@ -221,7 +220,7 @@ bool ReadYcbcrAsRgb(PdfWriterContext& context, Bytes& buffer) {
   const std::uint64_t pixels = std::uint64_t{page.width} * page.length;
   auto raster = Allocate(pixels * 4);
   if (!raster) {
-    Fail(context, "Can't allocate " + Num(pixels * 4) +
+    Fail(context, "Can't allocate " + Decimal(pixels * 4) +
                       " bytes of memory for pdf_write_image_data, " + context.inputName);
     return false;
   }
@@ -286,10 +285,10 @@ std::uint64_t WriteRaw(PdfWriterContext& context, const Bytes& bytes) {
 std::string ColourSpaceText(const PdfWriterContext& context, std::uint32_t bits) {
   const PageProperties& page = context.page;
   if (bits & kIccBased)
-    return "[/ICCBased " + Num(context.iccNumber) + " 0 R] \r";
+    return "[/ICCBased " + Decimal(context.iccNumber) + " 0 R] \r";
   if (bits & kPalettised) {
     return "[ /Indexed " + ColourSpaceText(context, bits & ~std::uint32_t{kPalettised}) +
-           Num((std::uint64_t{1} << page.bitsPerSample) - 1) + " " + Num(context.paletteNumber) +
+           Decimal((std::uint64_t{1} << page.bitsPerSample) - 1) + " " + Decimal(context.paletteNumber) +
            " 0 R ]\r";
   }
   std::string text;
@@ -311,16 +310,16 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
   const PageRecord& record = context.pages[context.currentPage];
   std::uint32_t width = page.width;
   std::uint32_t height = page.length;
-  std::string text = "/Length " + Num(context.objectCount + 1) + " 0 R \r" +
-                     "/Type /XObject \r/Subtype /Image \r/Name /Im" + Num(record.pageNumber + 1);
+  std::string text = "/Length " + Decimal(context.objectCount + 1) + " 0 R \r" +
+                     "/Type /XObject \r/Subtype /Image \r/Name /Im" + Decimal(record.pageNumber + 1);
   if (tile) {
     const TileShape shape = ShapeOf(context.tiles[context.currentPage], *tile);
     width = shape.width;
     height = shape.length;
-    text += "_" + Num(*tile + 1);
+    text += "_" + Decimal(*tile + 1);
   }
-  text += "\r/Width " + Num(width) + "\r/Height " + Num(height) + "\r/BitsPerComponent " +
-          Num(page.bitsPerSample) + "\r/ColorSpace " + ColourSpaceText(context, page.colourSpace);
+  text += "\r/Width " + Decimal(width) + "\r/Height " + Decimal(height) + "\r/BitsPerComponent " +
+          Decimal(page.bitsPerSample) + "\r/ColorSpace " + ColourSpaceText(context, page.colourSpace);
   // Group 4 data carries its polarity in /BlackIs1; a /Decode array on top
   // would invert the page again (as it would for a bilevel page that also
   // has an ICC profile).
@@ -333,8 +332,8 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
     text += "]\r";
   }
   if (page.compressionOut == PdfCompression::Group4) {
-    text += "/Filter /CCITTFaxDecode /DecodeParms << /K -1 /Columns " + Num(width) + " /Rows " +
-            Num(height);
+    text += "/Filter /CCITTFaxDecode /DecodeParms << /K -1 /Columns " + Decimal(width) + " /Rows " +
+            Decimal(height);
     if (!page.switchDecode)
       text += " /BlackIs1 true ";
     text += ">>\r";
@@ -355,7 +354,7 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
     size *= page.samplesPerPixel;
   auto buffer = Allocate(size);
   if (!buffer) {
-    Fail(context, "Can't allocate " + Num(size) + " bytes of memory for pdf_write_image_data, " +
+    Fail(context, "Can't allocate " + Decimal(size) + " bytes of memory for pdf_write_image_data, " +
                       context.inputName);
     return 0;
   }
@@ -393,12 +392,12 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   const auto tileSize = static_cast<std::uint64_t>(TIFFTileSize64(tiff));
   auto buffer = Allocate(separate ? tileSize * page.samplesPerPixel : tileSize);
   if (!buffer || tileSize == 0) {
-    Fail(context, "Can't allocate " + Num(tileSize) + " bytes of memory for pdf_write_tile_data, " +
+    Fail(context, "Can't allocate " + Decimal(tileSize) + " bytes of memory for pdf_write_tile_data, " +
                       context.inputName);
     return 0;
   }
   auto decodeError = [&context](std::uint64_t number) {
-    Fail(context, "Error on decoding tile " + Num(number) + " of " + context.inputName);
+    Fail(context, "Error on decoding tile " + Decimal(number) + " of " + context.inputName);
     return std::uint64_t{0};
   };
   if (separate) {
@@ -433,9 +432,9 @@ void WriteTransferObjects(PdfWriterContext& context) {
   const std::uint32_t state = StartObject(context);
   std::string text = "<< /Type /ExtGState \r/TR ";
   if (page.transferCount == 1) {
-    text += Num(state + 1) + " 0 R ";
+    text += Decimal(state + 1) + " 0 R ";
   } else {
-    text += "[ " + Num(state + 1) + " 0 R " + Num(state + 2) + " 0 R " + Num(state + 3) +
+    text += "[ " + Decimal(state + 1) + " 0 R " + Decimal(state + 2) + " 0 R " + Decimal(state + 3) +
             " 0 R /Identity ] ";
   }
   context.sink->Write(text + " >> \r");
@@ -451,7 +450,7 @@ void WriteTransferObjects(PdfWriterContext& context) {
   for (std::uint16_t t = 0; t < page.transferCount; ++t) {
     StartObject(context);
     context.sink->Write("<< \r/FunctionType 0 \r/Domain [0.0 1.0] \r/Range [0.0 1.0] \r/Size [" +
-                        Num(entries) + "] \r/BitsPerSample 16 \r/Length " + Num(entries * 2) +
+                        Decimal(entries) + "] \r/BitsPerSample 16 \r/Length " + Decimal(entries * 2) +
                         "\r >>\rstream\r\n");
     // PDF sampled functions store multi-byte samples high byte first.
     Bytes table(entries * 2, 0);
@@ -468,7 +467,7 @@ void WriteTransferObjects(PdfWriterContext& context) {
 void WritePaletteObject(PdfWriterContext& context) {
   const Bytes& palette = context.page.palette;
   context.paletteNumber = StartObject(context);
-  context.sink->Write("<< \r/Length " + Num(palette.size()) + "\r >>\rstream\r\n");
+  context.sink->Write("<< \r/Length " + Decimal(palette.size()) + "\r >>\rstream\r\n");
   context.sink->Write(palette);
   context.sink->Write("\rendstream\r");
   EndObject(context);
@@ -477,9 +476,9 @@ void WritePaletteObject(PdfWriterContext& context) {
 void WriteIccObject(PdfWriterContext& context) {
   const PageProperties& page = context.page;
   context.iccNumber = StartObject(context);
-  context.sink->Write("<< \r/N " + Num(page.samplesPerPixel) + " \r/Alternate " +
+  context.sink->Write("<< \r/N " + Decimal(page.samplesPerPixel) + " \r/Alternate " +
                       ColourSpaceText(context, page.colourSpace & ~std::uint32_t{kIccBased}) +
-                      "/Length " + Num(page.iccProfile.size()) + "\r >>\rstream\r\n");
+                      "/Length " + Decimal(page.iccProfile.size()) + "\r >>\rstream\r\n");
   context.sink->Write(page.iccProfile);
   context.sink->Write("\rendstream\r");
   EndObject(context);

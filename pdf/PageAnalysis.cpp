@@ -10,7 +10,6 @@ namespace pdf {
 
 namespace {
 
-std::string Num(std::uint64_t value) { return Decimal(value); }
 
 bool IsPage(TIFF* tiff) {
   std::uint16_t pageNumber = 0, pageCount = 0;
@@ -104,7 +103,7 @@ bool CountPageObjects(PdfWriterContext& context, PageRecord& record, PageTiles& 
   if (tiles.count == 0)
     return true;
   if (tiles.count > TiffLimits::kMaxTilesPerPage) {
-    Fail(context, "No support for " + context.inputName + " with " + Num(tiles.count) + " tiles");
+    Fail(context, "No support for " + context.inputName + " with " + Decimal(tiles.count) + " tiles");
     return false;
   }
   context.objectCount += 2 * (tiles.count - 1);
@@ -117,7 +116,7 @@ bool CountPageObjects(PdfWriterContext& context, PageRecord& record, PageTiles& 
 bool SelectDirectory(PdfWriterContext& context, std::uint32_t index) {
   if (TIFFSetDirectory(context.input, static_cast<tdir_t>(index)))
     return true;
-  Fail(context, "Can't set directory " + Num(index) + " of input file " + context.inputName);
+  Fail(context, "Can't set directory " + Decimal(index) + " of input file " + context.inputName);
   return false;
 }
 
@@ -128,7 +127,7 @@ void ScanDocument(PdfWriterContext& context) {
     return;
   const std::uint32_t directories = TIFFNumberOfDirectories(context.input);
   if (directories > TiffLimits::kMaxDirectories) {
-    Fail(context, "No support for " + context.inputName + " with " + Num(directories) +
+    Fail(context, "No support for " + context.inputName + " with " + Decimal(directories) +
                       " directories");
     return;
   }
@@ -175,7 +174,7 @@ bool CheckSizeAndCoding(PdfWriterContext& context) {
     return false;
   }
   if (!TIFFIsCODECConfigured(page.compression)) {
-    Fail(context, "No support for " + name + " with compression type " + Num(page.compression) +
+    Fail(context, "No support for " + name + " with compression type " + Decimal(page.compression) +
                       ":  not configured");
     return false;
   }
@@ -186,13 +185,13 @@ bool CheckSizeAndCoding(PdfWriterContext& context) {
   } else if (page.bitsPerSample != 1 && page.bitsPerSample != 2 && page.bitsPerSample != 4 &&
              page.bitsPerSample != 8) {
     Fail(context,
-         "No support for " + name + " with " + Num(page.bitsPerSample) + " bits per sample");
+         "No support for " + name + " with " + Decimal(page.bitsPerSample) + " bits per sample");
     return false;
   }
   page.samplesPerPixel = Defaulted16(tiff, TIFFTAG_SAMPLESPERPIXEL);
   if (page.samplesPerPixel > 4) {
     Fail(context,
-         "No support for " + name + " with " + Num(page.samplesPerPixel) + " samples per pixel");
+         "No support for " + name + " with " + Decimal(page.samplesPerPixel) + " samples per pixel");
     return false;
   }
   if (page.samplesPerPixel == 0) {
@@ -202,7 +201,7 @@ bool CheckSizeAndCoding(PdfWriterContext& context) {
   std::uint16_t sampleFormat = 0;
   if (TIFFGetField(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat) && sampleFormat != 0 &&
       sampleFormat != 1 && sampleFormat != 4) {
-    Fail(context, "No support for " + name + " with sample format " + Num(sampleFormat));
+    Fail(context, "No support for " + name + " with sample format " + Decimal(sampleFormat));
     return false;
   }
   // Bounds that keep one page's pixels in memory at a reasonable size.
@@ -210,8 +209,8 @@ bool CheckSizeAndCoding(PdfWriterContext& context) {
       (static_cast<std::uint64_t>(page.width) * page.bitsPerSample * page.samplesPerPixel + 7) / 8;
   if (page.width > TiffLimits::kMaxPageSide || page.length > TiffLimits::kMaxPageSide ||
       rowBytes * page.length > TiffLimits::kMaxPageBytes) {
-    Fail(context, "No support for " + name + " with " + Num(page.width) + " x " +
-                      Num(page.length) + " pixels");
+    Fail(context, "No support for " + name + " with " + Decimal(page.width) + " x " +
+                      Decimal(page.length) + " pixels");
     return false;
   }
   page.fillOrder = Defaulted16(tiff, TIFFTAG_FILLORDER);
@@ -263,7 +262,7 @@ bool AnalyseRgb(PdfWriterContext& context) {
   if (HasIndexedOne(context.input))
     return AnalysePalette(context, kRgb, "No support for palettized image ", 3);
   if (page.samplesPerPixel != 4) {
-    Fail(context, "No support for RGB image " + name + " with " + Num(page.samplesPerPixel) +
+    Fail(context, "No support for RGB image " + name + " with " + Decimal(page.samplesPerPixel) +
                       " samples per pixel");
     return false;
   }
@@ -296,7 +295,7 @@ bool AnalyseSeparated(PdfWriterContext& context) {
     return false;
   }
   if (page.samplesPerPixel != 4) {
-    Fail(context, "No support for " + name + " because it has " + Num(page.samplesPerPixel) +
+    Fail(context, "No support for " + name + " because it has " + Decimal(page.samplesPerPixel) +
                       " samples per pixel");
     return false;
   }
@@ -353,7 +352,7 @@ bool AnalysePhotometric(PdfWriterContext& context) {
     return false;
   default:
     Fail(context, "No support for " + name + " with photometric interpretation " +
-                      Num(page.photometric));
+                      Decimal(page.photometric));
     return false;
   }
 }
@@ -372,14 +371,14 @@ bool AnalysePlanes(PdfWriterContext& context) {
   if (planar == PLANARCONFIG_CONTIG)
     return true;
   if (planar != PLANARCONFIG_SEPARATE) {
-    Fail(context, "No support for " + name + " with planar configuration " + Num(planar));
+    Fail(context, "No support for " + name + " with planar configuration " + Decimal(planar));
     return false;
   }
   page.planarConfig = PLANARCONFIG_SEPARATE;
   page.sampleConversion |= kSeparateToContiguous;
   if (page.bitsPerSample != 8) {
     Fail(context, "No support for " + name + " with separated planar configuration and " +
-                      Num(page.bitsPerSample) + " bits per sample");
+                      Decimal(page.bitsPerSample) + " bits per sample");
     return false;
   }
   return true;
@@ -390,7 +389,7 @@ void AnalyseOrientationAndResolution(PdfWriterContext& context) {
   TIFF* tiff = context.input;
   page.orientation = Defaulted16(tiff, TIFFTAG_ORIENTATION);
   if (page.orientation > 8) {
-    Warn(context, "Image " + context.inputName + " has orientation " + Num(page.orientation) +
+    Warn(context, "Image " + context.inputName + " has orientation " + Decimal(page.orientation) +
                       ", assuming 0");
     page.orientation = 0;
   }

@@ -13,7 +13,7 @@ using pdf_tests::Crop;
 namespace {
 
 struct BilevelCase {
-  const char* name;
+  const char *name;
   std::uint16_t compression;
   std::uint32_t group3Options = 0;
   std::uint16_t fillOrder = FILLORDER_MSB2LSB;
@@ -27,7 +27,7 @@ struct BilevelCase {
 class BilevelRoundTrip : public ::testing::TestWithParam<BilevelCase> {};
 
 TEST_P(BilevelRoundTrip, PixelsAndPolarityArePreserved) {
-  const BilevelCase& c = GetParam();
+  const BilevelCase &c = GetParam();
   ScratchFolder scratch;
   TiffPageSpec page;
   // 300 x 203 gives partial edge tiles of 44 x 11 pixels with 128 x 64 tiles.
@@ -52,7 +52,8 @@ TEST_P(BilevelRoundTrip, PixelsAndPolarityArePreserved) {
     ASSERT_EQ(images.size(), 12u); // 3 across, 4 down
     for (std::uint32_t k = 0; k < images.size(); ++k) {
       const std::uint32_t x = (k % 3) * 128, y = (k / 3) * 64;
-      const auto expected = Crop(page.raster, x, y, std::min(128u, 300 - x), std::min(64u, 203 - y));
+      const auto expected =
+          Crop(page.raster, x, y, std::min(128u, 300 - x), std::min(64u, 203 - y));
       EXPECT_TRUE(images[k].ToRaster() == expected) << "tile " << k;
     }
   }
@@ -63,30 +64,30 @@ TEST_P(BilevelRoundTrip, PixelsAndPolarityArePreserved) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codings, BilevelRoundTrip,
-    ::testing::Values(
-        BilevelCase{"Group4", COMPRESSION_CCITTFAX4},
-        BilevelCase{"Group4MinIsBlack", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
-                    PHOTOMETRIC_MINISBLACK, 0, false, false, true},
-        BilevelCase{"Group4FillOrder2", COMPRESSION_CCITTFAX4, 0, FILLORDER_LSB2MSB},
-        BilevelCase{"Group4TwoStrips", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
-                    PHOTOMETRIC_MINISWHITE, 120},
-        BilevelCase{"Group4BigEndian", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
-                    PHOTOMETRIC_MINISWHITE, 0, false, true},
-        BilevelCase{"Group4Tiled", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
-                    PHOTOMETRIC_MINISWHITE, 0, true, false, true},
-        BilevelCase{"Group3OneD", COMPRESSION_CCITTFAX3},
-        BilevelCase{"Group3TwoD", COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING},
-        BilevelCase{"Group3FillOrder2BigEndian", COMPRESSION_CCITTFAX3, GROUP3OPT_FILLBITS,
-                    FILLORDER_LSB2MSB, PHOTOMETRIC_MINISWHITE, 50, false, true},
-        BilevelCase{"PackBits", COMPRESSION_PACKBITS},
-        BilevelCase{"PackBitsMinIsBlackTiled", COMPRESSION_PACKBITS, 0, FILLORDER_MSB2LSB,
-                    PHOTOMETRIC_MINISBLACK, 0, true},
-        BilevelCase{"Lzw", COMPRESSION_LZW, 0, FILLORDER_MSB2LSB, PHOTOMETRIC_MINISWHITE, 0, false,
-                    false, true},
-        BilevelCase{"Uncompressed", COMPRESSION_NONE},
-        BilevelCase{"UncompressedMinIsBlack", COMPRESSION_NONE, 0, FILLORDER_MSB2LSB,
-                    PHOTOMETRIC_MINISBLACK}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(BilevelCase{"Group4", COMPRESSION_CCITTFAX4},
+                      BilevelCase{"Group4MinIsBlack", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISBLACK, 0, false, false, true},
+                      BilevelCase{"Group4FillOrder2", COMPRESSION_CCITTFAX4, 0, FILLORDER_LSB2MSB},
+                      BilevelCase{"Group4TwoStrips", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISWHITE, 120},
+                      BilevelCase{"Group4BigEndian", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISWHITE, 0, false, true},
+                      BilevelCase{"Group4Tiled", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISWHITE, 0, true, false, true},
+                      BilevelCase{"Group3OneD", COMPRESSION_CCITTFAX3},
+                      BilevelCase{"Group3TwoD", COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING},
+                      BilevelCase{"Group3FillOrder2BigEndian", COMPRESSION_CCITTFAX3,
+                                  GROUP3OPT_FILLBITS, FILLORDER_LSB2MSB, PHOTOMETRIC_MINISWHITE, 50,
+                                  false, true},
+                      BilevelCase{"PackBits", COMPRESSION_PACKBITS},
+                      BilevelCase{"PackBitsMinIsBlackTiled", COMPRESSION_PACKBITS, 0,
+                                  FILLORDER_MSB2LSB, PHOTOMETRIC_MINISBLACK, 0, true},
+                      BilevelCase{"Lzw", COMPRESSION_LZW, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISWHITE, 0, false, false, true},
+                      BilevelCase{"Uncompressed", COMPRESSION_NONE},
+                      BilevelCase{"UncompressedMinIsBlack", COMPRESSION_NONE, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISBLACK}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2) {
   ScratchFolder scratch;
@@ -121,7 +122,7 @@ TEST(BilevelPassThrough, Group3IsWrittenAsGroup4) {
 
 // TIFF orientation (TIFF 6.0, tag 274): where the first row and column of
 // the stored image appear on the shown page.
-Raster Displayed(const Raster& stored, int orientation) {
+Raster Displayed(const Raster &stored, int orientation) {
   const std::uint32_t w = stored.width, h = stored.height;
   const bool turned = orientation >= 5;
   Raster shown(turned ? h : w, turned ? w : h);
@@ -129,14 +130,34 @@ Raster Displayed(const Raster& stored, int orientation) {
     for (std::uint32_t x = 0; x < w; ++x) {
       std::uint32_t sx = x, sy = y;
       switch (orientation) {
-      case 2: sx = w - 1 - x; break;
-      case 3: sx = w - 1 - x; sy = h - 1 - y; break;
-      case 4: sy = h - 1 - y; break;
-      case 5: sx = y; sy = x; break;
-      case 6: sx = h - 1 - y; sy = x; break;
-      case 7: sx = h - 1 - y; sy = w - 1 - x; break;
-      case 8: sx = y; sy = w - 1 - x; break;
-      default: break;
+      case 2:
+        sx = w - 1 - x;
+        break;
+      case 3:
+        sx = w - 1 - x;
+        sy = h - 1 - y;
+        break;
+      case 4:
+        sy = h - 1 - y;
+        break;
+      case 5:
+        sx = y;
+        sy = x;
+        break;
+      case 6:
+        sx = h - 1 - y;
+        sy = x;
+        break;
+      case 7:
+        sx = h - 1 - y;
+        sy = w - 1 - x;
+        break;
+      case 8:
+        sx = y;
+        sy = w - 1 - x;
+        break;
+      default:
+        break;
       }
       shown.set(sx, sy, stored.black(x, y));
     }
@@ -144,7 +165,7 @@ Raster Displayed(const Raster& stored, int orientation) {
 }
 
 // Mean grey of each quarter of a rendered page, row by row.
-std::vector<double> QuarterMeans(const PnmImage& image) {
+std::vector<double> QuarterMeans(const PnmImage &image) {
   std::vector<double> sums(4, 0), counts(4, 0);
   for (std::uint32_t y = 0; y < image.height; ++y)
     for (std::uint32_t x = 0; x < image.width; ++x) {

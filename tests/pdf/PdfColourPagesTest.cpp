@@ -34,14 +34,14 @@ TiffPageSpec SamplePage(std::vector<std::uint8_t> samples, std::uint16_t photome
   return page;
 }
 
-double Mean(const std::vector<std::uint8_t>& bytes) {
+double Mean(const std::vector<std::uint8_t> &bytes) {
   double sum = 0;
   for (auto b : bytes)
     sum += b;
   return sum / double(bytes.size());
 }
 
-PnmImage ConvertAndExtract(const TiffPageSpec& page, const std::string& folder) {
+PnmImage ConvertAndExtract(const TiffPageSpec &page, const std::string &folder) {
   const std::string tiff = folder + "/page.tif", pdf = folder + "/page.pdf";
   WriteTiffFile(tiff, {page});
   ConvertChecked(tiff, pdf);
@@ -51,12 +51,13 @@ PnmImage ConvertAndExtract(const TiffPageSpec& page, const std::string& folder) 
 }
 
 // poppler hands gray images out as PGM or as PPM with three equal samples.
-std::vector<std::uint8_t> GraySamples(const PnmImage& image) {
+std::vector<std::uint8_t> GraySamples(const PnmImage &image) {
   if (image.kind != '6')
     return image.samples;
   std::vector<std::uint8_t> gray;
   for (std::size_t i = 0; i + 2 < image.samples.size(); i += 3) {
-    EXPECT_TRUE(image.samples[i] == image.samples[i + 1] && image.samples[i] == image.samples[i + 2]);
+    EXPECT_TRUE(image.samples[i] == image.samples[i + 1] &&
+                image.samples[i] == image.samples[i + 2]);
     gray.push_back(image.samples[i]);
   }
   return gray;
@@ -65,7 +66,8 @@ std::vector<std::uint8_t> GraySamples(const PnmImage& image) {
 TEST(ColourPages, GrayMinIsBlackKeepsItsSamples) {
   ScratchFolder scratch;
   const auto samples = Gradient(1);
-  const auto image = ConvertAndExtract(SamplePage(samples, PHOTOMETRIC_MINISBLACK, 1), scratch.path());
+  const auto image =
+      ConvertAndExtract(SamplePage(samples, PHOTOMETRIC_MINISBLACK, 1), scratch.path());
   EXPECT_EQ(GraySamples(image), samples);
   const std::string file = ReadFile(scratch / "page.pdf");
   EXPECT_EQ(file.find("/Filter"), std::string::npos);
@@ -141,7 +143,7 @@ TEST(ColourPages, TiledSeparatePlanesWithAlphaAreInterleavedComposedAndCut) {
     std::vector<std::uint8_t> expected;
     for (std::uint32_t y = y0; y < y0 + h; ++y)
       for (std::uint32_t x = x0; x < x0 + w; ++x) {
-        const std::uint8_t* p = &rgba[(std::size_t(y) * kWidth + x) * 4];
+        const std::uint8_t *p = &rgba[(std::size_t(y) * kWidth + x) * 4];
         for (int c = 0; c < 3; ++c)
           expected.push_back(static_cast<std::uint8_t>(p[c] + 255 - p[3]));
       }
@@ -170,7 +172,8 @@ TEST(ColourPages, FourBitPaletteIsIndexedRgb) {
       const std::uint8_t packed = indices[y * (kWidth / 2) + x / 2];
       const int index = x % 2 == 0 ? packed >> 4 : packed & 15;
       for (int c = 0; c < 3; ++c)
-        ASSERT_EQ(image.samples[(std::size_t(y) * kWidth + x) * 3 + c], (index * 17 + c * 60) & 0xFF);
+        ASSERT_EQ(image.samples[(std::size_t(y) * kWidth + x) * 3 + c],
+                  (index * 17 + c * 60) & 0xFF);
     }
 }
 

@@ -24,15 +24,15 @@ TiffPageSpec SmallPage(unsigned seed = 1) {
   return page;
 }
 
-std::string ConvertToText(const std::vector<TiffPageSpec>& pages, const ScratchFolder& scratch,
-                          const PdfDocInfo& info = {}) {
+std::string ConvertToText(const std::vector<TiffPageSpec> &pages, const ScratchFolder &scratch,
+                          const PdfDocInfo &info = {}) {
   const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
   WriteTiffFile(tiff, pages);
   ConvertChecked(tiff, pdf, info);
   return ReadFile(pdf);
 }
 
-bool Contains(const std::string& text, const std::string& part) {
+bool Contains(const std::string &text, const std::string &part) {
   return text.find(part) != std::string::npos;
 }
 
@@ -74,8 +74,8 @@ TEST(PdfPages, PageSizeComesFromTheResolution) {
   TiffPageSpec page;
   page.raster = Raster(1728, 2200);
   page.writeResolution = false;
-  EXPECT_TRUE(Contains(ConvertToText({page}, scratch),
-                       "/MediaBox [0.0000 0.0000 414.7200 528.0000] \r"));
+  EXPECT_TRUE(
+      Contains(ConvertToText({page}, scratch), "/MediaBox [0.0000 0.0000 414.7200 528.0000] \r"));
   page.writeResolution = true;
   page.xResolution = 80;
   page.yResolution = 77;
@@ -134,7 +134,8 @@ TEST(PdfInformation, Utf8TextBecomesUtf16WithAByteOrderMark) {
   PdfDocInfo info;
   info.title = "Caf\xC3\xA9 \xF0\x9F\x93\xA0"; // "Café 📠"
   const std::string file = ConvertToText({SmallPage()}, scratch, info);
-  EXPECT_TRUE(Contains(file, "/Title (\\376\\377\\000C\\000a\\000f\\000\\351\\000 \\330=\\334\\340)\r"));
+  EXPECT_TRUE(
+      Contains(file, "/Title (\\376\\377\\000C\\000a\\000f\\000\\351\\000 \\330=\\334\\340)\r"));
   const auto run = RunTool({"pdfinfo", "-enc", "UTF-8", scratch / "out.pdf"});
   EXPECT_TRUE(Contains(run.output, "Caf\xC3\xA9 \xF0\x9F\x93\xA0\n")) << run.output;
 }
@@ -158,10 +159,10 @@ TEST(PdfText, LongTextsAreCutAtCharacterBoundaries) {
 TEST(PdfText, OnlyWellFormedUtf8IsTreatedAsUtf8) {
   EXPECT_TRUE(pdf::IsUtf8WithNonAscii("caf\xC3\xA9"));
   EXPECT_FALSE(pdf::IsUtf8WithNonAscii("plain"));
-  EXPECT_FALSE(pdf::IsUtf8WithNonAscii("caf\xE9"));         // Latin-1
-  EXPECT_FALSE(pdf::IsUtf8WithNonAscii("\xC0\xAF"));        // overlong
-  EXPECT_FALSE(pdf::IsUtf8WithNonAscii("\xED\xA0\x80"));    // surrogate
-  EXPECT_FALSE(pdf::IsUtf8WithNonAscii("\xE2\x82"));        // cut short
+  EXPECT_FALSE(pdf::IsUtf8WithNonAscii("caf\xE9"));      // Latin-1
+  EXPECT_FALSE(pdf::IsUtf8WithNonAscii("\xC0\xAF"));     // overlong
+  EXPECT_FALSE(pdf::IsUtf8WithNonAscii("\xED\xA0\x80")); // surrogate
+  EXPECT_FALSE(pdf::IsUtf8WithNonAscii("\xE2\x82"));     // cut short
   EXPECT_EQ(pdf::PdfStringLiteral(std::string("\x7F\x1F\x00", 3)), "(\\177\\037\\000)");
 }
 
@@ -173,7 +174,7 @@ TEST(PdfText, DateTextTakesTheDigitsOfTheTiffDate) {
 }
 
 // Builds a German locale into a scratch folder when the system has none.
-bool UseCommaLocale(const ScratchFolder& scratch) {
+bool UseCommaLocale(const ScratchFolder &scratch) {
   if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr)
     return true;
   const auto run = RunTool({"localedef", "-i", "de_DE", "-f", "UTF-8", scratch / "de_DE.UTF-8"});
@@ -202,9 +203,10 @@ TEST(PdfNumbers, CommaLocaleStillWritesDecimalPoints) {
   EXPECT_TRUE(Contains(ReadFile(pdf), "/MediaBox [0.0000 0.0000 609.8823 36.7347] \r"));
 }
 
-std::vector<std::string> NamesIn(const std::string& folder) {
+std::vector<std::string> NamesIn(const std::string &folder) {
   std::vector<std::string> names;
-  for (const auto& entry : platform::ListFolder(folder, "*").value_or(std::vector<platform::FolderEntry>{}))
+  for (const auto &entry :
+       platform::ListFolder(folder, "*").value_or(std::vector<platform::FolderEntry>{}))
     names.push_back(entry.name);
   std::sort(names.begin(), names.end());
   return names;

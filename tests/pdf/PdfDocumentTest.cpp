@@ -258,6 +258,25 @@ TEST(PdfFailures, PaletteWithTwoSamplesIsRejected) {
             "No support for palettized image " + tiff + " with not one sample per pixel");
 }
 
+TEST(PdfCompressionRequest, JpegAndZipRequestsOnlyWarn) {
+  ScratchFolder scratch;
+  const std::string tiff = scratch / "in.tif";
+  WriteTiffFile(tiff, {SmallPage()});
+  const auto jpeg = pdf::ConvertTiffToPdfReporting(tiff, scratch / "a.pdf", 1, {});
+  const auto zip = pdf::ConvertTiffToPdfReporting(tiff, scratch / "b.pdf", 2, {});
+  EXPECT_EQ(jpeg.result, 0);
+  EXPECT_EQ(zip.result, 0);
+  EXPECT_EQ(jpeg.warnings,
+            std::vector<std::string>{
+                "JPEG support in libtiff required for JPEG compression, ignoring option"});
+  EXPECT_EQ(zip.warnings,
+            std::vector<std::string>{
+                "Zip support in libtiff required for Zip compression, ignoring option"});
+  // Apart from the identifier, the same document either way.
+  auto withoutId = [](std::string text) { return text.substr(0, text.find("/ID[")); };
+  EXPECT_EQ(withoutId(ReadFile(scratch / "a.pdf")), withoutId(ReadFile(scratch / "b.pdf")));
+}
+
 TEST(PdfOutputPath, DefaultReplacesTheExtension) {
   EXPECT_EQ(pdf::DefaultOutputPath("/a/fax.tif"), "/a/fax.pdf");
   EXPECT_EQ(pdf::DefaultOutputPath("/a.b/fax"), "/a.b/fax.pdf");

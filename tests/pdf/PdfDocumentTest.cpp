@@ -261,7 +261,9 @@ TEST(PdfFailures, PaletteWithTwoSamplesIsRejected) {
 TEST(PdfCompressionRequest, JpegAndZipRequestsOnlyWarn) {
   ScratchFolder scratch;
   const std::string tiff = scratch / "in.tif";
-  WriteTiffFile(tiff, {SmallPage()});
+  TiffPageSpec page = SmallPage();
+  page.dateTime = "2020:01:02 03:04:05"; // the same date in both files
+  WriteTiffFile(tiff, {page});
   const auto jpeg = pdf::ConvertTiffToPdfReporting(tiff, scratch / "a.pdf", 1, {});
   const auto zip = pdf::ConvertTiffToPdfReporting(tiff, scratch / "b.pdf", 2, {});
   EXPECT_EQ(jpeg.result, 0);

@@ -6,11 +6,14 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 tools/build.sh
 build_dir=${BUILD_DIR:-build}
-rm -rf "$build_dir/samples/in" "$build_dir/samples/pdf"
-"$build_dir/samples/make_samples" "$build_dir/samples/in"
+samples="$build_dir/samples"
+rm -rf "$samples/in" "$samples/pdf" "$samples/kvtlog.txt"
+"$build_dir/samples/make_samples" "$samples/in"
 status=0
-"$build_dir/app/quorren" /q /i /kh /log="$build_dir/samples/kvtlog.txt" \
-  /d="$build_dir/samples/in" /sd="$build_dir/samples/pdf" || status=$?
-tail -n +2 "$build_dir/samples/kvtlog.txt" | tr -d '\r'
-echo "PDF files are in $build_dir/samples/pdf (exit code $status)"
-exit $status
+"$build_dir/app/quorren" /i /kh /log="$samples/kvtlog.txt" /d="$samples/in" /sd="$samples/pdf" || status=$?
+echo
+case $status in
+  0) echo "All samples converted: the PDF files are in $samples/pdf (log: $samples/kvtlog.txt)" ;;
+  3) echo "Some samples did not convert (see the lines above); the PDF files written are in $samples/pdf" ;;
+  *) echo "quorren ended with exit code $status"; exit "$status" ;;
+esac

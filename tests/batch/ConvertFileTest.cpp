@@ -11,11 +11,9 @@ using namespace testing_support;
 
 namespace {
 
-class ConvertFileTest : public ::testing::Test {
+class ConvertFileTest : public StagesFixture {
 protected:
-  ConvertFileTest()
-      : environment{settings, scratch / "work/kvtintif.tmp", scratch / "work/kvtcptif.tmp", stages} {
-    std::filesystem::create_directory(scratch / "work");
+  ConvertFileTest() {
     std::filesystem::create_directory(scratch / "in");
     WriteFile(scratch / "in/fax.g3", "coded fax");
     WriteFile(scratch / "in/page.tif", "II*\0");
@@ -28,12 +26,6 @@ protected:
   std::string Prefix(const std::string& source, const std::string& destination) {
     return source + " --> " + destination + " : ";
   }
-
-  ScratchFolder scratch;
-  ConversionSettings settings;
-  FakeStages stages;
-  ConversionEnvironment environment;
-  BatchJob job;
 };
 
 } // namespace

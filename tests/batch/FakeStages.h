@@ -4,8 +4,10 @@
 #pragma once
 
 #include "batch/ConversionStages.h"
+#include "batch/ConvertFile.h"
 #include "support/Scratch.h"
 
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,4 +65,17 @@ struct FakeStages : ConversionStages {
       testing_support::WriteFile(output, "%PDF-1.4 fake");
     return pdfResult;
   }
+};
+
+// A scratch folder, the fake stages and a job, with the work files in the
+// scratch folder.
+class StagesFixture : public ::testing::Test {
+protected:
+  StagesFixture() : environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp", stages} {}
+
+  testing_support::ScratchFolder scratch;
+  ConversionSettings settings;
+  FakeStages stages;
+  ConversionEnvironment environment;
+  BatchJob job;
 };

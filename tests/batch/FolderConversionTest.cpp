@@ -11,9 +11,9 @@ using namespace testing_support;
 
 namespace {
 
-class FolderConversionTest : public ::testing::Test {
+class FolderConversionTest : public StagesFixture {
 protected:
-  FolderConversionTest() : environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp", stages} {
+  FolderConversionTest() {
     job.source = scratch / "in";
     job.destination = scratch / "out";
     for (const char* folder : {"in", "in/sub", "in/sub.g3", "in/sub/deep"})
@@ -30,12 +30,6 @@ protected:
     std::sort(list.begin(), list.end());
     return list;
   }
-
-  ScratchFolder scratch;
-  ConversionSettings settings;
-  FakeStages stages;
-  ConversionEnvironment environment;
-  BatchJob job;
 };
 
 } // namespace

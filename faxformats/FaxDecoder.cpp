@@ -1,0 +1,643 @@
+#include "faxformats/FaxDecoder.h"
+
+#include "faxformats/FaxBitWindow.h"
+#include "faxformats/FaxCodeTables.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// A run longer than this cannot belong to any line; clamping keeps the
+// pixel arithmetic of hostile data far from overflow.
+constexpr std::int64_t kPixelLimit = std::int64_t(1) << 30;
+// Internal result of the run decoder: an EOL ended the run.
+constexpr int kRunEol = -1000;
+
+// The lookup tables, fetched once: they are walked for every code.
+struct Lookups {
+  const RunEntry *white = RunLookup(false);
+  const RunEntry *black = RunLookup(true);
+  const ModeEntry *modes = ModeLookup();
+};
+const Lookups &Tables() {
+  static const Lookups lookups;
+  return lookups;
+}
+
+int ClampCount(std::int64_t pixels) { return int(std::min<std::int64_t>(pixels, INT_MAX)); }
+
+// When the data ended, an invalid-looking code may just be the zero padding.
+int InvalidOrEnded(const BitWindow &bits) {
+  return bits.Remaining() < std::uint64_t(kRunLookupBits) ? kLineDataEnded : kLineInvalidCode;
+}
+
+// Eleven or more zeros and a one: an EOL (the reader stands behind it).
+int DecodeZeros(BitWindow &bits) {
+  std::uint64_t zeros = bits.SkipZeros();
+  if (bits.AtEnd())
+    return kLineDataEnded;
+  bits.Skip(1);
+  return zeros >= std::uint64_t(kEolZeros) ? kRunEol : kLineInvalidCode;
+}
+
+// Make-up codes, then one terminating code: the run length or a status.
+// makeUpBeforeEol receives the make-up pixels read when an EOL cut the run.
+int DecodeRunBits(BitWindow &bits, bool black, std::int64_t *makeUpBeforeEol = nullptr) {
+  const RunEntry *table = black ? Tables().black : Tables().white;
+  std::int64_t total = 0;
+  for (;;) {
+    RunEntry entry = table[bits.Peek(kRunLookupBits)];
+    switch (entry.kind) {
+    case RunKind::Terminating:
+      bits.Skip(entry.bits);
+      if (bits.Overran())
+        return kLineDataEnded;
+      return int(std::min(total + entry.run, kPixelLimit));
+    case RunKind::MakeUp:
+      bits.Skip(entry.bits);
+      if (bits.Overran())
+        return kLineDataEnded;
+      total = std::min(total + entry.run, kPixelLimit);
+      break;
+    case RunKind::Zeros:
+      if (makeUpBeforeEol)
+        *makeUpBeforeEol = total;
+      return DecodeZeros(bits);
+    case RunKind::Invalid:
+      return InvalidOrEnded(bits);
+    }
+  }
+}
+
+int EndedResult(std::int64_t pixels, std::int32_t width) {
+  return pixels == width ? kLineLastComplete : kLineDataEnded;
+}
+
+enum class LineEnd { AtEol, AtWidth };
+
+// T.4 one-dimensional line: runs, alternately white and black, to the EOL
+// (or, with LineEnd::AtWidth, also to the moment the width is reached).
+int Line1D(BitWindow &bits, RowWriter &row, RunList *runs, std::int32_t width, LineEnd end) {
+  bool black = false;
+  for (;;) {
+    std::int64_t makeUp = 0;
+    int run = DecodeRunBits(bits, black, &makeUp);
+    if (run == kRunEol) {
+      // Some encoders leave out the terminating code of a line's last run
+      // when it is a multiple of 64 (T.4 wants a 0 run after the make-up):
+      // keep the run, as the TIFF library's decoder does.
+      if (makeUp > 0) {
+        row.WriteRun(std::uint32_t(makeUp), black);
+        if (runs)
+          runs->Append(std::uint32_t(makeUp));
+      }
+      return ClampCount(std::int64_t(row.Position()));
+    }
+    if (run == kLineDataEnded)
+      return EndedResult(std::int64_t(row.Position()), width);
+    if (run < 0)
+      return run;
+    row.WriteRun(std::uint32_t(run), black);
+    if (runs)
+      runs->Append(std::uint32_t(run));
+    black = !black;
+    if (end == LineEnd::AtWidth && row.Position() == std::uint64_t(width))
+      return width;
+  }
+}
+
+enum class Coding2D { T4, T6 };
+
+// Modified READ line (T.4) or Modified Modified READ line (T.6), with a0,
+// b1 and b2 as the standards name them.
+class Line2D {
+public:
+  Line2D(BitWindow &bits, RowWriter &row, const RunList &reference, RunList *runs,
+         std::int32_t width, Coding2D coding)
+      : bits_(bits), row_(row), reference_(reference), runs_(runs), width_(width), coding_(coding) {
+  }
+
+  int Decode() {
+    for (;;) {
+      FindB1();
+      ModeEntry mode = modes_[bits_.Peek(kModeLookupBits)];
+      int result = 0;
+      switch (mode.mode) {
+      case T4Mode::Pass:
+        result = Pass(mode.bits);
+        break;
+      case T4Mode::Horizontal:
+        result = Horizontal(mode.bits);
+        break;
+      case T4Mode::Zeros:
+        return Eol();
+      case T4Mode::Invalid:
+        return Ended(InvalidOrEnded(bits_));
+      default:
+        result = Vertical(mode);
+        break;
+      }
+      if (result != 0)
+        return Ended(result);
+      if (coding_ == Coding2D::T6 && a0_ >= width_) {
+        FlushPending();
+        return ClampCount(a0_);
+      }
+    }
+  }
+
+  std::int64_t Pixels() const { return a0_; }
+
+private:
+  std::int64_t RefEnd(std::uint32_t index) const {
+    return index < reference_.Count() ? std::int64_t(reference_.End(index)) : width_;
+  }
+
+  // b1: the first changing element of the reference line right of a0 whose
+  // colour is opposite to a0's colour; b2 the next one.
+  void FindB1() {
+    std::int64_t left = started_ ? a0_ : -1;
+    while (index_ > 0 && RefEnd(index_ - 1) > left)
+      --index_;
+    std::uint32_t parity = black_ ? 1 : 0;
+    std::uint32_t count = reference_.Count();
+    while (index_ < count && (RefEnd(index_) <= left || (index_ & 1) != parity))
+      ++index_;
+    b1_ = RefEnd(index_);
+    b2_ = RefEnd(index_ + 1);
+  }
+
+  void Paint(std::int64_t length, bool black) {
+    row_.WriteRun(std::uint32_t(std::min(length, kPixelLimit)), black);
+  }
+
+  void FinishRun(std::int64_t length) {
+    if (runs_)
+      runs_->Append(std::uint32_t(std::min(pending_ + length, kPixelLimit)));
+    pending_ = 0;
+  }
+
+  void FlushPending() {
+    if (pending_ > 0)
+      FinishRun(0);
+  }
+
+  int Pass(int codeBits) {
+    bits_.Skip(codeBits);
+    if (bits_.Overran())
+      return kLineDataEnded;
+    Paint(b2_ - a0_, black_);
+    pending_ += b2_ - a0_;
+    a0_ = b2_;
+    started_ = true;
+    return 0;
+  }
+
+  int Horizontal(int codeBits) {
+    bits_.Skip(codeBits);
+    if (bits_.Overran())
+      return kLineDataEnded;
+    int first = DecodeRunBits(bits_, black_);
+    if (first < 0)
+      return first == kRunEol ? kLineUnexpectedEol : first;
+    Paint(first, black_);
+    FinishRun(first);
+    a0_ += first;
+    int second = DecodeRunBits(bits_, !black_);
+    if (second < 0)
+      return second == kRunEol ? kLineUnexpectedEol : second;
+    Paint(second, !black_);
+    FinishRun(second);
+    a0_ = std::min(a0_ + second, kPixelLimit);
+    started_ = true;
+    return 0;
+  }
+
+  int Vertical(ModeEntry mode) {
+    static constexpr int kOffsets[] = {0, 0, 0, 1, 2, 3, -1, -2, -3};
+    bits_.Skip(mode.bits);
+    if (bits_.Overran())
+      return kLineDataEnded;
+    std::int64_t a1 = b1_ + kOffsets[int(mode.mode)];
+    if (a1 < a0_)
+      return kLineInvalidCode;
+    Paint(a1 - a0_, black_);
+    FinishRun(a1 - a0_);
+    a0_ = a1;
+    black_ = !black_;
+    started_ = true;
+    return 0;
+  }
+
+  int Eol() {
+    int zeros = DecodeZeros(bits_);
+    if (zeros != kRunEol)
+      return Ended(zeros);
+    if (coding_ == Coding2D::T6)
+      return kLineUnexpectedEol;
+    FlushPending();
+    return ClampCount(a0_);
+  }
+
+  int Ended(int status) {
+    if (status == kLineDataEnded)
+      return EndedResult(a0_, width_);
+    return status;
+  }
+
+  BitWindow &bits_;
+  const ModeEntry *modes_ = Tables().modes;
+  RowWriter &row_;
+  const RunList &reference_;
+  RunList *runs_;
+  std::int32_t width_;
+  Coding2D coding_;
+  std::int64_t a0_ = 0;
+  std::int64_t b1_ = 0;
+  std::int64_t b2_ = 0;
+  std::int64_t pending_ = 0; // pixels passed over, not yet ended by a change
+  std::uint32_t index_ = 0;  // reference cursor
+  bool black_ = false;
+  bool started_ = false; // false while a0 stands before the first pixel (T.4: a0 = -1)
+};
+
+void SetBits(std::uint8_t *row, std::uint32_t start, std::uint32_t end) {
+  std::uint32_t firstByte = start / 8;
+  std::uint32_t lastByte = (end - 1) / 8;
+  std::uint8_t headMask = std::uint8_t(0xFF >> (start % 8));
+  std::uint8_t tailMask = std::uint8_t(0xFF << (7 - (end - 1) % 8));
+  if (firstByte == lastByte) {
+    row[firstByte] |= headMask & tailMask;
+    return;
+  }
+  row[firstByte] |= headMask;
+  std::memset(row + firstByte + 1, 0xFF, lastByte - firstByte - 1);
+  row[lastByte] |= tailMask;
+}
+
+// The row the next line goes into. Lines past the maximum rows are decoded
+// into a scratch row, so that the rows already counted stay intact.
+class RowCursor {
+public:
+  RowCursor(PageRaster &raster, std::int32_t width, std::uint8_t invert)
+      : raster_(raster), writer_(nullptr, std::uint32_t(width), invert) {
+    Restart();
+  }
+  RowWriter &Writer() { return writer_; }
+  // Counts the line just decoded and moves on to the next row.
+  void Count() {
+    if (raster_.height < raster_.MaxRows())
+      ++raster_.height;
+    Restart();
+  }
+  // Clears the line just decoded and decodes the next one into the same row.
+  void Restart() {
+    if (raster_.height < raster_.MaxRows()) {
+      writer_.Restart(raster_.Row(raster_.height));
+      return;
+    }
+    scratch_.resize(raster_.bytesPerRow);
+    writer_.Restart(scratch_.data());
+  }
+
+private:
+  PageRaster &raster_;
+  RowWriter writer_;
+  std::vector<std::uint8_t> scratch_;
+};
+
+} // namespace
+
+void RunList::Reset(std::uint32_t width) {
+  if (ends_.size() < std::size_t(width) + 2)
+    ends_.assign(std::size_t(width) + 2, 0);
+  count_ = 0;
+}
+
+void RunList::SetAllWhite(std::uint32_t width) {
+  Reset(width);
+  Append(width);
+}
+
+void RowWriter::Restart(std::uint8_t *row) {
+  row_ = row;
+  position_ = 0;
+  if (row_)
+    std::memset(row_, 0, (std::size_t(width_) + 7) / 8);
+}
+
+void RowWriter::WriteRun(std::uint32_t length, bool black) {
+  std::uint64_t start = position_;
+  position_ += length;
+  bool setBits = ((black ? 1 : 0) ^ invert_) == 0;
+  if (!setBits || !row_ || start >= width_ || length == 0)
+    return;
+  std::uint64_t end = std::min<std::uint64_t>(position_, width_);
+  SetBits(row_, std::uint32_t(start), std::uint32_t(end));
+}
+
+void FaxDecoder::Initialise(const std::uint8_t *data, std::uint32_t size, std::uint8_t bitOrder,
+                            std::uint8_t codingCode, std::uint8_t invert) {
+  FaxBitReader::Initialise(data, size, bitOrder);
+  codingCode_ = codingCode;
+  invert_ = invert;
+}
+
+int FaxDecoder::DecodeRun(bool black) {
+  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
+  int run = DecodeRunBits(bits, black);
+  StoreBitPosition(std::int64_t(bits.BitPosition()));
+  return run == kRunEol ? kLineUnexpectedEol : run;
+}
+
+int FaxDecoder::DecodeLine1D(RowWriter &row, RunList *runs) {
+  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
+  int result = Line1D(bits, row, runs, width_, LineEnd::AtEol);
+  StoreBitPosition(std::int64_t(bits.BitPosition()));
+  return result;
+}
+
+int FaxDecoder::DecodeLine2D(RowWriter &row, const RunList &reference, RunList *runs) {
+  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
+  int result = Line2D(bits, row, reference, runs, width_, Coding2D::T4).Decode();
+  StoreBitPosition(std::int64_t(bits.BitPosition()));
+  return result;
+}
+
+int FaxDecoder::DecodeLineG4(RowWriter &row, const RunList &reference, RunList *runs,
+                             std::uint32_t &pixels) {
+  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
+  Line2D line(bits, row, reference, runs, width_, Coding2D::T6);
+  int result = line.Decode();
+  pixels = std::uint32_t(std::min<std::int64_t>(line.Pixels(), UINT32_MAX));
+  StoreBitPosition(std::int64_t(bits.BitPosition()));
+  return result;
+}
+
+bool FaxDecoder::PrepareRaster(PageRaster &raster) const {
+  raster.height = 0;
+  if (width_ < 1 || std::uint32_t(width_) > kMaxFaxWidth || maxRows_ < 0 || !Data())
+    return false;
+  if (!raster.Allocate(std::uint32_t(width_), std::uint32_t(maxRows_)))
+    return false;
+  WidthClass widthClass = ClassifyWidth(std::uint32_t(width_));
+  raster.reserved = 0;
+  raster.samplesPerPixel = 1;
+  raster.bitsPerSample = 1;
+  raster.dataSize = Size();
+  raster.xResolution = widthClass.xResolution;
+  raster.yResolution = 100;
+  raster.resolutionUnit = 2;
+  raster.bitOrder = BitOrder();
+  raster.codingCode = codingCode_;
+  raster.sizeClass = widthClass.sizeClass;
+  raster.invert = invert_;
+  return true;
+}
+
+int FaxDecoder::DecodePage(PageRaster &raster) {
+  if (codingCode_ < 3 || codingCode_ > 7 || !PrepareRaster(raster))
+    return -1;
+  switch (codingCode_) {
+  case 3:
+  case 4:
+    return DecodePageMh(raster);
+  case 5:
+    return DecodePage1D(raster, false);
+  case 6:
+    return DecodePage2D(raster);
+  default:
+    return DecodePageG4(raster);
+  }
+}
+
+int FaxDecoder::DecodePageLineWords(PageRaster &raster) {
+  if (!PrepareRaster(raster))
+    return -1;
+  raster.codingCode = 5;
+  return DecodePage1D(raster, true);
+}
+
+namespace {
+
+// Moves to the next byte boundary, and with words to an even byte index.
+void AlignBits(BitWindow &bits, bool toWord) {
+  std::uint64_t byte = (bits.BitPosition() + 7) / 8;
+  if (toWord && byte % 2 != 0)
+    ++byte;
+  bits.Seek(byte * 8);
+}
+
+bool ReadTag(BitWindow &bits, std::uint32_t &tag) {
+  if (bits.AtEnd())
+    return false;
+  tag = bits.Peek(1);
+  bits.Skip(1);
+  return true;
+}
+
+// Moves on to the next EOL followed by a tag bit of 1 (a one-dimensional line).
+bool SyncToOneDimensional(BitWindow &bits, bool atEol) {
+  std::uint32_t tag = 0;
+  if (atEol && !ReadTag(bits, tag))
+    return false;
+  while (tag != 1) {
+    if (!bits.FindEolFrom(bits.CurrentByteStart()) || !ReadTag(bits, tag))
+      return false;
+  }
+  return true;
+}
+
+} // namespace
+
+int FaxDecoder::DecodePageMh(PageRaster &raster) {
+  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
+  RowCursor rows(raster, width_, invert_);
+  bool toWord = codingCode_ == 4;
+  bool black = false;
+  int result = 0;
+  for (;;) {
+    int run = DecodeRunBits(bits, black);
+    if (run < 0) {
+      result = run == kLineInvalidCode ? 1 : 0;
+      rows.Restart();
+      break;
+    }
+    RowWriter &row = rows.Writer();
+    row.WriteRun(std::uint32_t(run), black);
+    black = !black;
+    if (row.Position() > std::uint64_t(width_)) {
+      rows.Restart();
+      break;
+    }
+    if (row.Position() == std::uint64_t(width_)) {
+      rows.Count();
+      AlignBits(bits, toWord);
+      black = false;
+    }
+  }
+  StoreBitPosition(std::int64_t(bits.BitPosition()));
+  return result;
+}
+
+int FaxDecoder::DecodePage1D(PageRaster &raster, bool lineWords) {
+  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
+  RowCursor rows(raster, width_, invert_);
+  LineEnd end = lineWords ? LineEnd::AtWidth : LineEnd::AtEol;
+  auto skipWord = [&] {
+    AlignBits(bits, false);
+    bits.Skip(16);
+  };
+  if (lineWords)
+    skipWord();
+  int invalidCodes = 0;
+  while (!bits.Overran()) {
+    int result = Line1D(bits, rows.Writer(), nullptr, width_, end);
+    if (result == width_) {
+      rows.Count();
+      if (lineWords && !bits.Overran())
+        skipWord();
+      continue;
+    }
+    if (result == kLineLastComplete) {
+      rows.Count();
+      break;
+    }
+    rows.Restart();
+    if (result == kLineDataEnded)
+      break;
+    if (result == kLineInvalidCode) {
+      ++invalidCodes;
+      if (!bits.FindEolFrom(bits.CurrentByteStart()))
+        break;
+    }
+  }
+  StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
+  return invalidCodes;
+}
+
+int FaxDecoder::DecodePage2D(PageRaster &raster) {
+  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
+  if (!bits.FindEolFrom(bits.CurrentByteStart())) {
+    StoreBitPosition(std::int64_t(bits.BitPosition()));
+    return -1;
+  }
+  RowCursor rows(raster, width_, invert_);
+  RunList reference, current;
+  reference.SetAllWhite(std::uint32_t(width_));
+  int badLines = 0;
+  bool synced = SyncToOneDimensional(bits, true);
+  std::uint32_t tag = 1;
+  while (synced) {
+    current.Reset(std::uint32_t(width_));
+    int result =
+        tag == 1 ? Line1D(bits, rows.Writer(), &current, width_, LineEnd::AtEol)
+                 : Line2D(bits, rows.Writer(), reference, &current, width_, Coding2D::T4).Decode();
+    if (result == kLineDataEnded) {
+      rows.Restart();
+      break;
+    }
+    if (result == kLineLastComplete) {
+      rows.Count();
+      break;
+    }
+    if (result == width_) {
+      rows.Count();
+      reference.Swap(current);
+    } else if (result != 0) {
+      // A bad line: go on from the next one-dimensional line.
+      ++badLines;
+      rows.Restart();
+      synced = SyncToOneDimensional(bits, result >= 0 || result == kLineUnexpectedEol);
+      continue;
+    }
+    synced = ReadTag(bits, tag);
+  }
+  StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
+  return badLines;
+}
+
+int FaxDecoder::DecodePageG4(PageRaster &raster) {
+  if (g4Options_ & 1)
+    return -1;
+  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
+  RowCursor rows(raster, width_, invert_);
+  RunList reference, current;
+  reference.SetAllWhite(std::uint32_t(width_));
+  std::int64_t lastResync = -1;
+  int outcome = 0;
+  for (;;) {
+    current.Reset(std::uint32_t(width_));
+    int result = Line2D(bits, rows.Writer(), reference, &current, width_, Coding2D::T6).Decode();
+    if (result == width_) {
+      rows.Count();
+      reference.Swap(current);
+      continue;
+    }
+    if (result == kLineLastComplete) {
+      rows.Count();
+      break;
+    }
+    rows.Restart();
+    reference.SetAllWhite(std::uint32_t(width_));
+    if (result == kLineDataEnded) {
+      outcome = raster.height > 0 ? 0 : kLineDataEnded;
+      break;
+    }
+    if (result == kLineUnexpectedEol)
+      continue;
+    // An invalid code or an overlong line: look for a new start.
+    StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
+    if (FindG4Start(2) < 0 || BitPosition() <= lastResync) {
+      outcome = kLineInvalidCode;
+      break;
+    }
+    lastResync = BitPosition();
+    bits.Seek(std::uint64_t(BitPosition()));
+  }
+  StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
+  return outcome;
+}
+
+int FaxDecoder::FindG4Start(int mode) {
+  if (SkipStartSearch())
+    return Fetch(false) < 0 ? Current() : 0;
+  if (mode == 0)
+    SetRemembered(0);
+  else if (mode == 2 && Position() > std::int32_t(Remembered()))
+    SetRemembered(std::uint32_t(Position()));
+  MoveTo(std::int32_t(Remembered()));
+  while (Current() >= 0) {
+    int counter = 0;
+    if (startMarkerCount_ != 0) {
+      while (Current() >= 0 && Current() != 0xFF)
+        Fetch(true);
+      counter = 1;
+    }
+    SetMark(std::uint32_t(std::max(Position(), 0)));
+    while (Current() == 0xFF) {
+      ++counter;
+      Fetch(true);
+    }
+    if (Current() < 0)
+      break;
+    if (counter < startMarkerCount_)
+      continue;
+    std::int32_t candidate = Position();
+    int ones = std::countl_one(std::uint8_t(Current()));
+    SeekBit(std::int64_t(candidate) * 8 + ones);
+    int next = ReadBits(3);
+    if (next < 0)
+      break;
+    if (next <= 1) {
+      SetRemembered(std::uint32_t(Position()) + 1);
+      UnreadBits(3);
+      return 0;
+    }
+    MoveTo(candidate + 1);
+  }
+  return Current() < 0 ? Current() : kBitsAtEnd;
+}

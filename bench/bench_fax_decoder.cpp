@@ -49,21 +49,21 @@ std::vector<std::uint8_t> TextPage(unsigned seed) {
 }
 
 struct Coding {
-  const char *name;
+  const char* name;
   std::uint16_t compression;
   std::uint32_t group3Options;
   std::uint8_t codingCode;
 };
 
-std::string WriteDocument(const Coding &coding,
-                          const std::vector<std::vector<std::uint8_t>> &pages) {
+std::string WriteDocument(const Coding& coding,
+                          const std::vector<std::vector<std::uint8_t>>& pages) {
   std::string path = std::string("bench_fax_decoder_") + std::to_string(coding.codingCode) + ".tif";
-  TIFF *tif = TIFFOpen(path.c_str(), "w");
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
   if (!tif) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
     std::exit(1);
   }
-  for (const auto &page : pages) {
+  for (const auto& page : pages) {
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
@@ -76,16 +76,16 @@ std::string WriteDocument(const Coding &coding,
     TIFFSetField(tif, TIFFTAG_XRESOLUTION, 204.0);
     TIFFSetField(tif, TIFFTAG_YRESOLUTION, 196.0);
     TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    TIFFWriteEncodedStrip(tif, 0, const_cast<std::uint8_t *>(page.data()), tmsize_t(page.size()));
+    TIFFWriteEncodedStrip(tif, 0, const_cast<std::uint8_t*>(page.data()), tmsize_t(page.size()));
     TIFFWriteDirectory(tif);
   }
   TIFFClose(tif);
   return path;
 }
 
-std::vector<std::vector<std::uint8_t>> RawStrips(const std::string &path) {
+std::vector<std::vector<std::uint8_t>> RawStrips(const std::string& path) {
   std::vector<std::vector<std::uint8_t>> strips;
-  TIFF *tif = TIFFOpen(path.c_str(), "r");
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
   do {
     tmsize_t size = TIFFRawStripSize(tif, 0);
     std::vector<std::uint8_t> strip(std::size_t(size > 0 ? size : 0));
@@ -102,7 +102,7 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 
 // Peak resident memory in KiB, from the process status file.
 long PeakMemoryKiB() {
-  std::FILE *status = std::fopen("/proc/self/status", "r");
+  std::FILE* status = std::fopen("/proc/self/status", "r");
   if (!status)
     return -1;
   char line[256];
@@ -115,10 +115,10 @@ long PeakMemoryKiB() {
 }
 
 // Our decoder over the raw strips; returns the total of good lines.
-std::uint64_t DecodeOurs(const Coding &coding, const std::vector<std::vector<std::uint8_t>> &strips,
-                         PageRaster &raster) {
+std::uint64_t DecodeOurs(const Coding& coding, const std::vector<std::vector<std::uint8_t>>& strips,
+                         PageRaster& raster) {
   std::uint64_t lines = 0;
-  for (const auto &strip : strips) {
+  for (const auto& strip : strips) {
     FaxG4Decoder decoder;
     decoder.Initialise(strip.data(), std::uint32_t(strip.size()), kMsbFirst, coding.codingCode, 0);
     decoder.SetSize(kWidth, kHeight);
@@ -129,9 +129,9 @@ std::uint64_t DecodeOurs(const Coding &coding, const std::vector<std::vector<std
 }
 
 // The TIFF library decoding every page of the document.
-std::uint64_t DecodeLibTiff(const std::string &path, std::vector<std::uint8_t> &buffer) {
+std::uint64_t DecodeLibTiff(const std::string& path, std::vector<std::uint8_t>& buffer) {
   std::uint64_t lines = 0;
-  TIFF *tif = TIFFOpen(path.c_str(), "r");
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
   do {
     tmsize_t got = TIFFReadEncodedStrip(tif, 0, buffer.data(), tmsize_t(buffer.size()));
     if (got > 0)
@@ -143,7 +143,7 @@ std::uint64_t DecodeLibTiff(const std::string &path, std::vector<std::uint8_t> &
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
   TIFFSetWarningHandler(nullptr);
   TIFFSetErrorHandler(nullptr);
@@ -159,11 +159,11 @@ int main(int argc, char **argv) {
   std::printf("%d pages of %ux%u, best of %d rounds\n", kPages, kWidth, kHeight, rounds);
   std::printf("%-14s %12s %14s %14s %8s\n", "coding", "coded bytes", "ours pages/s",
               "libtiff pages/s", "ratio");
-  for (const Coding &coding : codings) {
+  for (const Coding& coding : codings) {
     std::string path = WriteDocument(coding, pages);
     auto strips = RawStrips(path);
     std::size_t coded = 0;
-    for (const auto &strip : strips)
+    for (const auto& strip : strips)
       coded += strip.size();
     PageRaster raster;
     std::vector<std::uint8_t> buffer(std::size_t(kWidth / 8) * kHeight);

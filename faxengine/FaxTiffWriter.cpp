@@ -39,7 +39,7 @@ enum Slot {
   kDateTime,
 };
 
-void PutLe(std::uint8_t *out, std::uint64_t value, int bytes) {
+void PutLe(std::uint8_t* out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i)
     out[i] = std::uint8_t(value >> (8 * i));
 }
@@ -64,7 +64,7 @@ FaxTiffWriter::FaxTiffWriter() = default;
 
 FaxTiffWriter::~FaxTiffWriter() { Close(); }
 
-int FaxTiffWriter::Open(const std::string &path, std::uint16_t byteOrder, const char *mode) {
+int FaxTiffWriter::Open(const std::string& path, std::uint16_t byteOrder, const char* mode) {
   Close();
   failed_ = false;
   stripCount_ = 0;
@@ -161,7 +161,7 @@ void FaxTiffWriter::SetCompression(std::uint16_t compression, std::uint32_t t4Op
 }
 
 void FaxTiffWriter::SetCodingCode(std::uint8_t codingCode, std::uint16_t photometric) {
-  for (const CodingRow &row : kCodingRows) {
+  for (const CodingRow& row : kCodingRows) {
     if (row.code != codingCode)
       continue;
     SetShort(kCompression, 259, row.compression);
@@ -187,18 +187,18 @@ void FaxTiffWriter::SetPageNumber(std::uint16_t index, std::uint16_t total) {
 }
 
 int FaxTiffWriter::SetStrips(std::uint16_t count, std::uint16_t rowsPerStrip,
-                             const std::uint32_t *offsets, const std::uint32_t *byteCounts) {
+                             const std::uint32_t* offsets, const std::uint32_t* byteCounts) {
   stripCount_ = 0;
   stripByteCounts_ = nullptr;
   if (count == 0 || !offsets || !byteCounts)
     return -1;
   try {
     stripOffsets_.assign(offsets, offsets + count);
-  } catch (const std::bad_alloc &) {
+  } catch (const std::bad_alloc&) {
     stripOffsets_.clear();
     return -1;
   }
-  for (std::uint32_t &offset : stripOffsets_)
+  for (std::uint32_t& offset : stripOffsets_)
     offset -= offsets[0];
   stripCount_ = count;
   rowsPerStrip_ = rowsPerStrip;
@@ -208,7 +208,7 @@ int FaxTiffWriter::SetStrips(std::uint16_t count, std::uint16_t rowsPerStrip,
   return 0;
 }
 
-void FaxTiffWriter::WriteAt(std::uint64_t offset, const void *bytes, std::size_t length) {
+void FaxTiffWriter::WriteAt(std::uint64_t offset, const void* bytes, std::size_t length) {
   if (!file_ || failed_) {
     failed_ = true;
     return;
@@ -244,7 +244,7 @@ void FaxTiffWriter::WriteTail(std::uint32_t resolutionsAt, std::uint32_t xResolu
   std::memcpy(tail + 16, "Kelvor Studio", 13);
   std::time_t now = fixedTime_ ? *fixedTime_ : std::time(nullptr);
   std::tm local{};
-  if (const std::tm *converted = std::localtime(&now))
+  if (const std::tm* converted = std::localtime(&now))
     local = *converted;
   char dateTime[80];
   std::snprintf(dateTime, sizeof dateTime, "%4d:%02d:%02d %02d:%02d:%02d", local.tm_year + 1900,
@@ -259,7 +259,7 @@ void FaxTiffWriter::WriteTail(std::uint32_t resolutionsAt, std::uint32_t xResolu
   SetEntry(kDateTime, 306, kAscii, kDateTimeLength, resolutionsAt + 16 + kSoftwareLength);
 }
 
-std::uint32_t FaxTiffWriter::WritePageData(const std::uint8_t *data, std::uint32_t length,
+std::uint32_t FaxTiffWriter::WritePageData(const std::uint8_t* data, std::uint32_t length,
                                            std::uint32_t xResolution, std::uint32_t yResolution,
                                            std::uint16_t resolutionUnit) {
   std::uint64_t page = end_;
@@ -278,7 +278,7 @@ std::uint32_t FaxTiffWriter::WritePageData(const std::uint8_t *data, std::uint32
   return failed_ ? 0 : directory;
 }
 
-std::uint32_t FaxTiffWriter::WriteStripsPageData(const std::uint8_t *data, std::uint32_t length,
+std::uint32_t FaxTiffWriter::WriteStripsPageData(const std::uint8_t* data, std::uint32_t length,
                                                  std::uint32_t xResolution,
                                                  std::uint32_t yResolution,
                                                  std::uint16_t resolutionUnit) {
@@ -316,8 +316,8 @@ int FaxTiffWriter::WriteDirectory(std::uint32_t offset) {
   std::uint8_t directory[kDirectoryLength] = {};
   PutLe(directory, kEntryCount, 2);
   for (int slot = 0; slot < kEntryCount; ++slot) {
-    std::uint8_t *out = directory + 2 + 12 * slot;
-    const Entry &entry = entries_[slot];
+    std::uint8_t* out = directory + 2 + 12 * slot;
+    const Entry& entry = entries_[slot];
     PutLe(out, entry.tag, 2);
     PutLe(out + 2, entry.type, 2);
     PutLe(out + 4, entry.count, 4);

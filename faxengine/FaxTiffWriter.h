@@ -29,14 +29,14 @@ public:
 
   FaxTiffWriter();
   ~FaxTiffWriter();
-  FaxTiffWriter(const FaxTiffWriter &) = delete;
-  FaxTiffWriter &operator=(const FaxTiffWriter &) = delete;
+  FaxTiffWriter(const FaxTiffWriter&) = delete;
+  FaxTiffWriter& operator=(const FaxTiffWriter&) = delete;
 
   // mode "wb" for a new file, "r+b" to append to a file of this writer
   // (falls back to a new file, header written, when that fails).
   // 0, or -1 when nothing could be opened, the byte order is not "II" or the
   // file to append to is no little-endian TIFF.
-  int Open(const std::string &path, std::uint16_t byteOrder, const char *mode);
+  int Open(const std::string& path, std::uint16_t byteOrder, const char* mode);
   void WriteHeader();
   void InitDirectory();
 
@@ -49,15 +49,15 @@ public:
   // Strips of a page copied as one block: offsets are the source offsets
   // (kept relative to the first), byte counts are borrowed until the page is
   // written. -1 when the arrays cannot be held.
-  int SetStrips(std::uint16_t count, std::uint16_t rowsPerStrip, const std::uint32_t *offsets,
-                const std::uint32_t *byteCounts);
+  int SetStrips(std::uint16_t count, std::uint16_t rowsPerStrip, const std::uint32_t* offsets,
+                const std::uint32_t* byteCounts);
 
   // Both return the offset where the page's directory must be written, or 0
   // when a write failed (or, for strips, when a strip lies outside the data).
-  std::uint32_t WritePageData(const std::uint8_t *data, std::uint32_t length,
+  std::uint32_t WritePageData(const std::uint8_t* data, std::uint32_t length,
                               std::uint32_t xResolution, std::uint32_t yResolution,
                               std::uint16_t resolutionUnit);
-  std::uint32_t WriteStripsPageData(const std::uint8_t *data, std::uint32_t length,
+  std::uint32_t WriteStripsPageData(const std::uint8_t* data, std::uint32_t length,
                                     std::uint32_t xResolution, std::uint32_t yResolution,
                                     std::uint16_t resolutionUnit);
   // Writes the directory and flushes: 0, or -1 when a write failed.
@@ -84,7 +84,7 @@ private:
   void SetLong(int slot, std::uint16_t tag, std::uint32_t value);
   // Checks an existing file opened for appending and finds its end.
   bool FindEndOfOwnFile();
-  void WriteAt(std::uint64_t offset, const void *bytes, std::size_t length);
+  void WriteAt(std::uint64_t offset, const void* bytes, std::size_t length);
   // Writes the two rationals, Software and DateTime at an offset and points
   // their entries there.
   void WriteTail(std::uint32_t resolutionsAt, std::uint32_t xResolution, std::uint32_t yResolution,
@@ -93,11 +93,11 @@ private:
   // next field) at the new directory; 0 when that fails.
   std::uint32_t LinkNewPage(std::uint64_t directoryOffset);
 
-  std::FILE *file_ = nullptr;
+  std::FILE* file_ = nullptr;
   std::uint16_t stripCount_ = 0;
   std::uint16_t rowsPerStrip_ = 0;
   std::vector<std::uint32_t> stripOffsets_;
-  const std::uint32_t *stripByteCounts_ = nullptr;
+  const std::uint32_t* stripByteCounts_ = nullptr;
   std::uint16_t byteOrder_ = kLittleEndian;
   Entry entries_[kEntryCount];
   std::uint64_t end_ = 0; // bytes in the file, counted by the writer

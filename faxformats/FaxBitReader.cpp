@@ -24,16 +24,16 @@ struct ByteMaps {
   }
 };
 
-const ByteMaps &Maps() {
+const ByteMaps& Maps() {
   static const ByteMaps maps;
   return maps;
 }
 
 } // namespace
 
-const std::uint8_t *BitReversalTable() { return Maps().reversed.data(); }
+const std::uint8_t* BitReversalTable() { return Maps().reversed.data(); }
 
-void FaxBitReader::Initialise(const std::uint8_t *data, std::uint32_t size) {
+void FaxBitReader::Initialise(const std::uint8_t* data, std::uint32_t size) {
   data_ = data;
   // Byte positions are signed 32-bit: larger buffers are read up to 2 GiB.
   size_ = data ? std::min<std::uint32_t>(size, INT32_MAX) : 0;
@@ -41,7 +41,7 @@ void FaxBitReader::Initialise(const std::uint8_t *data, std::uint32_t size) {
   MoveTo(0);
 }
 
-void FaxBitReader::Initialise(const std::uint8_t *data, std::uint32_t size, std::uint8_t bitOrder) {
+void FaxBitReader::Initialise(const std::uint8_t* data, std::uint32_t size, std::uint8_t bitOrder) {
   bitOrder_ = bitOrder;
   mark_ = 0;
   remembered_ = 0;

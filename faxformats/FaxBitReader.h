@@ -15,14 +15,14 @@ inline constexpr int kBitsBeforeStart = -2; // position below 0
 inline constexpr int kBitsAtEnd = -3;       // position at or beyond the end
 
 // The 256-entry bit reversal table.
-const std::uint8_t *BitReversalTable();
+const std::uint8_t* BitReversalTable();
 
 class FaxBitReader {
 public:
   // Position 0, bit offset 0, first byte fetched; the bit order is kept.
-  void Initialise(const std::uint8_t *data, std::uint32_t size);
+  void Initialise(const std::uint8_t* data, std::uint32_t size);
   // As above with a bit order, and the mark cleared.
-  void Initialise(const std::uint8_t *data, std::uint32_t size, std::uint8_t bitOrder);
+  void Initialise(const std::uint8_t* data, std::uint32_t size, std::uint8_t bitOrder);
 
   // The current byte (after bit-order correction), first stepping to the next
   // byte when advance is true; a negative status outside the data.
@@ -42,7 +42,7 @@ public:
   // 0 when found, else a negative status.
   int FindEol(int mode);
 
-  const std::uint8_t *Data() const { return data_; }
+  const std::uint8_t* Data() const { return data_; }
   std::uint32_t Size() const { return size_; }
   std::int32_t Position() const { return position_; }
   // Bits of the current byte already consumed, 0..8.
@@ -72,13 +72,13 @@ public:
 
 protected:
   // Identity or bit-reversal map applied to every loaded byte.
-  const std::uint8_t *ByteMap() const { return reverse_; }
+  const std::uint8_t* ByteMap() const { return reverse_; }
   // The byte at index (bit-order corrected); the caller checks the index.
   std::uint8_t ByteAt(std::uint32_t index) const { return reverse_[data_[index]]; }
   void MoveTo(std::int32_t position);
 
 private:
-  const std::uint8_t *data_ = nullptr;
+  const std::uint8_t* data_ = nullptr;
   std::uint32_t size_ = 0;
   std::int32_t position_ = 0;
   std::uint32_t mark_ = 0;
@@ -87,5 +87,5 @@ private:
   std::uint8_t bitOrder_ = kMsbFirst;
   std::uint8_t bitOffset_ = 0;
   std::uint8_t skipStartSearch_ = 0;
-  const std::uint8_t *reverse_ = nullptr; // identity or reversal table
+  const std::uint8_t* reverse_ = nullptr; // identity or reversal table
 };

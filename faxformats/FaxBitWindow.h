@@ -8,7 +8,7 @@
 
 class BitWindow {
 public:
-  BitWindow(const std::uint8_t *data, std::uint32_t size, const std::uint8_t *byteMap,
+  BitWindow(const std::uint8_t* data, std::uint32_t size, const std::uint8_t* byteMap,
             std::uint64_t bitPosition)
       : data_(data), size_(size), map_(byteMap), reversed_(byteMap[1] != 1),
         totalBits_(std::uint64_t(size) * 8) {
@@ -114,9 +114,9 @@ private:
     return ((v >> 4) & 0x0F0F0F0F0F0F0F0Full) | ((v & 0x0F0F0F0F0F0F0F0Full) << 4);
   }
 
-  const std::uint8_t *data_;
+  const std::uint8_t* data_;
   std::uint64_t size_;
-  const std::uint8_t *map_;
+  const std::uint8_t* map_;
   bool reversed_; // the map reverses the bits of each byte
   std::uint64_t totalBits_;
   std::uint64_t acc_ = 0;  // bits from position_ on, first bit in the top bit

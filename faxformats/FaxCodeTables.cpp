@@ -134,7 +134,7 @@ constexpr T4Code kModes[] = {
     {std::uint16_t(T4Mode::VL3), 7, 0b0000010},
 };
 
-bool IsPrefix(const T4Code &shorter, const T4Code &longer) {
+bool IsPrefix(const T4Code& shorter, const T4Code& longer) {
   if (shorter.bits > longer.bits)
     return false;
   return (longer.code >> (longer.bits - shorter.bits)) == shorter.code;
@@ -142,12 +142,12 @@ bool IsPrefix(const T4Code &shorter, const T4Code &longer) {
 
 // Every table entry whose index starts with the code word gets the entry.
 // Returns false when a slot was already taken (the codes overlap).
-template <typename Entry> bool Fill(Entry *table, int indexBits, const T4Code &code, Entry entry) {
+template <typename Entry> bool Fill(Entry* table, int indexBits, const T4Code& code, Entry entry) {
   int spare = indexBits - code.bits;
   std::uint32_t first = std::uint32_t(code.code) << spare;
   bool clean = true;
   for (std::uint32_t i = 0; i < (1u << spare); ++i) {
-    Entry &slot = table[first + i];
+    Entry& slot = table[first + i];
     clean = clean && slot.bits == 0;
     slot = entry;
   }
@@ -166,12 +166,12 @@ struct Lookups {
     BuildModes();
   }
 
-  void BuildRuns(RunEntry *table, std::span<const T4Code> terminating,
+  void BuildRuns(RunEntry* table, std::span<const T4Code> terminating,
                  std::span<const T4Code> makeUp) {
-    for (const T4Code &c : terminating)
+    for (const T4Code& c : terminating)
       consistent &= Fill(table, kRunLookupBits, c, RunEntry{c.run, c.bits, RunKind::Terminating});
     for (std::span<const T4Code> set : {makeUp, std::span<const T4Code>(kExtendedMakeUp)})
-      for (const T4Code &c : set)
+      for (const T4Code& c : set)
         consistent &= Fill(table, kRunLookupBits, c, RunEntry{c.run, c.bits, RunKind::MakeUp});
     // Eleven or more leading zeros: an EOL, possibly after fill, is looked
     // at bit by bit by the decoder.
@@ -183,19 +183,18 @@ struct Lookups {
   }
 
   void BuildModes() {
-    for (const T4Code &c : kModes)
+    for (const T4Code& c : kModes)
       consistent &= Fill(modes.data(), kModeLookupBits, c, ModeEntry{T4Mode(c.run), c.bits});
     T4Code zeros{0, kModeLookupBits, 0};
     consistent &=
         Fill(modes.data(), kModeLookupBits, zeros, ModeEntry{T4Mode::Zeros, kModeLookupBits});
-    for (ModeEntry &m : modes)
+    for (ModeEntry& m : modes)
       if (m.bits == 0)
         m = ModeEntry{T4Mode::Invalid, 1};
   }
-
 };
 
-const Lookups &TheLookups() {
+const Lookups& TheLookups() {
   static const Lookups lookups;
   return lookups;
 }
@@ -228,10 +227,10 @@ bool CodesArePrefixFree(std::span<const T4Code> codes) {
   return true;
 }
 
-const RunEntry *RunLookup(bool black) {
+const RunEntry* RunLookup(bool black) {
   return black ? TheLookups().black.data() : TheLookups().white.data();
 }
 
-const ModeEntry *ModeLookup() { return TheLookups().modes.data(); }
+const ModeEntry* ModeLookup() { return TheLookups().modes.data(); }
 
 bool LookupTablesAreConsistent() { return TheLookups().consistent; }

@@ -57,9 +57,9 @@ struct ModeEntry {
 };
 
 // 2^kRunLookupBits entries, indexed by the next bits (first bit most significant).
-const RunEntry *RunLookup(bool black);
+const RunEntry* RunLookup(bool black);
 // 2^kModeLookupBits entries.
-const ModeEntry *ModeLookup();
+const ModeEntry* ModeLookup();
 
 // True when no code word of the set is a prefix of another: what a lookup
 // table needs to be unambiguous. The lookup tables check their own sets.

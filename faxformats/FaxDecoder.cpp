@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -18,24 +17,22 @@ constexpr int kRunEol = -1000;
 
 // The lookup tables, fetched once: they are walked for every code.
 struct Lookups {
-  const RunEntry *white = RunLookup(false);
-  const RunEntry *black = RunLookup(true);
-  const ModeEntry *modes = ModeLookup();
+  const RunEntry* white = RunLookup(false);
+  const RunEntry* black = RunLookup(true);
+  const ModeEntry* modes = ModeLookup();
 };
-const Lookups &Tables() {
-  static const Lookups lookups;
-  return lookups;
-}
+const Lookups kTables;
+const Lookups& Tables() { return kTables; }
 
 int ClampCount(std::int64_t pixels) { return int(std::min<std::int64_t>(pixels, INT_MAX)); }
 
 // When the data ended, an invalid-looking code may just be the zero padding.
-int InvalidOrEnded(const BitWindow &bits) {
+int InvalidOrEnded(const BitWindow& bits) {
   return bits.Remaining() < std::uint64_t(kRunLookupBits) ? kLineDataEnded : kLineInvalidCode;
 }
 
 // Eleven or more zeros and a one: an EOL (the reader stands behind it).
-int DecodeZeros(BitWindow &bits) {
+int DecodeZeros(BitWindow& bits) {
   std::uint64_t zeros = bits.SkipZeros();
   if (bits.AtEnd())
     return kLineDataEnded;
@@ -45,8 +42,9 @@ int DecodeZeros(BitWindow &bits) {
 
 // Make-up codes, then one terminating code: the run length or a status.
 // makeUpBeforeEol receives the make-up pixels read when an EOL cut the run.
-int DecodeRunBits(BitWindow &bits, bool black, std::int64_t *makeUpBeforeEol = nullptr) {
-  const RunEntry *table = black ? Tables().black : Tables().white;
+[[gnu::always_inline]] inline int DecodeRunBits(BitWindow& bits, bool black,
+                                                std::int64_t* makeUpBeforeEol = nullptr) {
+  const RunEntry* table = black ? Tables().black : Tables().white;
   std::int64_t total = 0;
   for (;;) {
     RunEntry entry = table[bits.Peek(kRunLookupBits)];
@@ -80,7 +78,7 @@ enum class LineEnd { AtEol, AtWidth };
 
 // T.4 one-dimensional line: runs, alternately white and black, to the EOL
 // (or, with LineEnd::AtWidth, also to the moment the width is reached).
-int Line1D(BitWindow &bits, RowWriter &row, RunList *runs, std::int32_t width, LineEnd end) {
+int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width, LineEnd end) {
   bool black = false;
   for (;;) {
     std::int64_t makeUp = 0;
@@ -113,12 +111,12 @@ enum class Coding2D { T4, T6 };
 
 // Modified READ line (T.4) or Modified Modified READ line (T.6), with a0,
 // b1 and b2 as the standards name them.
-class Line2D {
+template <Coding2D kCoding> class Line2D {
 public:
-  Line2D(BitWindow &bits, RowWriter &row, const RunList &reference, RunList *runs,
-         std::int32_t width, Coding2D coding)
-      : bits_(bits), row_(row), reference_(reference), runs_(runs), width_(width), coding_(coding) {
-  }
+  Line2D(BitWindow& bits, RowWriter& row, const RunList& reference, RunList* runs,
+         std::int32_t width)
+      : bits_(bits), ends_(reference.Ends()), count_(reference.Count()), row_(row), runs_(runs),
+        width_(width) {}
 
   int Decode() {
     for (;;) {
@@ -142,7 +140,7 @@ public:
       }
       if (result != 0)
         return Ended(result);
-      if (coding_ == Coding2D::T6 && a0_ >= width_) {
+      if (kCoding == Coding2D::T6 && a0_ >= width_) {
         FlushPending();
         return ClampCount(a0_);
       }
@@ -153,26 +151,30 @@ public:
 
 private:
   std::int64_t RefEnd(std::uint32_t index) const {
-    return index < reference_.Count() ? std::int64_t(reference_.End(index)) : width_;
+    return index < count_ ? std::int64_t(ends_[index]) : width_;
   }
 
   // b1: the first changing element of the reference line right of a0 whose
   // colour is opposite to a0's colour; b2 the next one.
   void FindB1() {
     std::int64_t left = started_ ? a0_ : -1;
-    while (index_ > 0 && RefEnd(index_ - 1) > left)
-      --index_;
-    std::uint32_t parity = black_ ? 1 : 0;
-    std::uint32_t count = reference_.Count();
-    while (index_ < count && (RefEnd(index_) <= left || (index_ & 1) != parity))
+    // Only a VL mode leaves a0 left of changing elements already passed.
+    if (steppedLeft_) {
+      while (index_ > 0 && RefEnd(index_ - 1) > left)
+        --index_;
+      steppedLeft_ = false;
+    }
+    // Changing elements alternate in colour: b1 has the parity of a0's colour.
+    if ((index_ & 1) != (black_ ? 1u : 0u))
       ++index_;
+    while (index_ < count_ && ends_[index_] <= left)
+      index_ += 2;
     b1_ = RefEnd(index_);
     b2_ = RefEnd(index_ + 1);
   }
 
-  void Paint(std::int64_t length, bool black) {
-    row_.WriteRun(std::uint32_t(std::min(length, kPixelLimit)), black);
-  }
+  // Lengths stay below kPixelLimit plus the width: a0, b1 and b2 are bounded.
+  void Paint(std::int64_t length, bool black) { row_.WriteRun(std::uint32_t(length), black); }
 
   void FinishRun(std::int64_t length) {
     if (runs_)
@@ -221,9 +223,11 @@ private:
     bits_.Skip(mode.bits);
     if (bits_.Overran())
       return kLineDataEnded;
-    std::int64_t a1 = b1_ + kOffsets[int(mode.mode)];
+    int offset = kOffsets[int(mode.mode)];
+    std::int64_t a1 = b1_ + offset;
     if (a1 < a0_)
       return kLineInvalidCode;
+    steppedLeft_ = offset < 0;
     Paint(a1 - a0_, black_);
     FinishRun(a1 - a0_);
     a0_ = a1;
@@ -236,7 +240,7 @@ private:
     int zeros = DecodeZeros(bits_);
     if (zeros != kRunEol)
       return Ended(zeros);
-    if (coding_ == Coding2D::T6)
+    if (kCoding == Coding2D::T6)
       return kLineUnexpectedEol;
     FlushPending();
     return ClampCount(a0_);
@@ -248,45 +252,51 @@ private:
     return status;
   }
 
-  BitWindow &bits_;
-  const ModeEntry *modes_ = Tables().modes;
-  RowWriter &row_;
-  const RunList &reference_;
-  RunList *runs_;
+  BitWindow& bits_;
+  const ModeEntry* modes_ = Tables().modes;
+  const std::uint32_t* ends_; // the reference line's changing elements
+  std::uint32_t count_;
+  RowWriter& row_;
+  RunList* runs_;
   std::int32_t width_;
-  Coding2D coding_;
   std::int64_t a0_ = 0;
   std::int64_t b1_ = 0;
   std::int64_t b2_ = 0;
   std::int64_t pending_ = 0; // pixels passed over, not yet ended by a change
   std::uint32_t index_ = 0;  // reference cursor
   bool black_ = false;
+  bool steppedLeft_ = false;
   bool started_ = false; // false while a0 stands before the first pixel (T.4: a0 = -1)
 };
 
-void SetBits(std::uint8_t *row, std::uint32_t start, std::uint32_t end) {
+// Sets (or, with clear, clears) the bits [start, end) of a packed row.
+void PaintBits(std::uint8_t* row, std::uint32_t start, std::uint32_t end, bool clear) {
   std::uint32_t firstByte = start / 8;
   std::uint32_t lastByte = (end - 1) / 8;
   std::uint8_t headMask = std::uint8_t(0xFF >> (start % 8));
   std::uint8_t tailMask = std::uint8_t(0xFF << (7 - (end - 1) % 8));
+  auto paint = [clear](std::uint8_t& byte, std::uint8_t mask) {
+    byte = clear ? std::uint8_t(byte & ~mask) : std::uint8_t(byte | mask);
+  };
   if (firstByte == lastByte) {
-    row[firstByte] |= headMask & tailMask;
+    paint(row[firstByte], headMask & tailMask);
     return;
   }
-  row[firstByte] |= headMask;
-  std::memset(row + firstByte + 1, 0xFF, lastByte - firstByte - 1);
-  row[lastByte] |= tailMask;
+  paint(row[firstByte], headMask);
+  if (lastByte > firstByte + 1)
+    std::memset(row + firstByte + 1, clear ? 0x00 : 0xFF, lastByte - firstByte - 1);
+  paint(row[lastByte], tailMask);
 }
 
 // The row the next line goes into. Lines past the maximum rows are decoded
 // into a scratch row, so that the rows already counted stay intact.
 class RowCursor {
 public:
-  RowCursor(PageRaster &raster, std::int32_t width, std::uint8_t invert)
+  RowCursor(PageRaster& raster, std::int32_t width, std::uint8_t invert)
       : raster_(raster), writer_(nullptr, std::uint32_t(width), invert) {
     Restart();
   }
-  RowWriter &Writer() { return writer_; }
+  RowWriter& Writer() { return writer_; }
   // Counts the line just decoded and moves on to the next row.
   void Count() {
     if (raster_.height < raster_.MaxRows())
@@ -302,9 +312,14 @@ public:
     scratch_.resize(raster_.bytesPerRow);
     writer_.Restart(scratch_.data());
   }
+  // At the end of the page: the row after the counted ones holds no line.
+  void Discard() {
+    if (raster_.height < raster_.MaxRows())
+      std::memset(raster_.Row(raster_.height), 0, raster_.bytesPerRow);
+  }
 
 private:
-  PageRaster &raster_;
+  PageRaster& raster_;
   RowWriter writer_;
   std::vector<std::uint8_t> scratch_;
 };
@@ -322,24 +337,26 @@ void RunList::SetAllWhite(std::uint32_t width) {
   Append(width);
 }
 
-void RowWriter::Restart(std::uint8_t *row) {
+void RowWriter::Restart(std::uint8_t* row) {
   row_ = row;
   position_ = 0;
-  if (row_)
-    std::memset(row_, 0, (std::size_t(width_) + 7) / 8);
-}
-
-void RowWriter::WriteRun(std::uint32_t length, bool black) {
-  std::uint64_t start = position_;
-  position_ += length;
-  bool setBits = ((black ? 1 : 0) ^ invert_) == 0;
-  if (!setBits || !row_ || start >= width_ || length == 0)
+  if (!row_ || width_ == 0)
     return;
-  std::uint64_t end = std::min<std::uint64_t>(position_, width_);
-  SetBits(row_, std::uint32_t(start), std::uint32_t(end));
+  std::size_t bytes = (std::size_t(width_) + 7) / 8;
+  if (invert_) {
+    std::memset(row_, 0, bytes);
+    return;
+  }
+  std::memset(row_, 0xFF, bytes);
+  row_[bytes - 1] = std::uint8_t(0xFF << (bytes * 8 - width_));
 }
 
-void FaxDecoder::Initialise(const std::uint8_t *data, std::uint32_t size, std::uint8_t bitOrder,
+void RowWriter::PaintBlack(std::uint64_t start) {
+  std::uint64_t end = std::min<std::uint64_t>(position_, width_);
+  PaintBits(row_, std::uint32_t(start), std::uint32_t(end), invert_ == 0);
+}
+
+void FaxDecoder::Initialise(const std::uint8_t* data, std::uint32_t size, std::uint8_t bitOrder,
                             std::uint8_t codingCode, std::uint8_t invert) {
   FaxBitReader::Initialise(data, size, bitOrder);
   codingCode_ = codingCode;
@@ -353,31 +370,31 @@ int FaxDecoder::DecodeRun(bool black) {
   return run == kRunEol ? kLineUnexpectedEol : run;
 }
 
-int FaxDecoder::DecodeLine1D(RowWriter &row, RunList *runs) {
+int FaxDecoder::DecodeLine1D(RowWriter& row, RunList* runs) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   int result = Line1D(bits, row, runs, width_, LineEnd::AtEol);
   StoreBitPosition(std::int64_t(bits.BitPosition()));
   return result;
 }
 
-int FaxDecoder::DecodeLine2D(RowWriter &row, const RunList &reference, RunList *runs) {
+int FaxDecoder::DecodeLine2D(RowWriter& row, const RunList& reference, RunList* runs) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  int result = Line2D(bits, row, reference, runs, width_, Coding2D::T4).Decode();
+  int result = Line2D<Coding2D::T4>(bits, row, reference, runs, width_).Decode();
   StoreBitPosition(std::int64_t(bits.BitPosition()));
   return result;
 }
 
-int FaxDecoder::DecodeLineG4(RowWriter &row, const RunList &reference, RunList *runs,
-                             std::uint32_t &pixels) {
+int FaxDecoder::DecodeLineG4(RowWriter& row, const RunList& reference, RunList* runs,
+                             std::uint32_t& pixels) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  Line2D line(bits, row, reference, runs, width_, Coding2D::T6);
+  Line2D<Coding2D::T6> line(bits, row, reference, runs, width_);
   int result = line.Decode();
   pixels = std::uint32_t(std::min<std::int64_t>(line.Pixels(), UINT32_MAX));
   StoreBitPosition(std::int64_t(bits.BitPosition()));
   return result;
 }
 
-bool FaxDecoder::PrepareRaster(PageRaster &raster) const {
+bool FaxDecoder::PrepareRaster(PageRaster& raster) const {
   raster.height = 0;
   if (width_ < 1 || std::uint32_t(width_) > kMaxFaxWidth || maxRows_ < 0 || !Data())
     return false;
@@ -398,7 +415,7 @@ bool FaxDecoder::PrepareRaster(PageRaster &raster) const {
   return true;
 }
 
-int FaxDecoder::DecodePage(PageRaster &raster) {
+int FaxDecoder::DecodePage(PageRaster& raster) {
   if (codingCode_ < 3 || codingCode_ > 7 || !PrepareRaster(raster))
     return -1;
   switch (codingCode_) {
@@ -414,7 +431,7 @@ int FaxDecoder::DecodePage(PageRaster &raster) {
   }
 }
 
-int FaxDecoder::DecodePageLineWords(PageRaster &raster) {
+int FaxDecoder::DecodePageLineWords(PageRaster& raster) {
   if (!PrepareRaster(raster))
     return -1;
   raster.codingCode = 5;
@@ -424,14 +441,14 @@ int FaxDecoder::DecodePageLineWords(PageRaster &raster) {
 namespace {
 
 // Moves to the next byte boundary, and with words to an even byte index.
-void AlignBits(BitWindow &bits, bool toWord) {
+void AlignBits(BitWindow& bits, bool toWord) {
   std::uint64_t byte = (bits.BitPosition() + 7) / 8;
   if (toWord && byte % 2 != 0)
     ++byte;
   bits.Seek(byte * 8);
 }
 
-bool ReadTag(BitWindow &bits, std::uint32_t &tag) {
+bool ReadTag(BitWindow& bits, std::uint32_t& tag) {
   if (bits.AtEnd())
     return false;
   tag = bits.Peek(1);
@@ -440,7 +457,7 @@ bool ReadTag(BitWindow &bits, std::uint32_t &tag) {
 }
 
 // Moves on to the next EOL followed by a tag bit of 1 (a one-dimensional line).
-bool SyncToOneDimensional(BitWindow &bits, bool atEol) {
+bool SyncToOneDimensional(BitWindow& bits, bool atEol) {
   std::uint32_t tag = 0;
   if (atEol && !ReadTag(bits, tag))
     return false;
@@ -453,7 +470,7 @@ bool SyncToOneDimensional(BitWindow &bits, bool atEol) {
 
 } // namespace
 
-int FaxDecoder::DecodePageMh(PageRaster &raster) {
+int FaxDecoder::DecodePageMh(PageRaster& raster) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   RowCursor rows(raster, width_, invert_);
   bool toWord = codingCode_ == 4;
@@ -466,7 +483,7 @@ int FaxDecoder::DecodePageMh(PageRaster &raster) {
       rows.Restart();
       break;
     }
-    RowWriter &row = rows.Writer();
+    RowWriter& row = rows.Writer();
     row.WriteRun(std::uint32_t(run), black);
     black = !black;
     if (row.Position() > std::uint64_t(width_)) {
@@ -479,11 +496,12 @@ int FaxDecoder::DecodePageMh(PageRaster &raster) {
       black = false;
     }
   }
+  rows.Discard();
   StoreBitPosition(std::int64_t(bits.BitPosition()));
   return result;
 }
 
-int FaxDecoder::DecodePage1D(PageRaster &raster, bool lineWords) {
+int FaxDecoder::DecodePage1D(PageRaster& raster, bool lineWords) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   RowCursor rows(raster, width_, invert_);
   LineEnd end = lineWords ? LineEnd::AtWidth : LineEnd::AtEol;
@@ -515,11 +533,12 @@ int FaxDecoder::DecodePage1D(PageRaster &raster, bool lineWords) {
         break;
     }
   }
+  rows.Discard();
   StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
   return invalidCodes;
 }
 
-int FaxDecoder::DecodePage2D(PageRaster &raster) {
+int FaxDecoder::DecodePage2D(PageRaster& raster) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   if (!bits.FindEolFrom(bits.CurrentByteStart())) {
     StoreBitPosition(std::int64_t(bits.BitPosition()));
@@ -535,7 +554,7 @@ int FaxDecoder::DecodePage2D(PageRaster &raster) {
     current.Reset(std::uint32_t(width_));
     int result =
         tag == 1 ? Line1D(bits, rows.Writer(), &current, width_, LineEnd::AtEol)
-                 : Line2D(bits, rows.Writer(), reference, &current, width_, Coding2D::T4).Decode();
+                 : Line2D<Coding2D::T4>(bits, rows.Writer(), reference, &current, width_).Decode();
     if (result == kLineDataEnded) {
       rows.Restart();
       break;
@@ -556,11 +575,12 @@ int FaxDecoder::DecodePage2D(PageRaster &raster) {
     }
     synced = ReadTag(bits, tag);
   }
+  rows.Discard();
   StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
   return badLines;
 }
 
-int FaxDecoder::DecodePageG4(PageRaster &raster) {
+int FaxDecoder::DecodePageG4(PageRaster& raster) {
   if (g4Options_ & 1)
     return -1;
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
@@ -571,7 +591,7 @@ int FaxDecoder::DecodePageG4(PageRaster &raster) {
   int outcome = 0;
   for (;;) {
     current.Reset(std::uint32_t(width_));
-    int result = Line2D(bits, rows.Writer(), reference, &current, width_, Coding2D::T6).Decode();
+    int result = Line2D<Coding2D::T6>(bits, rows.Writer(), reference, &current, width_).Decode();
     if (result == width_) {
       rows.Count();
       reference.Swap(current);
@@ -598,6 +618,7 @@ int FaxDecoder::DecodePageG4(PageRaster &raster) {
     lastResync = BitPosition();
     bits.Seek(std::uint64_t(BitPosition()));
   }
+  rows.Discard();
   StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
   return outcome;
 }

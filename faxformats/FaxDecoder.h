@@ -38,8 +38,10 @@ public:
   }
   // Position right after run index: a changing element of the line.
   std::uint32_t End(std::uint32_t index) const { return ends_[index]; }
+  // The changing elements, Count() of them.
+  const std::uint32_t* Ends() const { return ends_.data(); }
   std::uint32_t PixelCount() const { return count_ ? ends_[count_ - 1] : 0; }
-  void Swap(RunList &other) {
+  void Swap(RunList& other) {
     ends_.swap(other.ends_);
     std::swap(count_, other.count_);
   }
@@ -49,21 +51,31 @@ private:
   std::uint32_t count_ = 0;
 };
 
-// Writes decoded runs into one packed row. A run of colour c sets its bits
-// to 1 when c XOR invert is 0 (white, with invert 0); pixels past the row's
-// width are never written. Without a row it only counts pixels.
+// Writes decoded runs into one packed row. White pixels are 1 bits with
+// invert 0 and 0 bits with invert 1, black pixels the other value; bits past
+// the width are 0. A restarted row is all white and only black runs are
+// painted (in text, black runs are the short ones), so pixels a short line
+// never reached read white. Without a row it only counts pixels.
 class RowWriter {
 public:
   RowWriter() = default;
-  RowWriter(std::uint8_t *row, std::uint32_t width, std::uint8_t invert)
+  RowWriter(std::uint8_t* row, std::uint32_t width, std::uint8_t invert)
       : row_(row), width_(width), invert_(invert) {}
-  // Points at a new row (may be null) and starts at pixel 0; the row is cleared.
-  void Restart(std::uint8_t *row);
-  void WriteRun(std::uint32_t length, bool black);
+  // Points at a new row (may be null), makes it all white, starts at pixel 0.
+  void Restart(std::uint8_t* row);
+  void WriteRun(std::uint32_t length, bool black) {
+    std::uint64_t start = position_;
+    position_ += length;
+    if (black && row_ && start < width_ && length != 0)
+      PaintBlack(start);
+  }
   std::uint64_t Position() const { return position_; }
 
 private:
-  std::uint8_t *row_ = nullptr;
+  // Paints the pixels from start up to the position, within the width, black.
+  void PaintBlack(std::uint64_t start);
+
+  std::uint8_t* row_ = nullptr;
   std::uint32_t width_ = 0;
   std::uint8_t invert_ = 0;
   std::uint64_t position_ = 0;
@@ -73,7 +85,7 @@ class FaxDecoder : public FaxBitReader {
 public:
   using FaxBitReader::Initialise;
   // Engine coding codes the page decoder understands (see FaxTiffWriter.h).
-  void Initialise(const std::uint8_t *data, std::uint32_t size, std::uint8_t bitOrder,
+  void Initialise(const std::uint8_t* data, std::uint32_t size, std::uint8_t bitOrder,
                   std::uint8_t codingCode, std::uint8_t invert);
   void SetCodingCode(std::uint8_t codingCode) { codingCode_ = codingCode; }
   void SetInvert(std::uint8_t invert) { invert_ = invert; }
@@ -90,12 +102,12 @@ public:
   // a line status (an EOL gives kLineUnexpectedEol, the reader behind it).
   int DecodeRun(bool black);
   // T.4 one-dimensional line up to its EOL: the pixel count or a status.
-  int DecodeLine1D(RowWriter &row, RunList *runs);
+  int DecodeLine1D(RowWriter& row, RunList* runs);
   // T.4 two-dimensional line up to its EOL, against the reference line.
-  int DecodeLine2D(RowWriter &row, const RunList &reference, RunList *runs);
+  int DecodeLine2D(RowWriter& row, const RunList& reference, RunList* runs);
   // T.6 line: ends when the width is reached; an EOL gives kLineUnexpectedEol.
   // pixels receives the pixel count decoded so far, also on failure.
-  int DecodeLineG4(RowWriter &row, const RunList &reference, RunList *runs, std::uint32_t &pixels);
+  int DecodeLineG4(RowWriter& row, const RunList& reference, RunList* runs, std::uint32_t& pixels);
 
   // Decodes the page by coding code (3 to 7) into the raster, whose height
   // becomes the count of good lines. Results by code: 3 and 4: 1 when stopped
@@ -103,10 +115,10 @@ public:
   // -1 without any EOL; 7: 0, or -11/-12 when nothing could be decoded.
   // For 7, -12 also when an invalid code was met and no new start follows.
   // -1 for an unknown code, a bad size or a raster too large to allocate.
-  int DecodePage(PageRaster &raster);
+  int DecodePage(PageRaster& raster);
   // Code 5 with a 16-bit word skipped before the first line and after every
   // complete line.
-  int DecodePageLineWords(PageRaster &raster);
+  int DecodePageLineWords(PageRaster& raster);
 
   // Group 4 start search: finds data behind a run of 0xFF bytes (at least the
   // start marker count less one of them). Mode 0 from the buffer start, mode 2
@@ -119,11 +131,11 @@ protected:
   std::uint8_t startMarkerCount_ = 0;
 
 private:
-  bool PrepareRaster(PageRaster &raster) const;
-  int DecodePageMh(PageRaster &raster);
-  int DecodePage1D(PageRaster &raster, bool lineWords);
-  int DecodePage2D(PageRaster &raster);
-  int DecodePageG4(PageRaster &raster);
+  bool PrepareRaster(PageRaster& raster) const;
+  int DecodePageMh(PageRaster& raster);
+  int DecodePage1D(PageRaster& raster, bool lineWords);
+  int DecodePage2D(PageRaster& raster);
+  int DecodePageG4(PageRaster& raster);
 
   std::uint8_t codingCode_ = 0;
   std::uint8_t invert_ = 0;

@@ -4,13 +4,14 @@
 
 bool PageRaster::Allocate(std::uint32_t newWidth, std::uint32_t maxRows) {
   rows.clear();
-  rows.shrink_to_fit();
   std::uint64_t perRow = (std::uint64_t(newWidth) + 7) / 8;
-  if (newWidth == 0 || newWidth > kMaxFaxWidth || perRow * maxRows > kMaxRasterBytes)
+  if (newWidth == 0 || newWidth > kMaxFaxWidth || perRow * maxRows > kMaxRasterBytes) {
+    rows.shrink_to_fit();
     return false;
+  }
   try {
     rows.assign(std::size_t(perRow * maxRows), 0);
-  } catch (const std::bad_alloc &) {
+  } catch (const std::bad_alloc&) {
     return false;
   }
   width = newWidth;
@@ -20,12 +21,12 @@ bool PageRaster::Allocate(std::uint32_t newWidth, std::uint32_t maxRows) {
 
 namespace {
 
-template <typename T> void Put(std::uint8_t *&out, T value) {
+template <typename T> void Put(std::uint8_t*& out, T value) {
   for (std::size_t i = 0; i < sizeof(T); ++i)
     *out++ = std::uint8_t(std::uint64_t(value) >> (8 * i));
 }
 
-template <typename T> T Get(const std::uint8_t *&in) {
+template <typename T> T Get(const std::uint8_t*& in) {
   std::uint64_t value = 0;
   for (std::size_t i = 0; i < sizeof(T); ++i)
     value |= std::uint64_t(*in++) << (8 * i);
@@ -36,7 +37,7 @@ template <typename T> T Get(const std::uint8_t *&in) {
 
 std::array<std::uint8_t, PageRaster::kStoredSize> PageRaster::Stored() const {
   std::array<std::uint8_t, kStoredSize> bytes{};
-  std::uint8_t *out = bytes.data();
+  std::uint8_t* out = bytes.data();
   Put(out, reserved);
   Put(out, width);
   Put(out, height);
@@ -55,9 +56,9 @@ std::array<std::uint8_t, PageRaster::kStoredSize> PageRaster::Stored() const {
   return bytes;
 }
 
-PageRaster PageRaster::FromStored(const std::array<std::uint8_t, kStoredSize> &bytes) {
+PageRaster PageRaster::FromStored(const std::array<std::uint8_t, kStoredSize>& bytes) {
   PageRaster raster;
-  const std::uint8_t *in = bytes.data();
+  const std::uint8_t* in = bytes.data();
   raster.reserved = Get<std::uint32_t>(in);
   raster.width = Get<std::uint32_t>(in);
   raster.height = Get<std::uint32_t>(in);
@@ -84,7 +85,7 @@ WidthClass ClassifyWidth(std::uint32_t width) {
       {1728, {200, 1}}, {2048, {200, 2}}, {2432, {200, 3}}, {2592, {300, 1}},
       {3072, {300, 2}}, {3456, {400, 1}}, {3648, {300, 3}}, {4096, {400, 2}},
   };
-  for (const Row &row : kRows)
+  for (const Row& row : kRows)
     if (width <= row.upTo)
       return row.result;
   return {400, 3};

@@ -36,8 +36,8 @@ struct PageRaster {
   std::uint32_t MaxRows() const {
     return bytesPerRow ? std::uint32_t(rows.size() / bytesPerRow) : 0;
   }
-  std::uint8_t *Row(std::uint32_t index) { return rows.data() + std::size_t(index) * bytesPerRow; }
-  const std::uint8_t *Row(std::uint32_t index) const {
+  std::uint8_t* Row(std::uint32_t index) { return rows.data() + std::size_t(index) * bytesPerRow; }
+  const std::uint8_t* Row(std::uint32_t index) const {
     return rows.data() + std::size_t(index) * bytesPerRow;
   }
 
@@ -45,7 +45,7 @@ struct PageRaster {
   // as 4 bytes of zero) and its reading back (rows left empty).
   static constexpr std::size_t kStoredSize = 37;
   std::array<std::uint8_t, kStoredSize> Stored() const;
-  static PageRaster FromStored(const std::array<std::uint8_t, kStoredSize> &bytes);
+  static PageRaster FromStored(const std::array<std::uint8_t, kStoredSize>& bytes);
 };
 
 // Horizontal resolution (dots per inch) and paper size class of a line width.

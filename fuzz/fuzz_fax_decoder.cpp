@@ -16,7 +16,7 @@ void Check(bool condition) {
 
 // Decodes line by line with the public line decoders, as the stream
 // detection does, and checks the reader never leaves the data.
-void DecodeLines(FaxG4Decoder &decoder, std::int32_t width, std::uint8_t mode) {
+void DecodeLines(FaxG4Decoder& decoder, std::int32_t width, std::uint8_t mode) {
   std::vector<std::uint8_t> row((std::size_t(width) + 7) / 8 + 1, 0);
   const std::uint8_t guard = 0xA5;
   row.back() = guard;
@@ -54,7 +54,7 @@ void DecodeLines(FaxG4Decoder &decoder, std::int32_t width, std::uint8_t mode) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 8)
     return 0;
   static const std::uint8_t kCodes[] = {3, 4, 5, 6, 7, 5};
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   std::int32_t maxRows = data[4] % 64;
   std::uint8_t flags = data[5];
   std::uint8_t mode = data[6];
-  const std::uint8_t *coded = data + 8;
+  const std::uint8_t* coded = data + 8;
   std::uint32_t codedSize = std::uint32_t(size - 8);
 
   FaxG4Decoder decoder;

@@ -15,12 +15,12 @@ using testing_support::ScratchFolder;
 
 namespace {
 
-std::uint32_t U32(const std::string &bytes, std::size_t at) {
+std::uint32_t U32(const std::string& bytes, std::size_t at) {
   return std::uint32_t(std::uint8_t(bytes[at])) | std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
          std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 |
          std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
 }
-std::uint16_t U16(const std::string &bytes, std::size_t at) {
+std::uint16_t U16(const std::string& bytes, std::size_t at) {
   return std::uint16_t(std::uint8_t(bytes[at]) | std::uint8_t(bytes[at + 1]) << 8);
 }
 
@@ -28,7 +28,7 @@ struct EntryBytes {
   std::uint16_t tag, type;
   std::uint32_t count, value;
 };
-EntryBytes EntryAt(const std::string &file, std::uint32_t directory, int slot) {
+EntryBytes EntryAt(const std::string& file, std::uint32_t directory, int slot) {
   std::size_t at = directory + 2 + 12 * std::size_t(slot);
   return {U16(file, at), U16(file, at + 2), U32(file, at + 4), U32(file, at + 8)};
 }
@@ -43,9 +43,9 @@ struct PageToWrite {
 
 // Writes pages the way the engine does: one Open, header, directory set-up,
 // then per page the entries, the data and the directory.
-std::vector<std::uint32_t> WritePages(const std::string &path,
-                                      const std::vector<PageToWrite> &pages,
-                                      const char *mode = "wb", std::uint16_t firstIndex = 0,
+std::vector<std::uint32_t> WritePages(const std::string& path,
+                                      const std::vector<PageToWrite>& pages,
+                                      const char* mode = "wb", std::uint16_t firstIndex = 0,
                                       std::uint16_t total = 0) {
   FaxTiffWriter writer;
   writer.SetFixedTime(kFixedTime);
@@ -55,7 +55,7 @@ std::vector<std::uint32_t> WritePages(const std::string &path,
   writer.InitDirectory();
   std::vector<std::uint32_t> directories;
   for (std::size_t i = 0; i < pages.size(); ++i) {
-    const PageToWrite &page = pages[i];
+    const PageToWrite& page = pages[i];
     writer.SetCodingCode(page.codingCode, 0);
     writer.SetFillOrder(1);
     writer.SetSize(page.width, page.height);
@@ -71,7 +71,7 @@ std::vector<std::uint32_t> WritePages(const std::string &path,
   return directories;
 }
 
-PageToWrite G4Page(const Raster &raster) {
+PageToWrite G4Page(const Raster& raster) {
   return {testing_support::EncodeWithLibTiff(raster, COMPRESSION_CCITTFAX4), kCodingT6,
           raster.width, raster.height};
 }
@@ -126,7 +126,7 @@ TEST(FaxTiffWriter, ThreePagesAreChainedAndReadBackByTheTiffLibrary) {
                                  testing_support::TextLikePage(2048, 25, 2),
                                  testing_support::CornerMarkPage(153, 55)};
   std::vector<PageToWrite> pages;
-  for (const Raster &raster : rasters)
+  for (const Raster& raster : rasters)
     pages.push_back(G4Page(raster));
   pages[1].data.push_back(0); // an odd length: the next page follows without fill
   auto directories = WritePages(scratch / "three.tif", pages);
@@ -166,7 +166,7 @@ TEST(FaxTiffWriter, EveryCodedCodingIsLabelledSoTheTiffLibraryDecodesIt) {
       {kCodingUncompressed, COMPRESSION_NONE, 0, 1, 292, 0},
   };
   Raster raster = testing_support::TextLikePage(1728, 20, 4);
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(int(c.codingCode));
     ScratchFolder scratch;
     auto data = testing_support::EncodeWithLibTiff(raster, c.compression, c.group3Options);
@@ -219,7 +219,7 @@ TEST(FaxTiffWriter, MultiStripPageKeepsEachGroup4StripAndItsRowsPerStrip) {
   // The strips as one block with a gap between them, as a copy keeps them.
   std::vector<std::uint8_t> block;
   std::vector<std::uint32_t> offsets, counts;
-  for (const auto &strip : strips) {
+  for (const auto& strip : strips) {
     offsets.push_back(1000 + std::uint32_t(block.size()));
     counts.push_back(std::uint32_t(strip.size()));
     block.insert(block.end(), strip.begin(), strip.end());

@@ -13,12 +13,12 @@ using testing_support::Raster;
 
 namespace {
 
-std::vector<std::uint8_t> ReadBytes(const std::string &path) {
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   std::string text = testing_support::ReadFile(path);
   return {text.begin(), text.end()};
 }
 
-std::string Corpus(const std::string &name) { return CorpusFolder() + "/" + name; }
+std::string Corpus(const std::string& name) { return CorpusFolder() + "/" + name; }
 
 // The gopher picture as the TIFF library decodes the corpus's G4 TIFF of it.
 Raster Gopher() {
@@ -26,13 +26,13 @@ Raster Gopher() {
 }
 
 Raster Inverse(Raster raster) {
-  for (auto &pixel : raster.pixels)
+  for (auto& pixel : raster.pixels)
     pixel = !pixel;
   return raster;
 }
 
 struct TiffCase {
-  const char *file;
+  const char* file;
   std::uint8_t codingCode;
   std::uint8_t bitOrder;
   bool minIsBlack;
@@ -46,7 +46,7 @@ TEST(CorpusStreams, GopherStreamsDecodeToTheGopher) {
   ASSERT_EQ(gopher.width, 153u);
   ASSERT_EQ(gopher.height, 55u);
   struct Case {
-    const char *file;
+    const char* file;
     std::uint8_t codingCode;
     bool inverted;
   };
@@ -103,7 +103,7 @@ TEST(CorpusStreams, SingleStripFaxTiffsDecodeLikeTheTiffLibrary) {
       {"python-pillow_Pillow/pport_g4.tif", 7, kMsbFirst, false},
       {"SerenityOS_serenity/ccitt3_no_tags.tiff", 5, kMsbFirst, false},
   };
-  for (const TiffCase &c : cases) {
+  for (const TiffCase& c : cases) {
     SCOPED_TRACE(c.file);
     Raster expected = testing_support::ReadTiffPages(Corpus(c.file)).at(0);
     auto strips = testing_support::ReadRawStrips(Corpus(c.file));

@@ -17,7 +17,7 @@ struct OurDecode {
   }
 };
 
-inline OurDecode DecodeWithOurs(const std::vector<std::uint8_t> &data, std::uint8_t codingCode,
+inline OurDecode DecodeWithOurs(const std::vector<std::uint8_t>& data, std::uint8_t codingCode,
                                 std::int32_t width, std::int32_t maxRows,
                                 std::uint8_t bitOrder = kMsbFirst) {
   FaxG4Decoder decoder;
@@ -49,7 +49,7 @@ public:
       PutBit(0);
   }
   std::size_t BitCount() const { return bytes_.size() * 8 - (used_ ? 8 - used_ : 0); }
-  const std::vector<std::uint8_t> &Bytes() const { return bytes_; }
+  const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
 
 private:
   std::vector<std::uint8_t> bytes_;

@@ -13,7 +13,7 @@ namespace {
 std::vector<T4Code> Concat(std::initializer_list<T4Table> tables) {
   std::vector<T4Code> all;
   for (T4Table table : tables)
-    for (const T4Code &code : T4Rows(table))
+    for (const T4Code& code : T4Rows(table))
       all.push_back(code);
   return all;
 }
@@ -22,7 +22,7 @@ const T4Code kEol{0, 12, 1};
 
 // Decodes one run from a stream, in the given bit order; the reader must
 // stop exactly behind the stream's codes.
-void ExpectRun(const BitWriter &stream, bool black, int expectedRun, std::uint8_t bitOrder) {
+void ExpectRun(const BitWriter& stream, bool black, int expectedRun, std::uint8_t bitOrder) {
   std::vector<std::uint8_t> bytes = stream.Bytes();
   if (bitOrder == kLsbFirst)
     bytes = testing_support::ReverseBits(bytes);
@@ -52,7 +52,7 @@ TEST(FaxCodeTables, TablesHoldEveryRowOfTheStandard) {
       EXPECT_EQ(rows[i].run, 64 * (i + 1));
   }
   // Every code word fits its stated length.
-  for (const T4Code &code :
+  for (const T4Code& code :
        Concat({T4Table::WhiteTerminating, T4Table::BlackTerminating, T4Table::WhiteMakeUp,
                T4Table::BlackMakeUp, T4Table::ExtendedMakeUp, T4Table::Modes}))
     EXPECT_LT(code.code, 1u << code.bits) << code.run;
@@ -74,7 +74,7 @@ TEST(FaxCodeTables, EachColourAndTheModesArePrefixFree) {
 
 TEST(FaxCodeTables, EveryTerminatingCodeDecodesToItsRun) {
   for (bool black : {false, true}) {
-    for (const T4Code &code :
+    for (const T4Code& code :
          T4Rows(black ? T4Table::BlackTerminating : T4Table::WhiteTerminating)) {
       SCOPED_TRACE(std::string(black ? "black " : "white ") + std::to_string(code.run));
       BitWriter stream;
@@ -90,9 +90,9 @@ TEST(FaxCodeTables, EveryMakeUpCodeAddsToTheTerminatingRun) {
     auto terminating = T4Rows(black ? T4Table::BlackTerminating : T4Table::WhiteTerminating);
     for (T4Table table :
          {black ? T4Table::BlackMakeUp : T4Table::WhiteMakeUp, T4Table::ExtendedMakeUp}) {
-      for (const T4Code &code : T4Rows(table)) {
+      for (const T4Code& code : T4Rows(table)) {
         SCOPED_TRACE(std::string(black ? "black " : "white ") + std::to_string(code.run));
-        const T4Code &tail = terminating[code.run % 64];
+        const T4Code& tail = terminating[code.run % 64];
         BitWriter stream;
         stream.Put(code.code, code.bits);
         stream.Put(tail.code, tail.bits);
@@ -107,8 +107,8 @@ TEST(FaxCodeTables, LongRunsChainMakeUpCodes) {
   // 2560 + 2560 + 1728 + 63 = 6911 pixels, in both colours.
   for (bool black : {false, true}) {
     auto extended = T4Rows(T4Table::ExtendedMakeUp);
-    const T4Code &makeUp = T4Rows(black ? T4Table::BlackMakeUp : T4Table::WhiteMakeUp)[26];
-    const T4Code &tail = T4Rows(black ? T4Table::BlackTerminating : T4Table::WhiteTerminating)[63];
+    const T4Code& makeUp = T4Rows(black ? T4Table::BlackMakeUp : T4Table::WhiteMakeUp)[26];
+    const T4Code& tail = T4Rows(black ? T4Table::BlackTerminating : T4Table::WhiteTerminating)[63];
     BitWriter stream;
     stream.Put(extended[12].code, extended[12].bits);
     stream.Put(extended[12].code, extended[12].bits);
@@ -119,7 +119,7 @@ TEST(FaxCodeTables, LongRunsChainMakeUpCodes) {
 }
 
 TEST(FaxCodeTables, EveryModeCodeIsFoundInTheModeLookup) {
-  for (const T4Code &code : T4Rows(T4Table::Modes)) {
+  for (const T4Code& code : T4Rows(T4Table::Modes)) {
     for (std::uint32_t rest = 0; rest < (1u << (kModeLookupBits - code.bits)); ++rest) {
       ModeEntry entry =
           ModeLookup()[(std::uint32_t(code.code) << (kModeLookupBits - code.bits)) | rest];

@@ -12,7 +12,7 @@ using testing_support::Raster;
 namespace {
 
 struct Coding {
-  const char *name;
+  const char* name;
   std::uint16_t compression;
   std::uint32_t group3Options;
   std::uint8_t codingCode;
@@ -69,8 +69,8 @@ std::vector<Page> Pages() {
 } // namespace
 
 TEST(FaxDecoderOracle, EveryCodingOfEveryPageDecodesToTheSourceRaster) {
-  for (const Coding &coding : kCodings) {
-    for (const Page &page : Pages()) {
+  for (const Coding& coding : kCodings) {
+    for (const Page& page : Pages()) {
       SCOPED_TRACE(std::string(coding.name) + ", " + page.name);
       auto data = EncodeWithLibTiff(page.raster, coding.compression, coding.group3Options);
       OurDecode ours = DecodeWithOurs(data, coding.codingCode, std::int32_t(page.raster.width),
@@ -84,7 +84,7 @@ TEST(FaxDecoderOracle, EveryCodingOfEveryPageDecodesToTheSourceRaster) {
 
 TEST(FaxDecoderOracle, ReverseBitOrderDecodesAlike) {
   Raster page = testing_support::TextLikePage(1728, 30, 5);
-  for (const Coding &coding : kCodings) {
+  for (const Coding& coding : kCodings) {
     SCOPED_TRACE(coding.name);
     auto data =
         EncodeWithLibTiff(page, coding.compression, coding.group3Options, FILLORDER_LSB2MSB);
@@ -98,7 +98,7 @@ TEST(FaxDecoderOracle, ReverseBitOrderDecodesAlike) {
 
 TEST(FaxDecoderOracle, TruncatedDataKeepsTheCompleteLinesBeforeTheCut) {
   Raster page = testing_support::TextLikePage(1728, 60, 11);
-  for (const Coding &coding : kCodings) {
+  for (const Coding& coding : kCodings) {
     SCOPED_TRACE(coding.name);
     auto data = EncodeWithLibTiff(page, coding.compression, coding.group3Options);
     for (std::size_t keep : {data.size() / 3, data.size() / 2, data.size() - 20}) {
@@ -117,7 +117,7 @@ TEST(FaxDecoderOracle, TruncatedDataKeepsTheCompleteLinesBeforeTheCut) {
 
 TEST(FaxDecoderOracle, CorruptedBytesNeverYieldALineOfTheWrongWidth) {
   Raster page = testing_support::TextLikePage(1728, 60, 12);
-  for (const Coding &coding : kCodings) {
+  for (const Coding& coding : kCodings) {
     SCOPED_TRACE(coding.name);
     auto data = EncodeWithLibTiff(page, coding.compression, coding.group3Options);
     for (std::size_t at = 17; at < data.size(); at += data.size() / 7) {
@@ -146,7 +146,7 @@ TEST(FaxDecoderOracle, OneDimensionalStreamsResynchroniseAfterADamagedLine) {
 
 TEST(FaxDecoderOracle, MoreLinesThanTheMaximumRowsStopAtTheMaximum) {
   Raster page = testing_support::TextLikePage(1728, 50, 2);
-  for (const Coding &coding : kCodings) {
+  for (const Coding& coding : kCodings) {
     SCOPED_TRACE(coding.name);
     auto data = EncodeWithLibTiff(page, coding.compression, coding.group3Options);
     OurDecode ours = DecodeWithOurs(data, coding.codingCode, 1728, 20);

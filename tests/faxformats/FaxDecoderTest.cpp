@@ -10,7 +10,7 @@ using testing_support::Raster;
 
 namespace {
 
-void PutRun(BitWriter &stream, std::uint32_t run, bool black) {
+void PutRun(BitWriter& stream, std::uint32_t run, bool black) {
   auto terminating = T4Rows(black ? T4Table::BlackTerminating : T4Table::WhiteTerminating);
   auto makeUp = T4Rows(black ? T4Table::BlackMakeUp : T4Table::WhiteMakeUp);
   while (run >= 64) {
@@ -22,7 +22,7 @@ void PutRun(BitWriter &stream, std::uint32_t run, bool black) {
 }
 
 // One MH line: runs alternately white and black.
-void PutLine(BitWriter &stream, std::initializer_list<std::uint32_t> runs) {
+void PutLine(BitWriter& stream, std::initializer_list<std::uint32_t> runs) {
   bool black = false;
   for (std::uint32_t run : runs) {
     PutRun(stream, run, black);
@@ -30,7 +30,7 @@ void PutLine(BitWriter &stream, std::initializer_list<std::uint32_t> runs) {
   }
 }
 
-FaxG4Decoder DecoderOver(const std::vector<std::uint8_t> &bytes, std::uint8_t codingCode,
+FaxG4Decoder DecoderOver(const std::vector<std::uint8_t>& bytes, std::uint8_t codingCode,
                          std::int32_t width) {
   FaxG4Decoder decoder;
   decoder.Initialise(bytes.data(), std::uint32_t(bytes.size()), kMsbFirst, codingCode, 0);

@@ -1,4 +1,4 @@
-// The source specification: image lists, commas in paths, and the result
+// The source argument (a path with an optional image list): image lists, commas in paths, and the result
 // codes for sources and outputs that cannot be opened.
 #include "CopyTestHelpers.h"
 

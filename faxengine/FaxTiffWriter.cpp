@@ -186,7 +186,7 @@ void FaxTiffWriter::SetPageNumber(std::uint16_t index, std::uint16_t total) {
   SetEntry(kPageNumber, 297, kShort, 2, std::uint32_t(index) | (std::uint32_t(total) << 16));
 }
 
-int FaxTiffWriter::SetStrips(std::uint16_t count, std::uint16_t rowsPerStrip,
+int FaxTiffWriter::SetStrips(std::uint16_t count, std::uint32_t rowsPerStrip,
                              const std::uint32_t* offsets, const std::uint32_t* byteCounts) {
   stripCount_ = 0;
   stripByteCounts_ = nullptr;

@@ -49,7 +49,7 @@ public:
   // Strips of a page copied as one block: offsets are the source offsets
   // (kept relative to the first), byte counts are borrowed until the page is
   // written. -1 when the arrays cannot be held.
-  int SetStrips(std::uint16_t count, std::uint16_t rowsPerStrip, const std::uint32_t* offsets,
+  int SetStrips(std::uint16_t count, std::uint32_t rowsPerStrip, const std::uint32_t* offsets,
                 const std::uint32_t* byteCounts);
 
   // Both return the offset where the page's directory must be written, or 0
@@ -95,7 +95,7 @@ private:
 
   std::FILE* file_ = nullptr;
   std::uint16_t stripCount_ = 0;
-  std::uint16_t rowsPerStrip_ = 0;
+  std::uint32_t rowsPerStrip_ = 0;
   std::vector<std::uint32_t> stripOffsets_;
   const std::uint32_t* stripByteCounts_ = nullptr;
   std::uint16_t byteOrder_ = kLittleEndian;

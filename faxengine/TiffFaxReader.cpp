@@ -428,8 +428,6 @@ int TiffFaxReader::CopyPage(FaxTiffWriter &writer, std::uint16_t index, std::uin
   std::uint32_t rowsPerStrip =
       std::min(page.rowsPerStrip ? page.rowsPerStrip : page.length, page.length);
   bool multiStrip = strips->size() > 1;
-  if (multiStrip && rowsPerStrip > 0xFFFF)
-    return kPageUnreadable;
   // Photometric is set through the coding code, then Compression and the
   // T4/T6 options are copied exactly as the source has them.
   writer.SetCodingCode(kCodingT6, page.photometric == 1 ? 1 : 0);
@@ -437,7 +435,7 @@ int TiffFaxReader::CopyPage(FaxTiffWriter &writer, std::uint16_t index, std::uin
   writer.SetFillOrder(page.fillOrder);
   writer.SetOrientation(page.orientation);
   if (multiStrip && writer.SetStrips(static_cast<std::uint16_t>(strips->size()),
-                                     static_cast<std::uint16_t>(rowsPerStrip), starts.data(),
+                                     rowsPerStrip, starts.data(),
                                      lengths.data()) != 0)
     return kPageUnreadable;
   writer.SetSize(page.width, page.length);

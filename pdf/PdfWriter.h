@@ -13,6 +13,8 @@ struct PdfDocInfo {
   std::optional<std::string> keywords;
 };
 
-// 0 on success; a negative code on failure, in which case no PDF is left.
-int ConvertTiffToPdf(const std::string& inputTiff, const std::string& outputPdf, int compression,
-                     const PdfDocInfo& info);
+// 0 when the PDF was written; 1 on failure, in which case no PDF is left and an
+// existing file of the output name is untouched. An empty output path means the
+// input path with its extension replaced by ".pdf".
+int ConvertTiffToPdf(const std::string &inputTiff, const std::string &outputPdf, int compression,
+                     const PdfDocInfo &info);

@@ -1,4 +1,78 @@
 #include "tiffcopy/TiffCopier.h"
 
-// Placeholder until the page copier lands: every request fails.
-int CopyTiffImages(const std::string&, const std::string&, const CopyOptions&) { return -1; }
+#include "tiffcopy/CopyLimits.h"
+#include "tiffcopy/ImageCopy.h"
+#include "tiffcopy/ImageSettings.h"
+#include "tiffcopy/SourceSpec.h"
+#include "tiffcopy/TiffHandle.h"
+
+#include <limits>
+
+namespace tiffcopy {
+namespace {
+
+// Walks the images to copy: every directory in order, or the listed ones.
+class ImageCursor {
+public:
+  ImageCursor(TIFF *tiff, const std::vector<std::optional<long>> &list)
+      : tiff_(tiff), list_(list) {}
+
+  // Selects the first image; false when the list names one that is missing.
+  bool first() { return list_.empty() || select(list_[0]); }
+
+  bool next() {
+    if (list_.empty())
+      return TIFFReadDirectory(tiff_) == 1;
+    return ++index_ < list_.size() && select(list_[index_]);
+  }
+
+private:
+  bool select(const std::optional<long> &number) {
+    const long directory = number.value_or(static_cast<long>(TIFFCurrentDirectory(tiff_)));
+    if (directory < 0 || static_cast<unsigned long>(directory) > std::numeric_limits<tdir_t>::max())
+      return false;
+    return TIFFSetDirectory(tiff_, static_cast<tdir_t>(directory)) == 1;
+  }
+
+  TIFF *tiff_;
+  const std::vector<std::optional<long>> &list_;
+  std::size_t index_ = 0;
+};
+
+// Copies the current image and writes its output directory.
+bool CopyOneImage(TiffHandle &in, TIFF *out, const ImageSettings &settings) {
+  try {
+    return CopyImage(in, out, settings) && TIFFWriteDirectory(out) == 1;
+  } catch (...) {
+    // Only allocation can throw here; the image is lost, which is a failure.
+    return false;
+  }
+}
+
+} // namespace
+} // namespace tiffcopy
+
+int CopyTiffImages(const std::string &input, const std::string &output,
+                   const CopyOptions &options) {
+  using namespace tiffcopy;
+  const ImageSettings settings = SettingsFromOptions(options);
+  TiffHandle out(output, options.append != 0 ? "a" : "w");
+  if (!out.ok())
+    return -2;
+  const SourceSpec source = ParseSourceSpec(input);
+  if (source.malformed)
+    return -3;
+  TiffHandle in(source.path, "r");
+  if (!in.ok())
+    return -3;
+  ImageCursor cursor(in.get(), source.images);
+  if (!cursor.first())
+    return -3;
+  int copied = 0;
+  do {
+    if (copied == kMaxImages || !CopyOneImage(in, out.get(), settings))
+      return 1;
+    ++copied;
+  } while (cursor.next());
+  return 0;
+}

@@ -267,6 +267,11 @@ std::vector<Raster> ReadTiffPages(const std::string& path) {
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+    std::uint16_t bits = 1, samples = 1;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    if (bits != 1 || samples != 1) // the row buffers below hold one bit per pixel
+      Fail("not a bilevel page: " + path);
     const std::size_t rowBytes = (std::size_t(width) + 7) / 8;
     std::vector<std::uint8_t> rows = TIFFIsTiled(tif.get()) ? ReadBilevelTiles(tif.get(), width, height)
                                                             : std::vector<std::uint8_t>(rowBytes * height);

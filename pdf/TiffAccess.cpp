@@ -1,0 +1,48 @@
+#include "pdf/TiffAccess.h"
+
+#include <mutex>
+
+namespace pdf {
+
+namespace {
+
+int DropMessage(TIFF *, void *, const char *, const char *, va_list) {
+  return 1; // handled: the library calls no other handler
+}
+
+} // namespace
+
+void TiffCloser::operator()(TIFF *tiff) const {
+  if (tiff != nullptr)
+    TIFFClose(tiff);
+}
+
+void SilenceTiffLibrary() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+  });
+}
+
+TIFFOpenOptions *QuietOpenOptions() {
+  TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
+  if (options == nullptr)
+    return nullptr;
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options, TiffLimits::kMaxSingleAllocation);
+  TIFFOpenOptionsSetErrorHandlerExtR(options, DropMessage, nullptr);
+  TIFFOpenOptionsSetWarningHandlerExtR(options, DropMessage, nullptr);
+  return options;
+}
+
+TiffHandle OpenTiffForReading(const std::string &path) {
+  SilenceTiffLibrary();
+  TIFFOpenOptions *options = QuietOpenOptions();
+  if (options == nullptr)
+    return TiffHandle();
+  TiffHandle handle(TIFFOpenExt(path.c_str(), "r", options));
+  TIFFOpenOptionsFree(options);
+  return handle;
+}
+
+} // namespace pdf

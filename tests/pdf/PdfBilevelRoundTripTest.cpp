@@ -1,0 +1,213 @@
+// Bilevel pages in every coding and layout reach the PDF with the same
+// pixels (as poppler decodes them) and the right polarity (as renderers show).
+#include <gtest/gtest.h>
+
+#include "PdfTestHelpers.h"
+#include "support/Scratch.h"
+#include "support/Tools.h"
+
+using namespace testing_support;
+using pdf_tests::ConvertChecked;
+using pdf_tests::Crop;
+
+namespace {
+
+struct BilevelCase {
+  const char *name;
+  std::uint16_t compression;
+  std::uint32_t group3Options = 0;
+  std::uint16_t fillOrder = FILLORDER_MSB2LSB;
+  std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+  std::uint32_t rowsPerStrip = 0;
+  bool tiled = false;
+  bool bigEndian = false;
+  bool useMuPdf = false;
+};
+
+class BilevelRoundTrip : public ::testing::TestWithParam<BilevelCase> {};
+
+TEST_P(BilevelRoundTrip, PixelsAndPolarityArePreserved) {
+  const BilevelCase &c = GetParam();
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  // 300 x 203 gives partial edge tiles of 44 x 11 pixels with 128 x 64 tiles.
+  page.raster = TextLikePage(300, 203, 7);
+  page.compression = c.compression;
+  page.group3Options = c.group3Options;
+  page.fillOrder = c.fillOrder;
+  page.photometric = c.photometric;
+  page.rowsPerStrip = c.rowsPerStrip;
+  page.tiled = c.tiled;
+  page.tileWidth = 128;
+  page.tileLength = 64;
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page}, c.bigEndian);
+  ConvertChecked(tiff, pdf);
+
+  const auto images = ExtractImages(pdf);
+  if (!c.tiled) {
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(images[0].ToRaster() == page.raster);
+  } else {
+    ASSERT_EQ(images.size(), 12u); // 3 across, 4 down
+    for (std::uint32_t k = 0; k < images.size(); ++k) {
+      const std::uint32_t x = (k % 3) * 128, y = (k / 3) * 64;
+      const auto expected =
+          Crop(page.raster, x, y, std::min(128u, 300 - x), std::min(64u, 203 - y));
+      EXPECT_TRUE(images[k].ToRaster() == expected) << "tile " << k;
+    }
+  }
+  const auto means = RenderedMeanGrey(pdf, 24, c.useMuPdf);
+  ASSERT_EQ(means.size(), 1u);
+  EXPECT_NEAR(means[0], ExpectedMeanGrey(page.raster), 12.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codings, BilevelRoundTrip,
+    ::testing::Values(BilevelCase{"Group4", COMPRESSION_CCITTFAX4},
+                      BilevelCase{"Group4MinIsBlack", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISBLACK, 0, false, false, true},
+                      BilevelCase{"Group4FillOrder2", COMPRESSION_CCITTFAX4, 0, FILLORDER_LSB2MSB},
+                      BilevelCase{"Group4TwoStrips", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISWHITE, 120},
+                      BilevelCase{"Group4BigEndian", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISWHITE, 0, false, true},
+                      BilevelCase{"Group4Tiled", COMPRESSION_CCITTFAX4, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISWHITE, 0, true, false, true},
+                      BilevelCase{"Group3OneD", COMPRESSION_CCITTFAX3},
+                      BilevelCase{"Group3TwoD", COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING},
+                      BilevelCase{"Group3FillOrder2BigEndian", COMPRESSION_CCITTFAX3,
+                                  GROUP3OPT_FILLBITS, FILLORDER_LSB2MSB, PHOTOMETRIC_MINISWHITE, 50,
+                                  false, true},
+                      BilevelCase{"PackBits", COMPRESSION_PACKBITS},
+                      BilevelCase{"PackBitsMinIsBlackTiled", COMPRESSION_PACKBITS, 0,
+                                  FILLORDER_MSB2LSB, PHOTOMETRIC_MINISBLACK, 0, true},
+                      BilevelCase{"Lzw", COMPRESSION_LZW, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISWHITE, 0, false, false, true},
+                      BilevelCase{"Uncompressed", COMPRESSION_NONE},
+                      BilevelCase{"UncompressedMinIsBlack", COMPRESSION_NONE, 0, FILLORDER_MSB2LSB,
+                                  PHOTOMETRIC_MINISBLACK}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2) {
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = TextLikePage(256, 100, 3);
+  page.fillOrder = FILLORDER_LSB2MSB;
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  ConvertChecked(tiff, pdf);
+  const auto raw = ReadRawStrips(tiff).at(0);
+  const auto msbFirst = ReverseBits(raw);
+  const std::string file = ReadFile(pdf);
+  const std::string stream = "stream\r\n" + std::string(msbFirst.begin(), msbFirst.end()) +
+                             "\rendstream\rendobj\r8 0 obj\r" + std::to_string(raw.size()) + "\r";
+  EXPECT_NE(file.find(stream), std::string::npos);
+}
+
+TEST(BilevelPassThrough, Group3IsWrittenAsGroup4) {
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = TextLikePage(1728, 300, 5);
+  page.compression = COMPRESSION_CCITTFAX3;
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  ConvertChecked(tiff, pdf);
+  const std::string file = ReadFile(pdf);
+  const auto group4 = EncodeWithLibTiff(page.raster, COMPRESSION_CCITTFAX4);
+  EXPECT_NE(file.find("/CCITTFaxDecode /DecodeParms << /K -1 /Columns 1728 /Rows 300>>"),
+            std::string::npos);
+  EXPECT_NE(file.find("8 0 obj\r" + std::to_string(group4.size()) + "\r"), std::string::npos);
+}
+
+// TIFF orientation (TIFF 6.0, tag 274): where the first row and column of
+// the stored image appear on the shown page.
+Raster Displayed(const Raster &stored, int orientation) {
+  const std::uint32_t w = stored.width, h = stored.height;
+  const bool turned = orientation >= 5;
+  Raster shown(turned ? h : w, turned ? w : h);
+  for (std::uint32_t y = 0; y < h; ++y)
+    for (std::uint32_t x = 0; x < w; ++x) {
+      std::uint32_t sx = x, sy = y;
+      switch (orientation) {
+      case 2:
+        sx = w - 1 - x;
+        break;
+      case 3:
+        sx = w - 1 - x;
+        sy = h - 1 - y;
+        break;
+      case 4:
+        sy = h - 1 - y;
+        break;
+      case 5:
+        sx = y;
+        sy = x;
+        break;
+      case 6:
+        sx = h - 1 - y;
+        sy = x;
+        break;
+      case 7:
+        sx = h - 1 - y;
+        sy = w - 1 - x;
+        break;
+      case 8:
+        sx = y;
+        sy = w - 1 - x;
+        break;
+      default:
+        break;
+      }
+      shown.set(sx, sy, stored.black(x, y));
+    }
+  return shown;
+}
+
+// Mean grey of each quarter of a rendered page, row by row.
+std::vector<double> QuarterMeans(const PnmImage &image) {
+  std::vector<double> sums(4, 0), counts(4, 0);
+  for (std::uint32_t y = 0; y < image.height; ++y)
+    for (std::uint32_t x = 0; x < image.width; ++x) {
+      const int quarter = (y * 2 / image.height) * 2 + (x * 2 / image.width);
+      sums[quarter] += image.samples[std::size_t(y) * image.width + x];
+      counts[quarter] += 1;
+    }
+  for (int q = 0; q < 4; ++q)
+    sums[q] /= counts[q];
+  return sums;
+}
+
+class Orientation : public ::testing::TestWithParam<std::tuple<int, bool>> {};
+
+TEST_P(Orientation, MarkShowsInTheCornerTheTagNames) {
+  const auto [orientation, tiled] = GetParam();
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = CornerMarkPage(384, 192);
+  page.orientation = static_cast<std::uint16_t>(orientation);
+  page.xResolution = page.yResolution = 96;
+  page.tiled = tiled;
+  page.tileWidth = 112; // 384 = 3 x 112 + 48: edge tiles on the right
+  page.tileLength = 80; // 192 = 2 x 80 + 32: and at the bottom
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  ConvertChecked(tiff, pdf);
+
+  const auto run = RunTool({"pdftoppm", "-gray", "-r", "24", "-singlefile", pdf, scratch / "r"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const PnmImage rendered = ReadPnm(scratch / "r.pgm");
+  const Raster shown = Displayed(page.raster, orientation);
+  ASSERT_EQ(rendered.width > rendered.height, shown.width > shown.height);
+  const auto quarters = QuarterMeans(rendered);
+  for (int q = 0; q < 4; ++q) {
+    const bool black = shown.black((q % 2) * shown.width / 2 + shown.width / 4,
+                                   (q / 2) * shown.height / 2 + shown.height / 4);
+    EXPECT_EQ(quarters[q] < 128, black) << "quarter " << q << " mean " << quarters[q];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEight, Orientation,
+                         ::testing::Combine(::testing::Range(1, 9), ::testing::Bool()));
+
+} // namespace

@@ -1,0 +1,180 @@
+// Pages that are not bilevel: gray, RGB, RGBA, palette and separate planes
+// are written uncompressed with the samples the PDF colour space expects.
+#include <gtest/gtest.h>
+
+#include "PdfTestHelpers.h"
+#include "support/Scratch.h"
+
+using namespace testing_support;
+using pdf_tests::ConvertChecked;
+
+namespace {
+
+constexpr std::uint32_t kWidth = 40, kHeight = 30;
+
+std::vector<std::uint8_t> Gradient(std::uint32_t samples) {
+  std::vector<std::uint8_t> bytes;
+  for (std::uint32_t y = 0; y < kHeight; ++y)
+    for (std::uint32_t x = 0; x < kWidth; ++x)
+      for (std::uint32_t s = 0; s < samples; ++s)
+        bytes.push_back(static_cast<std::uint8_t>((x * 6 + y * 2 + s * 70) & 0xFF));
+  return bytes;
+}
+
+TiffPageSpec SamplePage(std::vector<std::uint8_t> samples, std::uint16_t photometric,
+                        std::uint16_t samplesPerPixel, std::uint16_t bits = 8) {
+  TiffPageSpec page;
+  page.samples = std::move(samples);
+  page.sampleWidth = kWidth;
+  page.sampleHeight = kHeight;
+  page.photometric = photometric;
+  page.samplesPerPixel = samplesPerPixel;
+  page.bitsPerSample = bits;
+  page.compression = COMPRESSION_LZW;
+  return page;
+}
+
+double Mean(const std::vector<std::uint8_t> &bytes) {
+  double sum = 0;
+  for (auto b : bytes)
+    sum += b;
+  return sum / double(bytes.size());
+}
+
+PnmImage ConvertAndExtract(const TiffPageSpec &page, const std::string &folder) {
+  const std::string tiff = folder + "/page.tif", pdf = folder + "/page.pdf";
+  WriteTiffFile(tiff, {page});
+  ConvertChecked(tiff, pdf);
+  const auto images = ExtractImages(pdf);
+  EXPECT_EQ(images.size(), 1u);
+  return images.empty() ? PnmImage{} : images[0];
+}
+
+// poppler hands gray images out as PGM or as PPM with three equal samples.
+std::vector<std::uint8_t> GraySamples(const PnmImage &image) {
+  if (image.kind != '6')
+    return image.samples;
+  std::vector<std::uint8_t> gray;
+  for (std::size_t i = 0; i + 2 < image.samples.size(); i += 3) {
+    EXPECT_TRUE(image.samples[i] == image.samples[i + 1] &&
+                image.samples[i] == image.samples[i + 2]);
+    gray.push_back(image.samples[i]);
+  }
+  return gray;
+}
+
+TEST(ColourPages, GrayMinIsBlackKeepsItsSamples) {
+  ScratchFolder scratch;
+  const auto samples = Gradient(1);
+  const auto image =
+      ConvertAndExtract(SamplePage(samples, PHOTOMETRIC_MINISBLACK, 1), scratch.path());
+  EXPECT_EQ(GraySamples(image), samples);
+  const std::string file = ReadFile(scratch / "page.pdf");
+  EXPECT_EQ(file.find("/Filter"), std::string::npos);
+  EXPECT_NEAR(RenderedMeanGrey(scratch / "page.pdf").at(0), Mean(samples), 10.0);
+}
+
+TEST(ColourPages, GrayMinIsWhiteIsInvertedByADecodeArray) {
+  ScratchFolder scratch;
+  const auto samples = Gradient(1);
+  ConvertAndExtract(SamplePage(samples, PHOTOMETRIC_MINISWHITE, 1), scratch.path());
+  const std::string file = ReadFile(scratch / "page.pdf");
+  EXPECT_NE(file.find("/ColorSpace /DeviceGray \r/Decode [ 1 0 ]\r >>"), std::string::npos);
+  EXPECT_NEAR(RenderedMeanGrey(scratch / "page.pdf", 24, true).at(0), 255 - Mean(samples), 10.0);
+}
+
+TEST(ColourPages, RgbKeepsItsSamples) {
+  ScratchFolder scratch;
+  const auto samples = Gradient(3);
+  const auto image = ConvertAndExtract(SamplePage(samples, PHOTOMETRIC_RGB, 3), scratch.path());
+  EXPECT_EQ(image.kind, '6');
+  EXPECT_EQ(image.samples, samples);
+  EXPECT_NE(ReadFile(scratch / "page.pdf").find("/ProcSet [ /ImageC ]"), std::string::npos);
+}
+
+TEST(ColourPages, SeparatePlanesAreInterleaved) {
+  ScratchFolder scratch;
+  const auto contiguous = Gradient(3);
+  std::vector<std::uint8_t> planar;
+  for (std::uint32_t s = 0; s < 3; ++s)
+    for (std::size_t i = s; i < contiguous.size(); i += 3)
+      planar.push_back(contiguous[i]);
+  auto page = SamplePage(planar, PHOTOMETRIC_RGB, 3);
+  page.planarConfig = PLANARCONFIG_SEPARATE;
+  page.rowsPerStrip = 7;
+  const auto image = ConvertAndExtract(page, scratch.path());
+  EXPECT_EQ(image.samples, contiguous);
+}
+
+TEST(ColourPages, AssociatedAlphaIsComposedOverWhite) {
+  ScratchFolder scratch;
+  const auto rgba = Gradient(4);
+  auto page = SamplePage(rgba, PHOTOMETRIC_RGB, 4);
+  page.extraSamples = 1;
+  const auto image = ConvertAndExtract(page, scratch.path());
+  std::vector<std::uint8_t> expected;
+  for (std::size_t i = 0; i < rgba.size(); i += 4)
+    for (int c = 0; c < 3; ++c)
+      expected.push_back(static_cast<std::uint8_t>(rgba[i + c] + 255 - rgba[i + 3]));
+  EXPECT_EQ(image.samples, expected);
+}
+
+TEST(ColourPages, TiledSeparatePlanesWithAlphaAreInterleavedComposedAndCut) {
+  ScratchFolder scratch;
+  const auto rgba = Gradient(4);
+  std::vector<std::uint8_t> planar;
+  for (std::uint32_t s = 0; s < 4; ++s)
+    for (std::size_t i = s; i < rgba.size(); i += 4)
+      planar.push_back(rgba[i]);
+  auto page = SamplePage(planar, PHOTOMETRIC_RGB, 4);
+  page.extraSamples = 1;
+  page.planarConfig = PLANARCONFIG_SEPARATE;
+  page.tiled = true; // 40 x 30 in 16 x 16 tiles: 3 x 2, edge tiles 8 wide, 14 high
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  ConvertChecked(tiff, pdf);
+  const auto images = ExtractImages(pdf);
+  ASSERT_EQ(images.size(), 6u);
+  for (std::uint32_t t = 0; t < 6; ++t) {
+    const std::uint32_t x0 = (t % 3) * 16, y0 = (t / 3) * 16;
+    const std::uint32_t w = std::min(16u, kWidth - x0), h = std::min(16u, kHeight - y0);
+    ASSERT_EQ(images[t].width, w);
+    ASSERT_EQ(images[t].height, h);
+    std::vector<std::uint8_t> expected;
+    for (std::uint32_t y = y0; y < y0 + h; ++y)
+      for (std::uint32_t x = x0; x < x0 + w; ++x) {
+        const std::uint8_t *p = &rgba[(std::size_t(y) * kWidth + x) * 4];
+        for (int c = 0; c < 3; ++c)
+          expected.push_back(static_cast<std::uint8_t>(p[c] + 255 - p[3]));
+      }
+    EXPECT_EQ(images[t].samples, expected) << "tile " << t;
+  }
+}
+
+TEST(ColourPages, FourBitPaletteIsIndexedRgb) {
+  ScratchFolder scratch;
+  std::vector<std::uint8_t> indices;
+  for (std::uint32_t y = 0; y < kHeight; ++y)
+    for (std::uint32_t x = 0; x < kWidth; x += 2)
+      indices.push_back(static_cast<std::uint8_t>(((x / 2 % 16) << 4) | (y % 16)));
+  auto page = SamplePage(indices, PHOTOMETRIC_PALETTE, 1, 4);
+  for (int table = 0; table < 3; ++table)
+    for (int i = 0; i < 16; ++i)
+      page.colorMap.push_back(static_cast<std::uint16_t>(((i * 17 + table * 60) & 0xFF) << 8));
+  const auto image = ConvertAndExtract(page, scratch.path());
+  const std::string file = ReadFile(scratch / "page.pdf");
+  EXPECT_NE(file.find("/ColorSpace [ /Indexed /DeviceRGB \r15 7 0 R ]\r"), std::string::npos);
+  EXPECT_NE(file.find("/ProcSet [ /ImageC /ImageI ]"), std::string::npos);
+  ASSERT_EQ(image.kind, '6');
+  ASSERT_EQ(image.samples.size(), std::size_t(kWidth) * kHeight * 3);
+  for (std::uint32_t y = 0; y < kHeight; ++y)
+    for (std::uint32_t x = 0; x < kWidth; ++x) {
+      const std::uint8_t packed = indices[y * (kWidth / 2) + x / 2];
+      const int index = x % 2 == 0 ? packed >> 4 : packed & 15;
+      for (int c = 0; c < 3; ++c)
+        ASSERT_EQ(image.samples[(std::size_t(y) * kWidth + x) * 3 + c],
+                  (index * 17 + c * 60) & 0xFF);
+    }
+}
+
+} // namespace

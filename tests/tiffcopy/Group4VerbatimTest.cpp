@@ -1,0 +1,87 @@
+// Single-strip Group 4 data that stays Group 4 is copied byte for byte when
+// it decodes cleanly; anything else is decoded and coded anew.
+#include "CopyTestHelpers.h"
+
+#include "support/Scratch.h"
+
+namespace copytest {
+namespace {
+
+TEST(Group4Verbatim, CleanSingleStripIsCopiedByteForByte) {
+  for (std::uint16_t fillOrder : {FILLORDER_MSB2LSB, FILLORDER_LSB2MSB}) {
+    SCOPED_TRACE(fillOrder);
+    ScratchFolder scratch;
+    TiffPageSpec spec = BilevelSpec(COMPRESSION_CCITTFAX4);
+    spec.raster = TextLikePage(1728, 300);
+    spec.fillOrder = fillOrder;
+    WriteTiffFile(scratch / "in.tif", {spec, spec});
+    for (int selector : {-1, 6}) {
+      const std::string out = scratch / ("out" + std::to_string(selector) + ".tif");
+      ASSERT_EQ(CopyTiffImages(scratch / "in.tif", out, WithSelector(selector)), 0);
+      for (int page = 0; page < 2; ++page)
+        EXPECT_EQ(ReadRawStrips(out, page), ReadRawStrips(scratch / "in.tif", page));
+      EXPECT_EQ(OpenTiff(out).u16(TIFFTAG_FILLORDER), fillOrder);
+      EXPECT_EQ(ReadTiffPages(out), ReadTiffPages(scratch / "in.tif"));
+    }
+  }
+}
+
+// The file with its one strip replaced by other coded bytes.
+std::vector<std::uint8_t> WithStrip(const std::vector<std::uint8_t> &file,
+                                    const std::vector<std::uint8_t> &strip) {
+  std::vector<std::uint8_t> patched = file;
+  patched.insert(patched.end(), strip.begin(), strip.end());
+  PatchTagValue(patched, 0, TIFFTAG_STRIPOFFSETS, static_cast<std::uint32_t>(file.size()));
+  PatchTagValue(patched, 0, TIFFTAG_STRIPBYTECOUNTS, static_cast<std::uint32_t>(strip.size()));
+  return patched;
+}
+
+TEST(Group4Verbatim, DamagedDataIsDecodedAndCodedAnew) {
+  ScratchFolder scratch;
+  TiffPageSpec spec = BilevelSpec(COMPRESSION_CCITTFAX4);
+  spec.raster = TextLikePage(400, 120);
+  WriteTiffFile(scratch / "in.tif", {spec});
+  const std::vector<std::uint8_t> file = ReadBytes(scratch / "in.tif");
+  std::vector<std::uint8_t> strip = ReadRawStrips(scratch / "in.tif").at(0);
+
+  std::vector<std::uint8_t> truncated(strip.begin(), strip.begin() + strip.size() / 2);
+  std::vector<std::uint8_t> flipped = strip;
+  flipped[strip.size() / 3] ^= 0x5A;
+  const std::vector<std::uint8_t> shorter =
+      EncodeWithLibTiff(TextLikePage(400, 60), COMPRESSION_CCITTFAX4);
+
+  for (const auto &[name, damaged] :
+       {std::pair{"truncated", truncated}, std::pair{"flipped", flipped},
+        std::pair{"fewer rows", shorter}}) {
+    SCOPED_TRACE(name);
+    WriteFile(scratch / "damaged.tif", WithStrip(file, damaged));
+    ASSERT_EQ(CopyTiffImages(scratch / "damaged.tif", scratch / "out.tif", WithSelector(6)), 0);
+    EXPECT_NE(ReadRawStrips(scratch / "out.tif").at(0), damaged);
+    // The new coding decodes cleanly to the full page.
+    const std::vector<Raster> pages = ReadTiffPages(scratch / "out.tif");
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].width, 400u);
+    EXPECT_EQ(pages[0].height, 120u);
+  }
+}
+
+TEST(Group4Verbatim, SeveralStripsOrOtherOutputAreCodedAnew) {
+  ScratchFolder scratch;
+  TiffPageSpec spec = BilevelSpec(COMPRESSION_CCITTFAX4);
+  spec.rowsPerStrip = 50;
+  WriteTiffFile(scratch / "strips.tif", {spec});
+  ASSERT_EQ(CopyTiffImages(scratch / "strips.tif", scratch / "out.tif", WithSelector(6)), 0);
+  EXPECT_EQ(ReadTiffPages(scratch / "out.tif"), ReadTiffPages(scratch / "strips.tif"));
+  EXPECT_EQ(TIFFNumberOfStrips(OpenTiff(scratch / "out.tif").get()), 5u);
+
+  // An output fill order other than the source's needs new coded bytes.
+  WriteTiffFile(scratch / "one.tif", {BilevelSpec(COMPRESSION_CCITTFAX4)});
+  CopyOptions reversed = WithSelector(6);
+  reversed.fillOrder = FILLORDER_LSB2MSB;
+  ASSERT_EQ(CopyTiffImages(scratch / "one.tif", scratch / "reversed.tif", reversed), 0);
+  EXPECT_EQ(ReadRawStrips(scratch / "reversed.tif").at(0),
+            ReverseBits(ReadRawStrips(scratch / "one.tif").at(0)));
+}
+
+} // namespace
+} // namespace copytest

@@ -1,0 +1,43 @@
+// Opening TIFF files for the page copier: every handle carries the
+// allocation cap, and the library's messages are counted, never shown.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <tiffio.h>
+
+namespace tiffcopy {
+
+// Messages the library reported for one handle since the last reset; the
+// texts themselves are discarded.
+struct TiffMessages {
+  int errors = 0;
+  int warnings = 0;
+  int total() const { return errors + warnings; }
+};
+
+class TiffHandle {
+public:
+  // mode as for TIFFOpen ("r", "w", "a"); check ok() afterwards.
+  TiffHandle(const std::string &path, const char *mode);
+  ~TiffHandle();
+  TiffHandle(const TiffHandle &) = delete;
+  TiffHandle &operator=(const TiffHandle &) = delete;
+
+  bool ok() const { return tiff_ != nullptr; }
+  TIFF *get() const { return tiff_; }
+  TiffMessages &messages() { return *messages_; }
+  // Closes the file now (writing what the library still holds).
+  void close();
+
+private:
+  // Owned separately so that its address, given to the library, stays put.
+  std::unique_ptr<TiffMessages> messages_;
+  TIFF *tiff_ = nullptr;
+};
+
+// Makes the library's process-wide handlers discard every message, for the
+// few it reports before a handle exists.
+void SilenceTiffLibrary();
+
+} // namespace tiffcopy

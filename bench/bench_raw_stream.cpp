@@ -32,8 +32,8 @@ long PeakKiB() {
   return usage.ru_maxrss;
 }
 
-void WriteBytes(const std::string &path, const std::vector<std::uint8_t> &bytes) {
-  std::FILE *file = std::fopen(path.c_str(), "wb");
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
 }
@@ -54,8 +54,8 @@ std::vector<std::uint8_t> TypedPage(unsigned seed) {
 }
 
 // Writes the pages as a Group 3 1-D TIFF with the TIFF library.
-void WriteGroup3Tiff(const std::string &path) {
-  TIFF *tif = TIFFOpen(path.c_str(), "w");
+void WriteGroup3Tiff(const std::string& path) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
   for (int page = 0; page < kPages; ++page) {
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
@@ -80,10 +80,10 @@ void WriteGroup3Tiff(const std::string &path) {
 
 // The raw strips of that TIFF, one after another with RTC between pages: a
 // bare stream such as a fax modem leaves.
-std::vector<std::uint8_t> BareStreamOf(const std::string &tiffPath) {
+std::vector<std::uint8_t> BareStreamOf(const std::string& tiffPath) {
   static const std::uint8_t kRtc[] = {0x00, 0x10, 0x01, 0x00, 0x10, 0x01, 0x00, 0x10, 0x01};
   std::vector<std::uint8_t> stream;
-  TIFF *tif = TIFFOpen(tiffPath.c_str(), "r");
+  TIFF* tif = TIFFOpen(tiffPath.c_str(), "r");
   do {
     tmsize_t size = TIFFRawStripSize(tif, 0);
     std::vector<std::uint8_t> strip(static_cast<std::size_t>(size));
@@ -102,7 +102,7 @@ struct Run {
   double seconds = 0;
 };
 
-Run Convert(const std::string &folder, const std::string &input, int format, bool write,
+Run Convert(const std::string& folder, const std::string& input, int format, bool write,
             bool rawFlag = false) {
   ConversionSettings settings;
   settings.RawFlag = rawFlag ? 1 : 0;
@@ -133,7 +133,7 @@ int main() {
   constexpr std::size_t kHostileBytes = 100u * 1024 * 1024;
   std::vector<std::uint8_t> hostile(kHostileBytes);
   std::mt19937 random(7);
-  for (auto &byte : hostile)
+  for (auto& byte : hostile)
     byte = std::uint8_t(random());
   WriteBytes(folder + "/random.bin", hostile);
   std::fill(hostile.begin(), hostile.end(), 0);
@@ -142,7 +142,7 @@ int main() {
   WriteBytes(folder + "/ff.bin", hostile);
   hostile = {};
   for (bool rawFlag : {false, true}) {
-    for (const char *name : {"random.bin", "zeros.bin", "ff.bin"}) {
+    for (const char* name : {"random.bin", "zeros.bin", "ff.bin"}) {
       Run run = Convert(folder, folder + "/" + name, kRawFormat, false, rawFlag);
       std::printf("100 MiB %-10s%s %s in %.2f s\n", name, rawFlag ? " /raw" : "     ",
                   run.isFax ? "taken for a fax" : "Not Fax", run.seconds);

@@ -20,7 +20,7 @@ LongSegments LongSegmentsFor(std::uint8_t coding) {
   return coding == kCodingT6 ? LongSegments::Split : LongSegments::OwnPage;
 }
 
-bool CreateEmpty(const std::string &path) { return static_cast<bool>(OpenStdioFile(path, "wb")); }
+bool CreateEmpty(const std::string& path) { return static_cast<bool>(OpenStdioFile(path, "wb")); }
 
 // Keeps the bits of a byte from bit offset `from` on (in the order the bit
 // reader consumes them) or, for the last byte, those before `to`.
@@ -33,15 +33,15 @@ std::uint8_t KeepBefore(std::uint8_t to, std::uint8_t bitOrder) {
   return static_cast<std::uint8_t>(~KeepFrom(to, bitOrder));
 }
 
-bool InsideStream(const SegmentRecord &record, std::size_t streamSize) {
+bool InsideStream(const SegmentRecord& record, std::size_t streamSize) {
   return record.startBit <= 8 && record.endBit <= 8 && record.endByte < streamSize;
 }
 
 // Appends the coded bytes of one segment, with the bits in front of its
 // first EOL and behind its end cleared, which leaves them as T.4 fill bits.
 // False when the record does not lie inside the stream.
-bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord &record,
-                   std::uint8_t bitOrder, std::vector<std::uint8_t> &page) {
+bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord& record,
+                   std::uint8_t bitOrder, std::vector<std::uint8_t>& page) {
   if (!InsideStream(record, stream.size()))
     return false;
   if (record.endByte < record.startByte)
@@ -55,7 +55,7 @@ bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord &re
 
 } // namespace
 
-void RawFaxReader::SetParameters(const ConversionSettings &settings) {
+void RawFaxReader::SetParameters(const ConversionSettings& settings) {
   imagePath_ = settings.rawImagePath;
   segmentPath_ = settings.rawSegmentPath;
   threshold_ = settings.Threshold;
@@ -143,7 +143,7 @@ int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
   return -1;
 }
 
-bool RawFaxReader::LoadRasterHeader(PageRaster &raster) const {
+bool RawFaxReader::LoadRasterHeader(PageRaster& raster) const {
   StdioFile file = OpenStdioFile(imagePath_, "rb");
   std::array<std::uint8_t, PageRaster::kStoredSize> record{};
   if (!file || !ReadAt(file.get(), 0, record))
@@ -173,7 +173,7 @@ std::uint16_t RawFaxReader::CountPages() {
   return static_cast<std::uint16_t>(std::min<std::uint64_t>(pages, kMaxPages));
 }
 
-int RawFaxReader::DecodePage(std::uint16_t index, PageRaster &raster) {
+int RawFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
   if (!IsOpen())
     return 0;
   StdioFile file = OpenStdioFile(imagePath_, "rb");
@@ -211,7 +211,7 @@ int RawFaxReader::DecodePage(std::uint16_t index, PageRaster &raster) {
   return 0;
 }
 
-int RawFaxReader::WriteTiff(const std::string &outputPath, const PageRaster &raster) {
+int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& raster) {
   if (!IsOpen())
     return -1;
   SegmentIndexReader index;
@@ -234,7 +234,7 @@ int RawFaxReader::WriteTiff(const std::string &outputPath, const PageRaster &ras
   writer.InitDirectory();
   // A page left without lines (only a corrupt segment file does that) is
   // no TIFF page: drop it before the pages are numbered.
-  std::erase_if(pages, [&](const SegmentPage &page) {
+  std::erase_if(pages, [&](const SegmentPage& page) {
     bool empty = fromRows ? page.lines == 0 : CodedLines(index, page) == 0;
     allKept = allKept && !empty;
     return empty;
@@ -242,7 +242,7 @@ int RawFaxReader::WriteTiff(const std::string &outputPath, const PageRaster &ras
   const auto total = static_cast<std::uint16_t>(pages.size());
   std::vector<std::uint8_t> data;
   for (std::uint16_t i = 0; i < total; ++i) {
-    const SegmentPage &page = pages[i];
+    const SegmentPage& page = pages[i];
     std::uint32_t lines = page.lines;
     data.clear();
     bool complete = fromRows ? GatherRows(page, record.bytesPerRow, data)
@@ -262,7 +262,7 @@ int RawFaxReader::WriteTiff(const std::string &outputPath, const PageRaster &ras
   return allKept && !truncated_ ? 0 : kStreamNotKept;
 }
 
-std::uint32_t RawFaxReader::CodedLines(SegmentIndexReader &index, const SegmentPage &page) const {
+std::uint32_t RawFaxReader::CodedLines(SegmentIndexReader& index, const SegmentPage& page) const {
   std::uint64_t lines = 0;
   for (std::uint32_t i = 0; i < page.recordCount; ++i) {
     auto record = index.Record(page.firstRecord + i);
@@ -273,9 +273,9 @@ std::uint32_t RawFaxReader::CodedLines(SegmentIndexReader &index, const SegmentP
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(lines, page.lines));
 }
 
-bool RawFaxReader::GatherCodedBytes(SegmentIndexReader &index, const SegmentPage &page,
-                                    std::uint8_t bitOrder, std::vector<std::uint8_t> &data,
-                                    std::uint32_t &lines) const {
+bool RawFaxReader::GatherCodedBytes(SegmentIndexReader& index, const SegmentPage& page,
+                                    std::uint8_t bitOrder, std::vector<std::uint8_t>& data,
+                                    std::uint32_t& lines) const {
   bool complete = true;
   for (std::uint32_t i = 0; i < page.recordCount; ++i) {
     auto record = index.Record(page.firstRecord + i);
@@ -285,8 +285,8 @@ bool RawFaxReader::GatherCodedBytes(SegmentIndexReader &index, const SegmentPage
   return complete;
 }
 
-bool RawFaxReader::GatherRows(const SegmentPage &page, std::uint32_t bytesPerRow,
-                              std::vector<std::uint8_t> &data) const {
+bool RawFaxReader::GatherRows(const SegmentPage& page, std::uint32_t bytesPerRow,
+                              std::vector<std::uint8_t>& data) const {
   const std::uint64_t length = std::uint64_t{page.lines} * bytesPerRow;
   const std::uint64_t offset = PageRaster::kStoredSize + page.firstRow * bytesPerRow;
   data.assign(static_cast<std::size_t>(length), 0xFF);
@@ -294,13 +294,13 @@ bool RawFaxReader::GatherRows(const SegmentPage &page, std::uint32_t bytesPerRow
   std::uint64_t size = file ? StdioFileSize(file.get()) : 0;
   bool complete = offset <= size && length <= size - offset && ReadAt(file.get(), offset, data);
   // Rows hold white as 1 bits; the page is written WhiteIsZero.
-  for (std::uint8_t &byte : data)
+  for (std::uint8_t& byte : data)
     byte = static_cast<std::uint8_t>(~byte);
   return complete;
 }
 
-int RawFaxDocument::Identify(const std::string &path, ConversionSettings &settings,
-                             bool &recognised) {
+int RawFaxDocument::Identify(const std::string& path, ConversionSettings& settings,
+                             bool& recognised) {
   analysed_ = false;
   reader_.Open(path);
   if (!reader_.IsOpen())
@@ -323,8 +323,8 @@ int RawFaxDocument::Identify(const std::string &path, ConversionSettings &settin
   return 0;
 }
 
-void RawFaxDocument::DecodePage(std::uint16_t index, PageRaster &raster,
-                                const ConversionSettings &settings) {
+void RawFaxDocument::DecodePage(std::uint16_t index, PageRaster& raster,
+                                const ConversionSettings& settings) {
   if (!analysed_)
     return;
   // The page keeps the horizontal resolution its width implies.
@@ -339,8 +339,8 @@ void RawFaxDocument::DecodePage(std::uint16_t index, PageRaster &raster,
     raster.yResolution = settings.verticalResolution;
 }
 
-int RawFaxDocument::WriteTiff(const std::string &outputPath, const ConversionSettings &,
-                              const PageRaster &firstPage) {
+int RawFaxDocument::WriteTiff(const std::string& outputPath, const ConversionSettings&,
+                              const PageRaster& firstPage) {
   if (!reader_.IsOpen())
     return -1;
   return reader_.WriteTiff(outputPath, firstPage);

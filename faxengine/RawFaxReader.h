@@ -19,7 +19,7 @@ class RawFaxReader : public FaxReader {
 public:
   // Takes the raw-fax parameters and work-file paths from the settings and
   // resets the line counts.
-  void SetParameters(const ConversionSettings &settings);
+  void SetParameters(const ConversionSettings& settings);
 
   // Finds the coding and decodes the whole stream into the work files.
   // autoBit: 0 try both bit orders (least significant first), 1 only most
@@ -28,32 +28,32 @@ public:
   int Analyse(std::uint8_t autoBit, std::uint8_t nonStandardWidth);
 
   // The raster record that Analyse left at the head of the raster file.
-  bool LoadRasterHeader(PageRaster &raster) const;
+  bool LoadRasterHeader(PageRaster& raster) const;
   void SetLinesPerPage(std::uint32_t lines) { linesPerPage_ = lines; }
   void SetTotalLines(std::uint32_t lines) { totalLines_ = lines; }
 
   std::uint16_t CountPages();
   // Fills raster with page index from the raster file; 0, or -13 (no raster
   // file), -11 (empty raster file), -12 (raster too large).
-  int DecodePage(std::uint16_t index, PageRaster &raster);
+  int DecodePage(std::uint16_t index, PageRaster& raster);
   // Writes every page into a new TIFF at outputPath; 0 when all of them were
   // written, negative when the work files are missing or unusable, when a
   // write failed or when part of the stream could not be kept.
-  int WriteTiff(const std::string &outputPath, const PageRaster &raster);
+  int WriteTiff(const std::string& outputPath, const PageRaster& raster);
 
 private:
   int TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth);
   int TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth);
   // The page's coded bytes, segment after segment; false when a record does
   // not lie inside the stream (that record is left out).
-  bool GatherCodedBytes(SegmentIndexReader &index, const SegmentPage &page, std::uint8_t bitOrder,
-                        std::vector<std::uint8_t> &data, std::uint32_t &lines) const;
+  bool GatherCodedBytes(SegmentIndexReader& index, const SegmentPage& page, std::uint8_t bitOrder,
+                        std::vector<std::uint8_t>& data, std::uint32_t& lines) const;
   // Lines of the page's records that lie inside the stream.
-  std::uint32_t CodedLines(SegmentIndexReader &index, const SegmentPage &page) const;
+  std::uint32_t CodedLines(SegmentIndexReader& index, const SegmentPage& page) const;
   // The page's rows from the raster file, as WhiteIsZero rows; false when
   // the raster file does not hold them all.
-  bool GatherRows(const SegmentPage &page, std::uint32_t bytesPerRow,
-                  std::vector<std::uint8_t> &data) const;
+  bool GatherRows(const SegmentPage& page, std::uint32_t bytesPerRow,
+                  std::vector<std::uint8_t>& data) const;
 
   std::uint32_t totalLines_ = 0;
   std::uint32_t linesPerPage_ = 0;
@@ -71,11 +71,11 @@ private:
 // The engine's reader for documents of no recognised format.
 class RawFaxDocument : public FaxFormatReader {
 public:
-  int Identify(const std::string &path, ConversionSettings &settings, bool &recognised) override;
-  void DecodePage(std::uint16_t index, PageRaster &raster,
-                  const ConversionSettings &settings) override;
-  int WriteTiff(const std::string &outputPath, const ConversionSettings &settings,
-                const PageRaster &firstPage) override;
+  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override;
+  void DecodePage(std::uint16_t index, PageRaster& raster,
+                  const ConversionSettings& settings) override;
+  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
+                const PageRaster& firstPage) override;
   void Close() override { reader_.Close(); }
 
 private:

@@ -11,19 +11,19 @@ bool IsStandardWidth(int pixels) {
 
 // Leaves the decoder at the first byte of its buffer in the given bit order,
 // with the Group 4 start search's memory cleared.
-void Rewind(FaxDecoder &decoder) {
+void Rewind(FaxDecoder& decoder) {
   decoder.SetRemembered(0);
   decoder.SetMark(0);
   decoder.SeekBit(0);
 }
 
-void Prepare(FaxDecoder &decoder, std::uint8_t bitOrder, std::int32_t width) {
+void Prepare(FaxDecoder& decoder, std::uint8_t bitOrder, std::int32_t width) {
   decoder.SetBitOrder(bitOrder);
   decoder.SetSize(width, 0);
   Rewind(decoder);
 }
 
-bool SameLine(const RunList &a, const RunList &b) {
+bool SameLine(const RunList& a, const RunList& b) {
   if (a.Count() != b.Count())
     return false;
   for (std::uint32_t i = 0; i < a.Count(); ++i) {
@@ -33,11 +33,11 @@ bool SameLine(const RunList &a, const RunList &b) {
   return true;
 }
 
-bool IsAllWhite(const RunList &line) { return line.Count() == 1; }
+bool IsAllWhite(const RunList& line) { return line.Count() == 1; }
 
 // Under a white line every 1 bit is one more white line (V0), in either bit
 // order: a byte-aligned run of 0xFF bytes is passed at once.
-void SkipWhiteLines(FaxDecoder &decoder) {
+void SkipWhiteLines(FaxDecoder& decoder) {
   if (decoder.BitPosition() % 8 != 0)
     return;
   std::uint32_t byte = static_cast<std::uint32_t>(decoder.BitPosition() / 8);
@@ -52,7 +52,7 @@ void SkipWhiteLines(FaxDecoder &decoder) {
 // has them, runs of 0xFF do.
 constexpr std::uint32_t kMaxRepeatedLines = 65536;
 
-int Finish(FaxDecoder &decoder, int result) {
+int Finish(FaxDecoder& decoder, int result) {
   Rewind(decoder);
   return result;
 }
@@ -93,7 +93,7 @@ struct WidthRule {
   }
 };
 
-int Detect1D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+int Detect1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
              WidthRule rule) {
   Prepare(decoder, bitOrder, -1);
   if (rule.lenient && requiredLines == 0)
@@ -129,7 +129,7 @@ int Detect1D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredL
 
 // Moves to the next EOL whose tag bit announces a one-dimensional line and
 // stands behind that tag bit. False when the data ends first.
-bool SyncToOneDimensionalLine(FaxDecoder &decoder) {
+bool SyncToOneDimensionalLine(FaxDecoder& decoder) {
   for (;;) {
     if (decoder.FindEol(2) < 0)
       return false;
@@ -141,7 +141,7 @@ bool SyncToOneDimensionalLine(FaxDecoder &decoder) {
   }
 }
 
-int Detect2D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+int Detect2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
              WidthRule rule) {
   Prepare(decoder, bitOrder, 4864);
   if (!SyncToOneDimensionalLine(decoder))
@@ -184,25 +184,25 @@ int Detect2D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredL
 
 } // namespace
 
-int DetectStrict1D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines) {
+int DetectStrict1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines) {
   return Detect1D(decoder, bitOrder, requiredLines, WidthRule{});
 }
 
-int DetectLenient1D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+int DetectLenient1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
                     std::int32_t minWidth) {
   return Detect1D(decoder, bitOrder, requiredLines, WidthRule{true, minWidth});
 }
 
-int DetectStrict2D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines) {
+int DetectStrict2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines) {
   return Detect2D(decoder, bitOrder, requiredLines, WidthRule{});
 }
 
-int DetectLenient2D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+int DetectLenient2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
                     std::int32_t minWidth) {
   return Detect2D(decoder, bitOrder, requiredLines, WidthRule{true, minWidth});
 }
 
-int DetectGroup4(FaxG4Decoder &decoder, std::uint8_t bitOrder, std::int32_t width,
+int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
                  std::uint32_t requiredLines) {
   if (width < 1 || width > kMaxStreamWidth)
     return -1;
@@ -251,13 +251,13 @@ int DetectGroup4(FaxG4Decoder &decoder, std::uint8_t bitOrder, std::int32_t widt
   }
 }
 
-int ProbeCoding(FaxDecoder &decoder, std::uint32_t requiredLines, StreamCoding &found) {
+int ProbeCoding(FaxDecoder& decoder, std::uint32_t requiredLines, StreamCoding& found) {
   struct Trial {
     std::uint8_t codingCode;
     bool lenient;
   };
   static constexpr Trial kTrials[] = {{5, false}, {5, true}, {6, false}, {6, true}};
-  for (const Trial &trial : kTrials) {
+  for (const Trial& trial : kTrials) {
     for (std::uint8_t bitOrder : {kMsbFirst, kLsbFirst}) {
       WidthRule rule{trial.lenient, 1728};
       int result = trial.codingCode == 5 ? Detect1D(decoder, bitOrder, requiredLines, rule)
@@ -271,7 +271,7 @@ int ProbeCoding(FaxDecoder &decoder, std::uint32_t requiredLines, StreamCoding &
   return -1;
 }
 
-int ProbeGroup4(FaxG4Decoder &decoder, std::uint32_t requiredLines, StreamCoding &found) {
+int ProbeGroup4(FaxG4Decoder& decoder, std::uint32_t requiredLines, StreamCoding& found) {
   for (std::int32_t width : kGroup4TrialWidths) {
     for (std::uint8_t bitOrder : {kMsbFirst, kLsbFirst}) {
       if (DetectGroup4(decoder, bitOrder, width, requiredLines) != 0)

@@ -17,20 +17,20 @@
 inline constexpr std::int32_t kMaxStreamWidth = 32767;
 
 // One-dimensional lines of one of the standard widths.
-int DetectStrict1D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines);
+int DetectStrict1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines);
 // One-dimensional lines of any width above minWidth. With 0 required lines it
 // succeeds at once, the width left at -1.
-int DetectLenient1D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+int DetectLenient1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
                     std::int32_t minWidth);
 // Two-dimensional (tag bit) lines of one of the standard widths.
-int DetectStrict2D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines);
+int DetectStrict2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines);
 // Two-dimensional lines of any width above minWidth.
-int DetectLenient2D(FaxDecoder &decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+int DetectLenient2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
                     std::int32_t minWidth);
 // T.6 lines of exactly width, behind the decoder's start marker. Lines that
 // repeat the line above (V0 bits only: blank margins are one bit per line)
 // do not count: runs of 0xFF decode so in any bit order and at any width.
-int DetectGroup4(FaxG4Decoder &decoder, std::uint8_t bitOrder, std::int32_t width,
+int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
                  std::uint32_t requiredLines);
 
 // The T.6 trial widths, in the order they are tried (3648 before 3456).
@@ -48,6 +48,6 @@ struct StreamCoding {
 // strict and then lenient (above 1728) one-dimensional, then the same
 // two-dimensional, each with bit order 1 and then 2. 0 and the coding found,
 // or -1 when all eight trials fail.
-int ProbeCoding(FaxDecoder &decoder, std::uint32_t requiredLines, StreamCoding &found);
+int ProbeCoding(FaxDecoder& decoder, std::uint32_t requiredLines, StreamCoding& found);
 // Tries T.6 at the standard widths, each with bit order 1 and then 2.
-int ProbeGroup4(FaxG4Decoder &decoder, std::uint32_t requiredLines, StreamCoding &found);
+int ProbeGroup4(FaxG4Decoder& decoder, std::uint32_t requiredLines, StreamCoding& found);

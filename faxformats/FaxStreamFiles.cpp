@@ -18,7 +18,7 @@ constexpr std::int64_t kEolTagBits = 13;
 // one record per finished segment appended to the index.
 class StreamFileWriter {
 public:
-  StreamFileWriter(const StreamFileTargets &targets, const FaxDecoder &decoder)
+  StreamFileWriter(const StreamFileTargets& targets, const FaxDecoder& decoder)
       : targets_(targets) {
     std::uint32_t width = static_cast<std::uint32_t>(decoder.Width());
     WidthClass widthClass = ClassifyWidth(width);
@@ -54,7 +54,7 @@ public:
 
   // Appends a good line. A line that opens a segment starts it at
   // segmentStart; every line moves the segment's end to end (bit indexes).
-  void AddLine(const std::uint8_t *row, std::int64_t segmentStart, std::int64_t end) {
+  void AddLine(const std::uint8_t* row, std::int64_t segmentStart, std::int64_t end) {
     if (RowFits()) {
       failed_ |= std::fwrite(row, 1, raster_.bytesPerRow, rasterFile_.get()) != raster_.bytesPerRow;
       rasterBytes_ += raster_.bytesPerRow;
@@ -107,14 +107,14 @@ private:
     return ok && std::fseek(rasterFile_.get(), 0, SEEK_END) == 0;
   }
 
-  static void SetPosition(std::int64_t bit, std::uint32_t &byte, std::uint8_t &offset) {
+  static void SetPosition(std::int64_t bit, std::uint32_t& byte, std::uint8_t& offset) {
     bit = std::max<std::int64_t>(bit, 0);
     byte = static_cast<std::uint32_t>(bit / 8);
     offset = static_cast<std::uint8_t>(bit % 8);
   }
   // An end on a byte boundary is the whole previous byte (offset 8), so that
   // the end of the data never points past the buffer.
-  static void SetEndPosition(std::int64_t bit, std::uint32_t &byte, std::uint8_t &offset) {
+  static void SetEndPosition(std::int64_t bit, std::uint32_t& byte, std::uint8_t& offset) {
     SetPosition(bit, byte, offset);
     if (offset == 0 && byte > 0) {
       --byte;
@@ -137,7 +137,7 @@ private:
 // T.4 one-dimensional: every line lies between two EOLs. An empty line (an
 // EOL at once, as in the RTC that ends a page) ends the segment, so pages
 // separated by RTC stay apart.
-int DecodeOneDimensional(FaxDecoder &decoder, StreamFileWriter &files) {
+int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindEol(2) < 0)
     return 0;
   const int width = decoder.Width();
@@ -171,7 +171,7 @@ int DecodeOneDimensional(FaxDecoder &decoder, StreamFileWriter &files) {
 
 // Stands behind the tag bit of the next one-dimensional line; false at the
 // end of the data.
-bool SyncToTagOne(FaxDecoder &decoder) {
+bool SyncToTagOne(FaxDecoder& decoder) {
   for (;;) {
     if (decoder.FindEol(2) < 0)
       return false;
@@ -186,7 +186,7 @@ bool SyncToTagOne(FaxDecoder &decoder) {
 // T.4 two-dimensional: each line's coding follows from the tag bit behind
 // the EOL in front of it. A segment always begins with a one-dimensional
 // line, so it never depends on a reference line outside it.
-int DecodeTwoDimensional(FaxDecoder &decoder, StreamFileWriter &files) {
+int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   if (!SyncToTagOne(decoder))
     return 0;
   const int width = decoder.Width();
@@ -239,7 +239,7 @@ int DecodeTwoDimensional(FaxDecoder &decoder, StreamFileWriter &files) {
 // T.6: lines follow one another with no EOL; a bad line is followed by a
 // new start search. An EOL (the EOFB that ends a page) resets the reference
 // line and ends the segment, so the pages of a multi-page stream stay apart.
-int DecodeGroup4(FaxDecoder &decoder, StreamFileWriter &files) {
+int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindG4Start(0) < 0)
     return kLineDataEnded;
   const int width = decoder.Width();
@@ -286,7 +286,7 @@ int DecodeGroup4(FaxDecoder &decoder, StreamFileWriter &files) {
 
 } // namespace
 
-StreamFileResult DecodeStreamIntoFiles(FaxDecoder &decoder, const StreamFileTargets &targets) {
+StreamFileResult DecodeStreamIntoFiles(FaxDecoder& decoder, const StreamFileTargets& targets) {
   StreamFileResult result;
   const int coding = decoder.CodingCode();
   if (decoder.Width() < 1 || decoder.Width() > kMaxStreamWidth || coding < 5 || coding > 7) {

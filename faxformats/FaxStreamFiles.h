@@ -32,4 +32,4 @@ struct StreamFileResult {
 // Decodes with the decoder's coding code (5, 6 or 7), bit order and width,
 // from the first EOL (5, 6) or the first start found (7). The decoder is
 // expected at the start of its buffer, as the detectors leave it.
-StreamFileResult DecodeStreamIntoFiles(FaxDecoder &decoder, const StreamFileTargets &targets);
+StreamFileResult DecodeStreamIntoFiles(FaxDecoder& decoder, const StreamFileTargets& targets);

@@ -6,14 +6,14 @@
 
 namespace {
 
-template <typename T> void PutLe(std::uint8_t *out, T value) {
+template <typename T> void PutLe(std::uint8_t* out, T value) {
   for (std::size_t i = 0; i < sizeof(T); ++i)
     out[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 } // namespace
 
-std::array<std::uint8_t, kSegmentHeaderSize> EncodeSegmentHeader(const SegmentHeader &header) {
+std::array<std::uint8_t, kSegmentHeaderSize> EncodeSegmentHeader(const SegmentHeader& header) {
   std::array<std::uint8_t, kSegmentHeaderSize> bytes{};
   PutLe(&bytes[0], header.recordCount);
   PutLe(&bytes[4], header.goodLines);
@@ -48,7 +48,7 @@ std::optional<SegmentHeader> DecodeSegmentHeader(std::span<const std::uint8_t> b
   return header;
 }
 
-std::array<std::uint8_t, kSegmentRecordSize> EncodeSegmentRecord(const SegmentRecord &record) {
+std::array<std::uint8_t, kSegmentRecordSize> EncodeSegmentRecord(const SegmentRecord& record) {
   std::array<std::uint8_t, kSegmentRecordSize> bytes{};
   PutLe(&bytes[0], record.startByte);
   PutLe(&bytes[4], record.endByte);
@@ -70,7 +70,7 @@ std::optional<SegmentRecord> DecodeSegmentRecord(std::span<const std::uint8_t> b
   return SegmentRecord{*start, *end, *lines, *startBit, *endBit};
 }
 
-bool SegmentIndexReader::Open(const std::string &path, Access access) {
+bool SegmentIndexReader::Open(const std::string& path, Access access) {
   file_ = OpenStdioFile(path, access == Access::Update ? "r+b" : "rb");
   std::array<std::uint8_t, kSegmentHeaderSize> bytes{};
   if (!file_ || !ReadAt(file_.get(), 0, bytes))
@@ -101,11 +101,11 @@ bool SegmentIndexReader::RewriteHeader() {
   return WriteAt(file_.get(), 0, bytes) && std::fflush(file_.get()) == 0;
 }
 
-std::vector<SegmentPage> CutIntoPages(SegmentIndexReader &index, std::uint32_t linesPerPage,
+std::vector<SegmentPage> CutIntoPages(SegmentIndexReader& index, std::uint32_t linesPerPage,
                                       std::size_t maxPages, LongSegments longSegments,
-                                      bool &allKept) {
+                                      bool& allKept) {
   std::vector<SegmentPage> pages;
-  SegmentHeader &header = index.header();
+  SegmentHeader& header = index.header();
   header.pageTable.fill(0);
   const bool split = longSegments == LongSegments::Split;
   const std::uint64_t limit =
@@ -177,8 +177,8 @@ std::uint32_t LinesPerPage(std::uint8_t sizeClass, std::uint16_t verticalResolut
   return kStandardLines[sizeClass - 1] * steps;
 }
 
-int EstimateResolution(const std::string &segmentPath, std::uint8_t sizeClass,
-                       std::uint16_t &resolution) {
+int EstimateResolution(const std::string& segmentPath, std::uint8_t sizeClass,
+                       std::uint16_t& resolution) {
   SegmentIndexReader index;
   if (!index.Open(segmentPath, SegmentIndexReader::Access::Update) || index.recordCount() == 0)
     return -2;

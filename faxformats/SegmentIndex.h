@@ -40,9 +40,9 @@ struct SegmentRecord {
   std::uint8_t endBit = 0;
 };
 
-std::array<std::uint8_t, kSegmentHeaderSize> EncodeSegmentHeader(const SegmentHeader &header);
+std::array<std::uint8_t, kSegmentHeaderSize> EncodeSegmentHeader(const SegmentHeader& header);
 std::optional<SegmentHeader> DecodeSegmentHeader(std::span<const std::uint8_t> bytes);
-std::array<std::uint8_t, kSegmentRecordSize> EncodeSegmentRecord(const SegmentRecord &record);
+std::array<std::uint8_t, kSegmentRecordSize> EncodeSegmentRecord(const SegmentRecord& record);
 std::optional<SegmentRecord> DecodeSegmentRecord(std::span<const std::uint8_t> bytes);
 
 // Read access to a segment file. The record count of the header is trusted
@@ -51,10 +51,10 @@ class SegmentIndexReader {
 public:
   // Opens for reading, or for update when the header is to be rewritten.
   enum class Access { Read, Update };
-  bool Open(const std::string &path, Access access);
+  bool Open(const std::string& path, Access access);
 
-  SegmentHeader &header() { return header_; }
-  const SegmentHeader &header() const { return header_; }
+  SegmentHeader& header() { return header_; }
+  const SegmentHeader& header() const { return header_; }
   // Records present, never more than the file holds.
   std::uint32_t recordCount() const { return recordCount_; }
   std::optional<SegmentRecord> Record(std::uint32_t index);
@@ -82,9 +82,9 @@ struct SegmentPage {
 // longer than linesPerPage over several pages. At most maxPages pages;
 // allKept tells whether every line found a page.
 enum class LongSegments { OwnPage, Split };
-std::vector<SegmentPage> CutIntoPages(SegmentIndexReader &index, std::uint32_t linesPerPage,
+std::vector<SegmentPage> CutIntoPages(SegmentIndexReader& index, std::uint32_t linesPerPage,
                                       std::size_t maxPages, LongSegments longSegments,
-                                      bool &allKept);
+                                      bool& allKept);
 
 // The vertical resolution a longest segment of that many lines suggests for
 // the paper size class (1 A4, 2 B4, 3 A3); other classes keep current.
@@ -96,5 +96,5 @@ std::uint32_t LinesPerPage(std::uint8_t sizeClass, std::uint16_t verticalResolut
 // Finishes a segment file: stores the longest segment and the estimated
 // resolution in its header and sets resolution from it. -2 when the file
 // holds no record (or cannot be read).
-int EstimateResolution(const std::string &segmentPath, std::uint8_t sizeClass,
-                       std::uint16_t &resolution);
+int EstimateResolution(const std::string& segmentPath, std::uint8_t sizeClass,
+                       std::uint16_t& resolution);

@@ -9,8 +9,8 @@
 
 namespace {
 
-std::uint64_t FileSize(const std::string &path) {
-  std::FILE *file = std::fopen(path.c_str(), "rb");
+std::uint64_t FileSize(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file)
     return 0;
   std::fseek(file, 0, SEEK_END);
@@ -21,7 +21,7 @@ std::uint64_t FileSize(const std::string &path) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2)
     return 0;
   static const std::string base = "/tmp/fuzz_raw_fax." + std::to_string(::getpid());

@@ -14,7 +14,7 @@ using namespace testing_support;
 
 namespace {
 
-constexpr const char *kTwoPages = R"(%!PS
+constexpr const char* kTwoPages = R"(%!PS
 /Helvetica findfont 60 scalefont setfont
 /page { moveto show 30 30 moveto 500 700 lineto 8 setlinewidth stroke showpage } def
 (Page one) 60 600 page
@@ -23,14 +23,14 @@ constexpr const char *kTwoPages = R"(%!PS
 
 // Renders the PostScript with a ghostscript device at 204 x 98 dpi on pages
 // of 1728 x 1100 pixels.
-void Ghostscript(const std::string &device, const std::string &input, const std::string &output) {
+void Ghostscript(const std::string& device, const std::string& input, const std::string& output) {
   ToolRun run = RunTool({"gs", "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=" + device,
                          "-r204x98", "-g1728x1100", "-sOutputFile=" + output, input});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
 }
 
-Raster Converted(const std::string &folder, const std::string &stream, std::size_t &pages,
-                 float &yResolution) {
+Raster Converted(const std::string& folder, const std::string& stream, std::size_t& pages,
+                 float& yResolution) {
   ConversionSettings settings;
   settings.rawImagePath = folder + "/kvttmp.tmp";
   settings.rawSegmentPath = folder + "/kvtseg.tmp";
@@ -43,7 +43,7 @@ Raster Converted(const std::string &folder, const std::string &stream, std::size
   engine.CloseAll();
   auto written = ReadTiffPages(folder + "/out.tif");
   pages = written.size();
-  TIFF *tif = TIFFOpen((folder + "/out.tif").c_str(), "r");
+  TIFF* tif = TIFFOpen((folder + "/out.tif").c_str(), "r");
   yResolution = 0;
   if (tif) {
     TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yResolution);
@@ -63,7 +63,7 @@ TEST(RawFaxReaderGhostscript, FaxDevicesGiveTheRenderedRows) {
       Stack({ReadPnm(scratch / "page1.pbm").ToRaster(), ReadPnm(scratch / "page2.pbm").ToRaster()});
   ASSERT_EQ(rendered.height, 2200u);
 
-  for (const char *device : {"faxg3", "faxg32d"}) {
+  for (const char* device : {"faxg3", "faxg32d"}) {
     SCOPED_TRACE(device);
     Ghostscript(device, scratch / "two.ps", scratch / "pages.fax");
     std::size_t pages = 0;

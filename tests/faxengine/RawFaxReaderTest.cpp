@@ -30,9 +30,9 @@ struct RawResult {
   bool workFilesInScratch = false;
 };
 
-std::vector<float> ResolutionsOf(const std::string &path, ttag_t tag) {
+std::vector<float> ResolutionsOf(const std::string& path, ttag_t tag) {
   std::vector<float> values;
-  TIFF *tif = TIFFOpen(path.c_str(), "r");
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
   if (!tif)
     return values;
   do {
@@ -44,9 +44,9 @@ std::vector<float> ResolutionsOf(const std::string &path, ttag_t tag) {
   return values;
 }
 
-using Tweak = std::function<void(ConversionSettings &)>;
+using Tweak = std::function<void(ConversionSettings&)>;
 
-RawResult ConvertRaw(const std::vector<std::uint8_t> &bytes, const Tweak &tweak = {}) {
+RawResult ConvertRaw(const std::vector<std::uint8_t>& bytes, const Tweak& tweak = {}) {
   TIFFSetWarningHandler(nullptr);
   ScratchFolder scratch;
   WriteFile(scratch / "fax.g3", bytes);
@@ -85,7 +85,7 @@ struct StreamCase {
   Tweak tweak;
 };
 
-void ExpectConverts(const StreamCase &c) {
+void ExpectConverts(const StreamCase& c) {
   SCOPED_TRACE(c.what);
   RawResult result = ConvertRaw(c.bytes, c.tweak);
   EXPECT_EQ(result.identify, 0);
@@ -103,9 +103,9 @@ std::vector<std::uint8_t> Marked(std::vector<std::uint8_t> stream, std::size_t m
   return stream;
 }
 
-std::vector<std::uint8_t> Joined(const std::vector<std::vector<std::uint8_t>> &parts) {
+std::vector<std::uint8_t> Joined(const std::vector<std::vector<std::uint8_t>>& parts) {
   std::vector<std::uint8_t> all;
-  for (const auto &part : parts)
+  for (const auto& part : parts)
     Append(all, part);
   return all;
 }
@@ -129,7 +129,7 @@ TEST(RawFaxReader, EveryCodingAndBitOrderGivesTheEncodedRows) {
         {"T.6 behind two 0xFF" + suffix, order(Marked(LibTiffStream(inked, 7))), inked});
     cases.push_back({"pbmtog3" + suffix, PbmToG3(text, reverse), text});
   }
-  for (const StreamCase &c : cases)
+  for (const StreamCase& c : cases)
     ExpectConverts(c);
 }
 
@@ -147,10 +147,10 @@ TEST(RawFaxReader, StandardWidthsAndANonStandardOne) {
   ExpectConverts(StreamCase{"T.4 1-D width 2000", LibTiffStream(odd, 5), odd});
   ExpectConverts(StreamCase{"T.4 2-D width 2000", LibTiffStream(odd, 6), odd});
   RawResult refused =
-      ConvertRaw(LibTiffStream(odd, 5), [](ConversionSettings &s) { s.NStdWidth = 0; });
+      ConvertRaw(LibTiffStream(odd, 5), [](ConversionSettings& s) { s.NStdWidth = 0; });
   EXPECT_FALSE(refused.isFax) << "non-standard widths only when asked";
   RawResult aboveMinimum =
-      ConvertRaw(LibTiffStream(odd, 5), [](ConversionSettings &s) { s.MinWidth = 2000; });
+      ConvertRaw(LibTiffStream(odd, 5), [](ConversionSettings& s) { s.MinWidth = 2000; });
   EXPECT_FALSE(aboveMinimum.isFax) << "the width must exceed MinWidth";
 }
 
@@ -162,8 +162,8 @@ TEST(RawFaxReader, Group4StartMarkers) {
   std::vector<std::uint8_t> coded = LibTiffStream(page, 7);
   EXPECT_FALSE(ConvertRaw(Marked(coded, 1)).isFax) << "one 0xFF is no start marker by default";
   ExpectConverts(StreamCase{"one 0xFF with FlagNum 2", Marked(coded, 1), page, 1, 100,
-                            [](ConversionSettings &s) { s.FlagNum = 2; }});
-  auto raw = [](ConversionSettings &s) { s.RawFlag = 1; };
+                            [](ConversionSettings& s) { s.FlagNum = 2; }});
+  auto raw = [](ConversionSettings& s) { s.RawFlag = 1; };
   ExpectConverts(StreamCase{"T.6 at the first byte with /raw", coded, page, 1, 100, raw});
   // With /raw the 0xFF byte itself is read as data: eight white lines.
   Raster white(1728, 8);
@@ -196,7 +196,7 @@ TEST(RawFaxReader, PagesSeparatedByRtcAndTheResolutionTheyImply) {
   std::vector<Raster> standard = {TextLikePage(1728, 1100, 11), TextLikePage(1728, 1050, 12),
                                   TextLikePage(1728, 1120, 13)};
   std::vector<std::vector<std::uint8_t>> oneD, twoD;
-  for (const Raster &page : standard) {
+  for (const Raster& page : standard) {
     oneD.push_back(LibTiffStream(page, 5));
     oneD.push_back(ReturnToControl(false));
     twoD.push_back(LibTiffStream(page, 6));
@@ -206,7 +206,7 @@ TEST(RawFaxReader, PagesSeparatedByRtcAndTheResolutionTheyImply) {
   ExpectConverts(StreamCase{"three standard pages, 2-D", Joined(twoD), Stack(standard), 3, 100});
   // /v=200 doubles the page length: the first two pages share one.
   ExpectConverts(StreamCase{"three standard pages read as fine", Joined(oneD), Stack(standard), 2,
-                            200, [](ConversionSettings &s) { s.verticalResolution = 200; }});
+                            200, [](ConversionSettings& s) { s.verticalResolution = 200; }});
 
   std::vector<Raster> fine = {TextLikePage(1728, 2200, 14), TextLikePage(1728, 2250, 15)};
   ExpectConverts(StreamCase{"two fine pages",
@@ -240,7 +240,7 @@ TEST(RawFaxReader, FilesThatAreNoFax) {
   EXPECT_FALSE(ConvertRaw(std::vector<std::uint8_t>(4096, 0xFF)).isFax);
   // Fewer good lines than Threshold.
   EXPECT_FALSE(ConvertRaw(LibTiffStream(TextLikePage(1728, 40, 19), 5)).isFax);
-  EXPECT_TRUE(ConvertRaw(LibTiffStream(TextLikePage(1728, 40, 19), 5), [](ConversionSettings &s) {
+  EXPECT_TRUE(ConvertRaw(LibTiffStream(TextLikePage(1728, 40, 19), 5), [](ConversionSettings& s) {
                 s.Threshold = 30;
               }).isFax);
 }
@@ -248,7 +248,7 @@ TEST(RawFaxReader, FilesThatAreNoFax) {
 TEST(RawFaxReader, WhiteLinesAloneAreNoFaxAndLongRunsOfThemAreCutIntoPages) {
   // Read as T.6 every bit of 0xFF is a white line, in any bit order and at
   // any width: nothing tells a fax from noise.
-  EXPECT_FALSE(ConvertRaw(std::vector<std::uint8_t>(4096, 0xFF), [](ConversionSettings &s) {
+  EXPECT_FALSE(ConvertRaw(std::vector<std::uint8_t>(4096, 0xFF), [](ConversionSettings& s) {
                  s.RawFlag = 1;
                }).isFax);
   // A page that goes on with 10000 blank lines is one segment longer than
@@ -266,8 +266,8 @@ TEST(RawFaxReader, WhiteLinesAloneAreNoFaxAndLongRunsOfThemAreCutIntoPages) {
 TEST(RawFaxReader, BitOrderFollowsAutoBit) {
   Raster text = TextLikePage(1728, 200, 20);
   auto msb = LibTiffStream(text, 5);
-  auto lsbOnly = [](ConversionSettings &s) { s.AutoBit = 2; };
-  auto msbOnly = [](ConversionSettings &s) { s.AutoBit = 1; };
+  auto lsbOnly = [](ConversionSettings& s) { s.AutoBit = 2; };
+  auto msbOnly = [](ConversionSettings& s) { s.AutoBit = 1; };
   EXPECT_FALSE(ConvertRaw(msb, lsbOnly).isFax);
   ExpectConverts(StreamCase{"AutoBit 1", msb, text, 1, 100, msbOnly});
   EXPECT_FALSE(ConvertRaw(ReverseBits(msb), msbOnly).isFax);

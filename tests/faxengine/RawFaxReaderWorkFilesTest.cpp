@@ -32,16 +32,16 @@ protected:
     reader.SetTotalLines(header.height);
   }
 
-  static std::vector<std::uint8_t> Joined(const std::vector<std::vector<std::uint8_t>> &parts) {
+  static std::vector<std::uint8_t> Joined(const std::vector<std::vector<std::uint8_t>>& parts) {
     std::vector<std::uint8_t> all;
-    for (const auto &part : parts)
+    for (const auto& part : parts)
       Append(all, part);
     return all;
   }
 
   // Overwrites record index of the segment file.
-  void PatchRecord(std::uint32_t index, const SegmentRecord &record) {
-    std::FILE *file = std::fopen(settings.rawSegmentPath.c_str(), "r+b");
+  void PatchRecord(std::uint32_t index, const SegmentRecord& record) {
+    std::FILE* file = std::fopen(settings.rawSegmentPath.c_str(), "r+b");
     ASSERT_NE(file, nullptr);
     auto bytes = EncodeSegmentRecord(record);
     std::fseek(file, long(kSegmentHeaderSize + kSegmentRecordSize * index), SEEK_SET);

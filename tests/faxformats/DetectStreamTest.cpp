@@ -15,7 +15,7 @@ namespace {
 
 // A stream of single lines of the given widths, each with ink, ended by RTC
 // so that the last line, too, ends at an EOL.
-std::vector<std::uint8_t> LinesOfWidths(const std::vector<std::uint32_t> &widths) {
+std::vector<std::uint8_t> LinesOfWidths(const std::vector<std::uint32_t>& widths) {
   std::vector<std::uint8_t> stream;
   unsigned seed = 1;
   for (std::uint32_t width : widths)
@@ -30,7 +30,7 @@ struct Detection {
   std::uint8_t bitOrder;
 };
 
-Detection Strict1D(const std::vector<std::uint8_t> &bytes, std::uint8_t bitOrder,
+Detection Strict1D(const std::vector<std::uint8_t>& bytes, std::uint8_t bitOrder,
                    std::uint32_t lines) {
   FaxDecoder decoder;
   decoder.Initialise(bytes.data(), std::uint32_t(bytes.size()), kMsbFirst, 5, 0);
@@ -40,18 +40,18 @@ Detection Strict1D(const std::vector<std::uint8_t> &bytes, std::uint8_t bitOrder
 }
 
 // The rows of a raster file written by DecodeStreamIntoFiles.
-Raster RasterFileRows(const std::string &path) {
+Raster RasterFileRows(const std::string& path) {
   std::string bytes = ReadFile(path);
   std::array<std::uint8_t, PageRaster::kStoredSize> record{};
   std::copy_n(bytes.begin(), record.size(), record.begin());
   PageRaster header = PageRaster::FromStored(record);
-  auto rows = reinterpret_cast<const std::uint8_t *>(bytes.data()) + PageRaster::kStoredSize;
+  auto rows = reinterpret_cast<const std::uint8_t*>(bytes.data()) + PageRaster::kStoredSize;
   EXPECT_EQ(bytes.size(),
             PageRaster::kStoredSize + std::size_t(header.height) * header.bytesPerRow);
   return Raster::FromPackedRows(rows, header.width, header.height, false);
 }
 
-std::vector<SegmentRecord> Records(const std::string &path) {
+std::vector<SegmentRecord> Records(const std::string& path) {
   SegmentIndexReader index;
   EXPECT_TRUE(index.Open(path, SegmentIndexReader::Access::Read));
   std::vector<SegmentRecord> records;

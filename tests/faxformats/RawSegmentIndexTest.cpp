@@ -11,7 +11,7 @@ using testing_support::ScratchFolder;
 namespace {
 
 // Writes a segment file with one record per line count.
-void WriteIndex(const std::string &path, const std::vector<std::uint32_t> &lines,
+void WriteIndex(const std::string& path, const std::vector<std::uint32_t>& lines,
                 std::uint32_t claimedRecords = 0) {
   SegmentHeader header;
   header.recordCount = claimedRecords ? claimedRecords : std::uint32_t(lines.size());
@@ -35,12 +35,12 @@ struct Cut {
   std::array<std::uint32_t, 4> pageTable{};
 };
 
-Cut CutFile(const std::string &path, std::uint32_t linesPerPage, LongSegments mode,
+Cut CutFile(const std::string& path, std::uint32_t linesPerPage, LongSegments mode,
             std::size_t maxPages = 65535) {
   SegmentIndexReader index;
   EXPECT_TRUE(index.Open(path, SegmentIndexReader::Access::Update));
   Cut cut;
-  for (const SegmentPage &page : CutIntoPages(index, linesPerPage, maxPages, mode, cut.allKept)) {
+  for (const SegmentPage& page : CutIntoPages(index, linesPerPage, maxPages, mode, cut.allKept)) {
     cut.lines.push_back(page.lines);
     cut.firstRows.push_back(page.firstRow);
   }

@@ -8,7 +8,7 @@
 
 namespace testing_support {
 
-std::vector<std::uint8_t> LibTiffStream(const Raster &page, int coding, bool fillBits) {
+std::vector<std::uint8_t> LibTiffStream(const Raster& page, int coding, bool fillBits) {
   if (coding == 7)
     return EncodeWithLibTiff(page, COMPRESSION_CCITTFAX4);
   std::uint32_t options =
@@ -39,21 +39,21 @@ std::vector<std::uint8_t> ReturnToControl(bool twoDimensional) {
 std::vector<std::uint8_t> RandomBytes(std::size_t count, unsigned seed) {
   std::mt19937 random(seed);
   std::vector<std::uint8_t> bytes(count);
-  for (auto &byte : bytes)
+  for (auto& byte : bytes)
     byte = static_cast<std::uint8_t>(random());
   return bytes;
 }
 
-void Append(std::vector<std::uint8_t> &to, const std::vector<std::uint8_t> &bytes) {
+void Append(std::vector<std::uint8_t>& to, const std::vector<std::uint8_t>& bytes) {
   to.insert(to.end(), bytes.begin(), bytes.end());
 }
 
-Raster Stack(const std::vector<Raster> &pages) {
+Raster Stack(const std::vector<Raster>& pages) {
   Raster all;
   if (pages.empty())
     return all;
   all.width = pages.front().width;
-  for (const Raster &page : pages) {
+  for (const Raster& page : pages) {
     if (page.width != all.width)
       throw std::runtime_error("Stack: pages of different widths");
     all.height += page.height;
@@ -68,7 +68,7 @@ Raster InkedPage(std::uint32_t width, std::uint32_t height, unsigned seed) {
   return page;
 }
 
-std::vector<std::uint8_t> PbmToG3(const Raster &page, bool reverseBits) {
+std::vector<std::uint8_t> PbmToG3(const Raster& page, bool reverseBits) {
   ScratchFolder scratch;
   std::string header =
       "P4\n" + std::to_string(page.width) + " " + std::to_string(page.height) + "\n";
@@ -82,7 +82,7 @@ std::vector<std::uint8_t> PbmToG3(const Raster &page, bool reverseBits) {
   ToolRun run = RunTool(argv);
   if (run.exitCode != 0)
     throw std::runtime_error("pbmtog3 failed: " + run.errors);
-  const std::string &g3 = run.output;
+  const std::string& g3 = run.output;
   return std::vector<std::uint8_t>(g3.begin(), g3.end());
 }
 

@@ -14,7 +14,7 @@ namespace testing_support {
 // The raw strip bytes the TIFF library writes for one page, MSB first.
 // coding 5: T.4 1-D with EOLs; 6: T.4 2-D; 7: T.6. fillBits asks for
 // byte-aligned EOLs (T4Options bit 2).
-std::vector<std::uint8_t> LibTiffStream(const Raster &page, int coding, bool fillBits = false);
+std::vector<std::uint8_t> LibTiffStream(const Raster& page, int coding, bool fillBits = false);
 
 // Six EOLs (with tag bit 1 for 2-D), padded with zero bits to a byte; MSB first.
 std::vector<std::uint8_t> ReturnToControl(bool twoDimensional);
@@ -22,16 +22,16 @@ std::vector<std::uint8_t> ReturnToControl(bool twoDimensional);
 // Pseudo-random bytes, fixed by the seed.
 std::vector<std::uint8_t> RandomBytes(std::size_t count, unsigned seed);
 
-void Append(std::vector<std::uint8_t> &to, const std::vector<std::uint8_t> &bytes);
+void Append(std::vector<std::uint8_t>& to, const std::vector<std::uint8_t>& bytes);
 
 // The pages one under the other (all of one width).
-Raster Stack(const std::vector<Raster> &pages);
+Raster Stack(const std::vector<Raster>& pages);
 
 // A page with ink everywhere, its first pixel black so that a T.6 encoding
 // never begins with white lines (which a start search takes for markers).
 Raster InkedPage(std::uint32_t width, std::uint32_t height, unsigned seed);
 
 // pbmtog3's encoding of the page (1728 pixels wide), MSB first or reversed.
-std::vector<std::uint8_t> PbmToG3(const Raster &page, bool reverseBits);
+std::vector<std::uint8_t> PbmToG3(const Raster& page, bool reverseBits);
 
 } // namespace testing_support

@@ -108,8 +108,8 @@ bool WriteTiff(const std::string& path, const std::vector<std::vector<std::strin
   return ok;
 }
 
-// A bare stream: the coded bytes of every page's strip, one after another,
-// with no container around them.
+// A bare Group 3 stream: the coded bytes of every page's strip, each ended
+// by RTC, with no container around them.
 bool WriteBareStream(const std::string& path, const std::string& scratchTiff,
                      const std::vector<std::vector<std::string>>& pages, Coding coding) {
   if (!WriteTiff(scratchTiff, pages, coding, 98))
@@ -125,6 +125,9 @@ bool WriteBareStream(const std::string& path, const std::string& scratchTiff,
     std::vector<std::uint8_t> strip(ok ? counts[0] : 0);
     ok = ok && TIFFReadRawStrip(tif, 0, strip.data(), static_cast<tmsize_t>(strip.size())) >= 0;
     ok = ok && std::fwrite(strip.data(), 1, strip.size(), out) == strip.size();
+    // Return To Control (six EOLs) ends each page, as a fax machine sends it.
+    static const std::uint8_t kRtc[] = {0x00, 0x10, 0x01, 0x00, 0x10, 0x01, 0x00, 0x10, 0x01};
+    ok = ok && std::fwrite(kRtc, 1, sizeof kRtc, out) == sizeof kRtc;
   } while (ok && TIFFReadDirectory(tif));
   if (tif)
     TIFFClose(tif);

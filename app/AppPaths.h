@@ -8,13 +8,13 @@
 struct AppPaths {
   std::string executablePath;
   std::string executableFolder;
-  std::string workFolder;        // private to this process, removed at exit
-  std::string rawImagePath;      // raw-fax page-image work file
-  std::string rawSegmentPath;    // raw-fax line-segment work file
-  std::string engineTiffPath;    // the engine's intermediate TIFF
-  std::string engineOutputPath;  // the TIFF the engine writes for a conversion
-  std::string copierOutputPath;  // the TIFF the page copier writes
-  std::string logPath;           // replaced by /log=
+  std::string workFolder;       // private to this process, removed at exit
+  std::string rawImagePath;     // raw-fax page-image work file
+  std::string rawSegmentPath;   // raw-fax line-segment work file
+  std::string engineTiffPath;   // the engine's intermediate TIFF
+  std::string engineOutputPath; // the TIFF the engine writes for a conversion
+  std::string copierOutputPath; // the TIFF the page copier writes
+  std::string logPath;          // replaced by /log=
   std::string configurationPath;
   // Where the log and configuration live when the executable's folder cannot
   // be written; created on first use.

@@ -33,9 +33,7 @@ private:
   std::string path_;
 };
 
-void PrintError(const std::string& text) {
-  std::fprintf(stderr, "quorren: %s\n", text.c_str());
-}
+void PrintError(const std::string& text) { std::fprintf(stderr, "quorren: %s\n", text.c_str()); }
 
 // The window lives in a module of its own so that a command-line run never
 // loads a GUI toolkit; a build without it says so.
@@ -95,7 +93,8 @@ int RunProgram(int argc, char** argv) {
   std::string logPath = paths.logPath;
 
   const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-  const int verdict = ParseArguments(job, CommandLineTargets{settings, logPath, std::cout}, arguments);
+  const int verdict =
+      ParseArguments(job, CommandLineTargets{settings, logPath, std::cout}, arguments);
   if (verdict != command_line::kRunRequest)
     return RunWindowedMode(paths, verdict);
   return RunCommandLineMode(paths, settings, job, logPath);

@@ -13,7 +13,7 @@ struct BatchJob {
   bool includeSubfolders = false; // /i
   bool keepHierarchy = false;     // /kh
   enum class Mode { None = 0, Folder = 1, File = 2 } mode = Mode::None;
-  bool skipExisting = false;      // set by the window's automatic conversion
+  bool skipExisting = false; // set by the window's automatic conversion
   std::string filter = "*.*";
   std::string source;
   std::string destination;
@@ -24,6 +24,6 @@ struct BatchJob {
 
   // What the run amounted to, for the command line's exit code.
   int pdfsWritten = 0;
-  int faxFailures = 0;        // recognised (or TIFF) documents that gave no PDF
+  int faxFailures = 0; // recognised (or TIFF) documents that gave no PDF
   bool sourceUnreadable = false;
 };

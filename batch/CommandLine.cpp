@@ -36,7 +36,9 @@ Apply SetSetting(Field ConversionSettings::*field, Value value) {
 }
 
 Apply SetText(std::string BatchJob::*field) {
-  return [field](BatchJob& job, const CommandLineTargets&, const std::string& value) { job.*field = value; };
+  return [field](BatchJob& job, const CommandLineTargets&, const std::string& value) {
+    job.*field = value;
+  };
 }
 
 Apply SetDestination(BatchJob::Mode mode) {
@@ -80,7 +82,9 @@ const std::vector<Option>& OptionTable() {
       {"/f=", Match::QuotablePrefix, SetText(&BatchJob::source)},
       {"/sf=", Match::QuotablePrefix, SetDestination(BatchJob::Mode::File)},
       {"/log=", Match::QuotablePrefix,
-       [](BatchJob&, const CommandLineTargets& targets, const std::string& value) { targets.logPath = value; }},
+       [](BatchJob&, const CommandLineTargets& targets, const std::string& value) {
+         targets.logPath = value;
+       }},
   };
   return table;
 }
@@ -96,14 +100,17 @@ std::string LowerAscii(std::string_view text) {
 const Option* FindOption(std::string_view token) {
   const std::string lower = LowerAscii(token);
   for (const Option& option : OptionTable()) {
-    bool matches = option.match == Match::Exact ? lower == option.name : lower.starts_with(option.name);
+    bool matches =
+        option.match == Match::Exact ? lower == option.name : lower.starts_with(option.name);
     if (matches)
       return &option;
   }
   return nullptr;
 }
 
-bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsWhiteSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view TrimLeft(std::string_view text) {
   while (!text.empty() && IsWhiteSpace(text.front()))
@@ -132,9 +139,9 @@ int Verdict(const BatchJob& job, const CommandLineTargets& targets) {
   if (job.mode != BatchJob::Mode::None && !job.destination.empty())
     return command_line::kRunRequest;
   if (job.mode != BatchJob::Mode::None) {
-    platform::ShowMessageBox(
-        "Please set save folder with '/sd=' or '/sf=', and be sure it is not the same as source-dir",
-        "ERROR Save Folder", platform::MessageKind::Error);
+    platform::ShowMessageBox("Please set save folder with '/sd=' or '/sf=', and be sure it is not "
+                             "the same as source-dir",
+                             "ERROR Save Folder", platform::MessageKind::Error);
     return command_line::kNoRunnableRequest;
   }
   PrintUsage(targets.usageOut);
@@ -150,7 +157,8 @@ void PrintUsage(std::ostream& out) {
   out.flush();
 }
 
-int ParseCommandLine(BatchJob& job, const CommandLineTargets& targets, std::optional<std::string_view> text) {
+int ParseCommandLine(BatchJob& job, const CommandLineTargets& targets,
+                     std::optional<std::string_view> text) {
   ResetJob(job);
   if (!text)
     return command_line::kNoText;
@@ -164,7 +172,8 @@ int ParseCommandLine(BatchJob& job, const CommandLineTargets& targets, std::opti
   std::string working = std::string(rest) + ' ';
   rest = TrimLeft(working);
 
-  for (auto space = rest.find(' '); space != std::string_view::npos && space > 0; space = rest.find(' ')) {
+  for (auto space = rest.find(' '); space != std::string_view::npos && space > 0;
+       space = rest.find(' ')) {
     std::string_view token = rest.substr(0, space);
     std::size_t consumed = space + 1;
     const Option* option = FindOption(token);
@@ -186,7 +195,8 @@ int ParseCommandLine(BatchJob& job, const CommandLineTargets& targets, std::opti
   return Verdict(job, targets);
 }
 
-int ParseArguments(BatchJob& job, const CommandLineTargets& targets, const std::vector<std::string>& arguments) {
+int ParseArguments(BatchJob& job, const CommandLineTargets& targets,
+                   const std::vector<std::string>& arguments) {
   ResetJob(job);
   if (arguments.empty())
     return command_line::kEmptyText;

@@ -20,7 +20,7 @@ struct CommandLineTargets {
 };
 
 namespace command_line {
-constexpr int kRunRequest = 0;    // a conversion with a destination: command-line mode
+constexpr int kRunRequest = 0; // a conversion with a destination: command-line mode
 constexpr int kNoText = -1;
 constexpr int kEmptyText = -2;
 constexpr int kNoRunnableRequest = 126;

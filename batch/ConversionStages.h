@@ -26,7 +26,8 @@ class ConversionStages {
 public:
   virtual ~ConversionStages() = default;
   virtual std::unique_ptr<FaxDocument> OpenFaxDocument(const ConversionSettings& settings) = 0;
-  virtual int CopyTiffImages(const std::string& input, const std::string& output, const CopyOptions& options) = 0;
+  virtual int CopyTiffImages(const std::string& input, const std::string& output,
+                             const CopyOptions& options) = 0;
   virtual int ConvertTiffToPdf(const std::string& input, const std::string& output, int compression,
                                const PdfDocInfo& info) = 0;
 };

@@ -72,7 +72,8 @@ int ConvertFax(const ConversionEnvironment& env, BatchJob& job, const std::strin
   job.copyOptions.compression = 6;
   if (env.stages.CopyTiffImages(env.engineOutputPath, env.copierOutputPath, job.copyOptions) != 0)
     return Report(job, source, kFaxCopy);
-  if (env.stages.ConvertTiffToPdf(env.copierOutputPath, destination, 0, PdfInfoFrom(document->DocInfo())) != 0)
+  if (env.stages.ConvertTiffToPdf(env.copierOutputPath, destination, 0,
+                                  PdfInfoFrom(document->DocInfo())) != 0)
     return Report(job, source, kFaxPdf);
   document->CloseAll();
   return kConverted;
@@ -103,7 +104,8 @@ int CopySourceTimes(const std::string& source, const std::string& destination) {
 
 // A failed move is ignored: the PDF is written and the source stays put.
 void MoveToBackup(const std::string& source, const std::string& backupFolder) {
-  platform::MoveFileNoReplace(source, backupFolder + platform::kSeparator + platform::FileNameOf(source));
+  platform::MoveFileNoReplace(source,
+                              backupFolder + platform::kSeparator + platform::FileNameOf(source));
 }
 
 int Convert(const ConversionEnvironment& env, BatchJob& job, const std::string& source,

@@ -19,8 +19,9 @@ struct ConversionEnvironment {
 namespace convert_result {
 constexpr int kConverted = 0;
 constexpr int kSkipped = 1;
-constexpr int kSourceTimesUnreadable = -1;   // converted, but the source's times could not be read
-constexpr int kSaveFolderOrPdfTimes = -2;    // save folder not created; or converted, PDF times not set
+constexpr int kSourceTimesUnreadable = -1; // converted, but the source's times could not be read
+constexpr int kSaveFolderOrPdfTimes =
+    -2; // save folder not created; or converted, PDF times not set
 constexpr int kTiffCopyFailed = -3;
 constexpr int kTiffPdfFailed = -4;
 constexpr int kNotFax = -5;
@@ -28,7 +29,7 @@ constexpr int kFaxWriteFailed = -6;
 constexpr int kFaxCopyFailed = -7;
 constexpr int kFaxPdfFailed = -8;
 constexpr int kException = -9;
-constexpr int kSameFile = -10;               // source and destination are one file
+constexpr int kSameFile = -10; // source and destination are one file
 } // namespace convert_result
 
 // Converts one source into one PDF, appends the result line to the job's

@@ -87,9 +87,11 @@ int ConvertList(const ConversionEnvironment& environment, BatchJob& job) {
       job.resultText += sourcePath + " : already PDF format, need no converting!\n";
       continue;
     }
-    if (ConvertFile(environment, job, sourcePath, DestinationNameFor(job, sourcePath)) == convert_result::kConverted)
+    if (ConvertFile(environment, job, sourcePath, DestinationNameFor(job, sourcePath)) ==
+        convert_result::kConverted)
       ++converted;
   }
-  job.resultText += "\r\n---------\r\nTotal converted FAX files: " + std::to_string(converted) + "\r\n";
+  job.resultText +=
+      "\r\n---------\r\nTotal converted FAX files: " + std::to_string(converted) + "\r\n";
   return 0;
 }

@@ -7,9 +7,13 @@ namespace {
 class EngineDocument final : public FaxDocument {
 public:
   explicit EngineDocument(const ConversionSettings& settings) { engine_.SetSettings(settings); }
-  int Identify(const std::string& path, int faxFormat) override { return engine_.Identify(path, faxFormat); }
+  int Identify(const std::string& path, int faxFormat) override {
+    return engine_.Identify(path, faxFormat);
+  }
   bool IsFax() override { return engine_.IsFax(); }
-  void ReadDocInfo(const std::string& path, int faxFormat) override { engine_.ReadDocInfo(path, faxFormat); }
+  void ReadDocInfo(const std::string& path, int faxFormat) override {
+    engine_.ReadDocInfo(path, faxFormat);
+  }
   int WriteTiff(const std::string& outputPath, int faxFormat) override {
     return engine_.WriteTiff(outputPath, faxFormat);
   }
@@ -25,7 +29,8 @@ public:
   std::unique_ptr<FaxDocument> OpenFaxDocument(const ConversionSettings& settings) override {
     return std::make_unique<EngineDocument>(settings);
   }
-  int CopyTiffImages(const std::string& input, const std::string& output, const CopyOptions& options) override {
+  int CopyTiffImages(const std::string& input, const std::string& output,
+                     const CopyOptions& options) override {
     return ::CopyTiffImages(input, output, options);
   }
   int ConvertTiffToPdf(const std::string& input, const std::string& output, int compression,

@@ -33,7 +33,8 @@ bool RunOnce(const std::vector<std::string>& argv) {
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
-  const std::string program = argc > 1 ? argv[1] : (fs::path(argv[0]).parent_path().parent_path() / "app/quorren").string();
+  const std::string program =
+      argc > 1 ? argv[1] : (fs::path(argv[0]).parent_path().parent_path() / "app/quorren").string();
   const fs::path empty = fs::temp_directory_path() / "tarvelo-bench-empty";
   fs::create_directories(empty);
   const std::vector<std::string> request = {program, "/q", "/d=" + empty.string(),
@@ -47,11 +48,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot run %s\n", program.c_str());
       return 1;
     }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   rusage children{};
   getrusage(RUSAGE_CHILDREN, &children);
-  std::printf("start-up to exit, empty folder request: %.2f ms per run over %d runs; peak memory %ld KiB\n",
-              1000.0 * seconds / runs, runs, children.ru_maxrss);
+  std::printf(
+      "start-up to exit, empty folder request: %.2f ms per run over %d runs; peak memory %ld KiB\n",
+      1000.0 * seconds / runs, runs, children.ru_maxrss);
   fs::remove_all(empty);
   return 0;
 }

@@ -36,8 +36,8 @@ std::vector<std::uint8_t> PageRows(unsigned seed) {
   return rows;
 }
 
-bool WriteDocument(const std::string &path, std::uint16_t compression) {
-  TIFF *tif = TIFFOpen(path.c_str(), "w");
+bool WriteDocument(const std::string& path, std::uint16_t compression) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
   if (!tif)
     return false;
   for (int page = 0; page < kPages; ++page) {
@@ -73,12 +73,12 @@ long PeakKilobytes() {
   return usage.ru_maxrss;
 }
 
-void Report(const char *what, double seconds) {
+void Report(const char* what, double seconds) {
   std::printf("%-44s %8.1f pages/s  (%.3f s, peak RSS %ld KB)\n", what, kPages / seconds, seconds,
               PeakKilobytes());
 }
 
-double TimeCopy(const std::string &in, const std::string &out, int selector, int repeats) {
+double TimeCopy(const std::string& in, const std::string& out, int selector, int repeats) {
   CopyOptions options;
   options.compression = selector;
   double best = 1e9;
@@ -93,9 +93,9 @@ double TimeCopy(const std::string &in, const std::string &out, int selector, int
   return best;
 }
 
-double TimeLibraryDecode(const std::string &path) {
+double TimeLibraryDecode(const std::string& path) {
   const auto start = std::chrono::steady_clock::now();
-  TIFF *tif = TIFFOpen(path.c_str(), "r");
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
   std::vector<std::uint8_t> rows(std::size_t{kWidth / 8} * kHeight);
   do
     TIFFReadEncodedStrip(tif, 0, rows.data(), static_cast<tmsize_t>(rows.size()));
@@ -120,7 +120,7 @@ int main() {
   Report("copy Group 4 into Group 4 (6)", TimeCopy(g4, out, 6, 3));
   Report("copy Group 3 into Group 4 (6)", TimeCopy(g3, out, 6, 3));
   Report("copy Group 4 into Group 3 (3)", TimeCopy(g4, out, 3, 1));
-  for (const std::string &path : {g4, g3, out})
+  for (const std::string& path : {g4, g3, out})
     std::remove(path.c_str());
   rmdir(folder);
   return 0;

@@ -56,9 +56,9 @@ std::vector<std::uint8_t> TextLikeRows(unsigned seed) {
   return rows;
 }
 
-bool WriteFaxTiff(const std::string &path, std::uint16_t compression,
-                  const std::vector<std::vector<std::uint8_t>> &pages) {
-  TIFF *tiff = TIFFOpen(path.c_str(), "w");
+bool WriteFaxTiff(const std::string& path, std::uint16_t compression,
+                  const std::vector<std::vector<std::uint8_t>>& pages) {
+  TIFF* tiff = TIFFOpen(path.c_str(), "w");
   if (tiff == nullptr)
     return false;
   bool ok = true;
@@ -75,7 +75,7 @@ bool WriteFaxTiff(const std::string &path, std::uint16_t compression,
     TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, kLength);
     TIFFSetField(tiff, TIFFTAG_PAGENUMBER, p, kPages);
-    auto &rows = const_cast<std::vector<std::uint8_t> &>(pages[p % pages.size()]);
+    auto& rows = const_cast<std::vector<std::uint8_t>&>(pages[p % pages.size()]);
     ok = TIFFWriteEncodedStrip(tiff, 0, rows.data(), static_cast<tmsize_t>(rows.size())) >= 0 &&
          TIFFWriteDirectory(tiff);
   }
@@ -83,7 +83,7 @@ bool WriteFaxTiff(const std::string &path, std::uint16_t compression,
   return ok;
 }
 
-void Report(const char *what, double seconds, bool ok) {
+void Report(const char* what, double seconds, bool ok) {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   if (!ok) {
@@ -95,7 +95,7 @@ void Report(const char *what, double seconds, bool ok) {
 }
 
 // Runs the work once and prints its rate; false when it failed.
-bool Measure(const std::string &what, const std::function<bool()> &work) {
+bool Measure(const std::string& what, const std::function<bool()>& work) {
   const auto start = std::chrono::steady_clock::now();
   const bool ok = work();
   const double seconds =
@@ -104,8 +104,8 @@ bool Measure(const std::string &what, const std::function<bool()> &work) {
   return ok;
 }
 
-bool DecodeAll(const std::string &path) {
-  TIFF *tiff = TIFFOpen(path.c_str(), "r");
+bool DecodeAll(const std::string& path) {
+  TIFF* tiff = TIFFOpen(path.c_str(), "r");
   if (tiff == nullptr)
     return false;
   std::vector<std::uint8_t> rows(kRowBytes * kLength);
@@ -117,7 +117,7 @@ bool DecodeAll(const std::string &path) {
   return ok;
 }
 
-void RunChain(const std::string &name, const std::string &source, const std::string &folder) {
+void RunChain(const std::string& name, const std::string& source, const std::string& folder) {
   const std::string copied = folder + "copied.tif", pdf = folder + "out.pdf";
   Measure(name + ": library decode", [&] { return DecodeAll(source); });
   Measure(name + ": PDF writer alone",

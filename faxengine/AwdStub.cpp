@@ -3,7 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 
-int RunAwdStub(const std::string &inputPath, const std::string &outputPath) {
+int RunAwdStub(const std::string& inputPath, const std::string& outputPath) {
   platform::RemoveFileQuietly(outputPath);
   auto program = platform::FindProgram(kAwdStubName);
   if (!program)

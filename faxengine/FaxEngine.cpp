@@ -21,7 +21,7 @@ constexpr int kFormatTiffLike = 17;
 // TIFF-structured documents ("fmf", "g3n", TIFF-like "g3f").
 class TiffDocument : public FaxFormatReader {
 public:
-  int Identify(const std::string &path, ConversionSettings &settings, bool &recognised) override {
+  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override {
     reader_.Open(path);
     if (!reader_.IsOpen())
       return -1;
@@ -31,11 +31,11 @@ public:
     }
     return 0;
   }
-  void DecodePage(std::uint16_t index, PageRaster &raster, const ConversionSettings &) override {
+  void DecodePage(std::uint16_t index, PageRaster& raster, const ConversionSettings&) override {
     reader_.DecodePage(index, raster);
   }
-  int WriteTiff(const std::string &outputPath, const ConversionSettings &,
-                const PageRaster &) override {
+  int WriteTiff(const std::string& outputPath, const ConversionSettings&,
+                const PageRaster&) override {
     if (!reader_.IsOpen())
       return -1;
     return reader_.WriteTiff(outputPath);
@@ -50,14 +50,14 @@ protected:
 // cannot run, the reader stays closed and page 1 decodes to nothing.
 class AwdDocument : public TiffDocument {
 public:
-  int Identify(const std::string &path, ConversionSettings &settings, bool &recognised) override {
+  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override {
     reader_.Close();
     if (RunAwdStub(path, settings.engineTiffPath) != 0)
       return 0;
     return TiffDocument::Identify(settings.engineTiffPath, settings, recognised);
   }
-  int WriteTiff(const std::string &outputPath, const ConversionSettings &settings,
-                const PageRaster &) override {
+  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
+                const PageRaster&) override {
     return TiffFaxReader::CopyTiff(settings.engineTiffPath, outputPath, "wb");
   }
 };
@@ -79,7 +79,7 @@ std::unique_ptr<FaxFormatReader> MakeFormatReader(int faxFormat) {
   }
 }
 
-bool EndsWithIgnoringCase(const std::string &text, const std::string &suffix) {
+bool EndsWithIgnoringCase(const std::string& text, const std::string& suffix) {
   if (text.size() < suffix.size())
     return false;
   return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(), [](char a, char b) {
@@ -90,7 +90,7 @@ bool EndsWithIgnoringCase(const std::string &text, const std::string &suffix) {
 // The sidecar of a "g3n"/"g3f" document: its name with "CTL" for the last
 // three characters, or, on a case-sensitive file system, the one file of
 // the folder whose name matches that in any case.
-std::string FindSidecar(const std::string &documentPath) {
+std::string FindSidecar(const std::string& documentPath) {
   std::string sidecar = documentPath.substr(0, documentPath.size() - 3) + "CTL";
   if (platform::IsRegularFile(sidecar))
     return sidecar;
@@ -99,7 +99,7 @@ std::string FindSidecar(const std::string &documentPath) {
   auto entries = platform::ListFolder(folder.empty() ? "." : folder, name);
   if (!entries)
     return {};
-  for (const platform::FolderEntry &entry : *entries) {
+  for (const platform::FolderEntry& entry : *entries) {
     if (entry.kind == platform::EntryKind::File && entry.name.size() == name.size() &&
         EndsWithIgnoringCase(entry.name, name))
       return folder.empty() ? entry.name : folder + platform::kSeparator + entry.name;
@@ -109,7 +109,7 @@ std::string FindSidecar(const std::string &documentPath) {
 
 // Reads the next line in pieces of at most 199 characters, without its line
 // ending ("\n" or "\r\n").
-bool ReadSidecarLine(std::FILE *file, std::string &line) {
+bool ReadSidecarLine(std::FILE* file, std::string& line) {
   char buffer[200];
   if (!std::fgets(buffer, sizeof buffer, file))
     return false;
@@ -121,11 +121,11 @@ bool ReadSidecarLine(std::FILE *file, std::string &line) {
 
 // The sender comment, acceptance line and user of a sidecar, found in that
 // order, each scan starting at the line where the previous one ended.
-FaxDocInfo ReadSidecar(std::FILE *file) {
+FaxDocInfo ReadSidecar(std::FILE* file) {
   FaxDocInfo info;
   std::string line;
   bool haveLine = ReadSidecarLine(file, line);
-  auto scanTo = [&](const char *label) {
+  auto scanTo = [&](const char* label) {
     while (haveLine && line.find(label) == std::string::npos)
       haveLine = ReadSidecarLine(file, line);
     return haveLine;
@@ -147,7 +147,7 @@ FaxDocInfo ReadSidecar(std::FILE *file) {
 
 } // namespace
 
-std::string PerPageTiffPath(const std::string &outputPath, std::uint16_t index) {
+std::string PerPageTiffPath(const std::string& outputPath, std::uint16_t index) {
   std::size_t nameStart = outputPath.rfind(platform::kSeparator);
   nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
   std::size_t dot = outputPath.rfind('.');
@@ -161,10 +161,10 @@ std::string PerPageTiffPath(const std::string &outputPath, std::uint16_t index) 
 FaxEngine::FaxEngine() = default;
 FaxEngine::~FaxEngine() = default;
 
-void FaxEngine::SetSettings(const ConversionSettings &settings) { settings_ = settings; }
-const ConversionSettings &FaxEngine::Settings() const { return settings_; }
+void FaxEngine::SetSettings(const ConversionSettings& settings) { settings_ = settings; }
+const ConversionSettings& FaxEngine::Settings() const { return settings_; }
 
-int FaxEngine::Identify(const std::string &path, int faxFormat) {
+int FaxEngine::Identify(const std::string& path, int faxFormat) {
   faxFormat_ = faxFormat;
   reader_ = MakeFormatReader(faxFormat);
   if (!reader_)
@@ -186,7 +186,7 @@ int FaxEngine::DecodePage(std::uint16_t index) {
   return 0;
 }
 
-void FaxEngine::ReadDocInfo(const std::string &path, int faxFormat) {
+void FaxEngine::ReadDocInfo(const std::string& path, int faxFormat) {
   if (faxFormat != kFormatTiffLike ||
       !(EndsWithIgnoringCase(path, ".g3f") || EndsWithIgnoringCase(path, ".g3n")))
     return;
@@ -194,7 +194,7 @@ void FaxEngine::ReadDocInfo(const std::string &path, int faxFormat) {
   std::string sidecar = FindSidecar(path);
   if (sidecar.empty())
     return;
-  std::FILE *file = std::fopen(sidecar.c_str(), "r");
+  std::FILE* file = std::fopen(sidecar.c_str(), "r");
   if (!file)
     return;
   docInfo_ = ReadSidecar(file);
@@ -204,7 +204,7 @@ void FaxEngine::ReadDocInfo(const std::string &path, int faxFormat) {
 // With tiffOutputMode 1 a reader that can writes one TIFF per page as asked,
 // and the document is still written whole, so that the PDF always holds
 // every page and never depends on files left by an earlier document.
-int FaxEngine::WriteTiff(const std::string &outputPath, int faxFormat) {
+int FaxEngine::WriteTiff(const std::string& outputPath, int faxFormat) {
   if (!reader_ || faxFormat != faxFormat_)
     return -1;
   if (settings_.tiffOutputMode == 1 && reader_->WritesPerPage()) {
@@ -220,4 +220,4 @@ void FaxEngine::CloseAll() {
     reader_->Close();
 }
 
-const FaxDocInfo &FaxEngine::DocInfo() const { return docInfo_; }
+const FaxDocInfo& FaxEngine::DocInfo() const { return docInfo_; }

@@ -18,52 +18,52 @@ public:
   // Opens and recognises the document: -1 when the file cannot be opened,
   // else 0, with the page count in settings.pageCount and recognised set
   // from the reader's own verdict.
-  virtual int Identify(const std::string &path, ConversionSettings &settings, bool &recognised) = 0;
+  virtual int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) = 0;
   // Fills raster with page index; leaves it empty when the page cannot be
   // decoded.
-  virtual void DecodePage(std::uint16_t index, PageRaster &raster,
-                          const ConversionSettings &settings) = 0;
+  virtual void DecodePage(std::uint16_t index, PageRaster& raster,
+                          const ConversionSettings& settings) = 0;
   // Writes every page into one TIFF at outputPath; 0 when all were written.
-  virtual int WriteTiff(const std::string &outputPath, const ConversionSettings &settings,
-                        const PageRaster &firstPage) = 0;
+  virtual int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
+                        const PageRaster& firstPage) = 0;
   // Readers that can also write one TIFF per page (tiffOutputMode 1) say so
   // and write them, named by PerPageTiffPath.
   virtual bool WritesPerPage() const { return false; }
-  virtual int WriteTiffPerPage(const std::string &, const ConversionSettings &) { return -1; }
+  virtual int WriteTiffPerPage(const std::string&, const ConversionSettings&) { return -1; }
   // Document texts some formats carry in the file itself.
-  virtual void ReadDocInfo(std::uint16_t /*page*/, FaxDocInfo & /*info*/) {}
+  virtual void ReadDocInfo(std::uint16_t /*page*/, FaxDocInfo& /*info*/) {}
   virtual void Close() = 0;
 };
 
 // Name of the per-page TIFF for page index (0-based) of outputPath: the
 // extension of the file name (never a dot in a folder name) replaced by the
 // page number in at least three digits and ".tif" ("fax.tmp" -> "fax001.tif").
-std::string PerPageTiffPath(const std::string &outputPath, std::uint16_t index);
+std::string PerPageTiffPath(const std::string& outputPath, std::uint16_t index);
 
 class FaxEngine {
 public:
   FaxEngine();
   ~FaxEngine();
-  FaxEngine(const FaxEngine &) = delete;
-  FaxEngine &operator=(const FaxEngine &) = delete;
+  FaxEngine(const FaxEngine&) = delete;
+  FaxEngine& operator=(const FaxEngine&) = delete;
 
-  void SetSettings(const ConversionSettings &settings);
-  const ConversionSettings &Settings() const;
+  void SetSettings(const ConversionSettings& settings);
+  const ConversionSettings& Settings() const;
 
   // Opens and examines the document; -1 when it cannot be opened, else 0.
-  int Identify(const std::string &path, int faxFormat);
+  int Identify(const std::string& path, int faxFormat);
   // True when page 1 decoded to at least one pixel and one line.
   bool IsFax() const;
   // Picks up the document's optional texts (sidecar file for some formats).
-  void ReadDocInfo(const std::string &path, int faxFormat);
+  void ReadDocInfo(const std::string& path, int faxFormat);
   // Writes every page; 0 on success.
-  int WriteTiff(const std::string &outputPath, int faxFormat);
+  int WriteTiff(const std::string& outputPath, int faxFormat);
   void CloseAll();
 
   // Decodes page index (0-based) of the identified document into Raster().
   int DecodePage(std::uint16_t index);
-  const PageRaster &Raster() const { return raster_; }
-  const FaxDocInfo &DocInfo() const;
+  const PageRaster& Raster() const { return raster_; }
+  const FaxDocInfo& DocInfo() const;
 
 private:
   ConversionSettings settings_;

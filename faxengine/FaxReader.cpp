@@ -6,8 +6,8 @@ namespace {
 
 // Reads a whole file of at most limit bytes; false when it cannot be read in
 // full or is larger.
-bool ReadWholeFile(const std::string &path, std::uint64_t limit, std::vector<std::uint8_t> &out) {
-  std::FILE *file = std::fopen(path.c_str(), "rb");
+bool ReadWholeFile(const std::string& path, std::uint64_t limit, std::vector<std::uint8_t>& out) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file)
     return false;
   bool ok = std::fseek(file, 0, SEEK_END) == 0;
@@ -26,7 +26,7 @@ bool ReadWholeFile(const std::string &path, std::uint64_t limit, std::vector<std
 
 } // namespace
 
-void FaxReader::Open(const std::string &path) {
+void FaxReader::Open(const std::string& path) {
   Close();
   open_ = ReadWholeFile(path, kMaxFileBytes, bytes_);
 }

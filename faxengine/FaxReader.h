@@ -19,12 +19,12 @@ public:
 
   FaxReader() = default;
   virtual ~FaxReader() = default;
-  FaxReader(const FaxReader &) = delete;
-  FaxReader &operator=(const FaxReader &) = delete;
+  FaxReader(const FaxReader&) = delete;
+  FaxReader& operator=(const FaxReader&) = delete;
 
   // Closes the current file and reads the whole new one; IsOpen() tells
   // whether that worked (a missing, unreadable or oversized file does not).
-  void Open(const std::string &path);
+  void Open(const std::string& path);
   // Takes the document's bytes from memory instead (fuzzing, tests).
   void OpenMemory(std::span<const std::uint8_t> bytes);
   bool IsOpen() const { return open_; }
@@ -44,8 +44,8 @@ public:
 
 protected:
   // Page data gathered for writing or decoding; owned by the reader.
-  std::vector<std::uint8_t> &WorkBuffer() { return work_; }
-  const std::vector<std::uint8_t> &WorkBuffer() const { return work_; }
+  std::vector<std::uint8_t>& WorkBuffer() { return work_; }
+  const std::vector<std::uint8_t>& WorkBuffer() const { return work_; }
 
 private:
   std::vector<std::uint8_t> bytes_;

@@ -5,9 +5,9 @@
 #include <string>
 
 namespace fax_format {
-constexpr int kRaw = 0;        // no recognised format: a bare Group 3/Group 4 stream
+constexpr int kRaw = 0; // no recognised format: a bare Group 3/Group 4 stream
 constexpr int kOrdinaryTiff = 16;
-constexpr int kExcluded = -2;  // never a fax: folder walks leave it out
+constexpr int kExcluded = -2; // never a fax: folder walks leave it out
 } // namespace fax_format
 
 // A FaxFormat number: 1, 3..14, 17, 18 for the engine's readers, 16 for an

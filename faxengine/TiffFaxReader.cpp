@@ -117,7 +117,7 @@ int TiffFaxReader::ReadDirectory(std::uint32_t offset) {
   if (!reader.contains(reader.position(), kEntryBytes * *count))
     return -4;
   entries_.assign(*count, TiffEntry{});
-  for (TiffEntry &entry : entries_) {
+  for (TiffEntry& entry : entries_) {
     entry.tag = *reader.u16();
     entry.type = *reader.u16();
     entry.count = *reader.u32();
@@ -132,7 +132,7 @@ int TiffFaxReader::ReadDirectory(std::uint32_t offset) {
   return *count == 0 ? -4 : static_cast<int>(*count);
 }
 
-std::optional<std::uint32_t> TiffFaxReader::Scalar(const TiffEntry &entry) const {
+std::optional<std::uint32_t> TiffFaxReader::Scalar(const TiffEntry& entry) const {
   ByteReader field(entry.value, order_);
   switch (entry.type) {
   case kByte:
@@ -146,7 +146,7 @@ std::optional<std::uint32_t> TiffFaxReader::Scalar(const TiffEntry &entry) const
   }
 }
 
-std::optional<std::vector<std::uint32_t>> TiffFaxReader::Values(const TiffEntry &entry) const {
+std::optional<std::vector<std::uint32_t>> TiffFaxReader::Values(const TiffEntry& entry) const {
   std::size_t size = FieldSize(entry.type);
   // The count is checked against the file before it sizes anything.
   if (size == 0 || entry.count > FileSize() / size + 1)
@@ -161,12 +161,12 @@ std::optional<std::vector<std::uint32_t>> TiffFaxReader::Values(const TiffEntry 
     reader = field;
   }
   std::vector<std::uint32_t> values(entry.count);
-  for (std::uint32_t &value : values)
+  for (std::uint32_t& value : values)
     value = size == 1 ? *reader.u8() : size == 2 ? *reader.u16() : *reader.u32();
   return values;
 }
 
-TiffRational TiffFaxReader::Rational(const TiffEntry &entry) const {
+TiffRational TiffFaxReader::Rational(const TiffEntry& entry) const {
   ByteReader field(entry.value, order_);
   ByteReader reader = Reader();
   if (!reader.seek(*field.u32()))
@@ -180,11 +180,11 @@ TiffRational TiffFaxReader::Rational(const TiffEntry &entry) const {
 
 TiffPage TiffFaxReader::ParseDirectory() const {
   TiffPage page;
-  auto assign = [&](auto &field, const TiffEntry &entry) {
+  auto assign = [&](auto& field, const TiffEntry& entry) {
     if (auto value = Scalar(entry))
       field = static_cast<std::remove_reference_t<decltype(field)>>(*value);
   };
-  for (const TiffEntry &entry : entries_) {
+  for (const TiffEntry& entry : entries_) {
     switch (entry.tag) {
     case kImageWidth:
       assign(page.width, entry);
@@ -243,7 +243,7 @@ TiffPage TiffFaxReader::ParseDirectory() const {
   return page;
 }
 
-std::optional<std::vector<TiffStrip>> TiffFaxReader::StripsOf(const TiffPage &page) const {
+std::optional<std::vector<TiffStrip>> TiffFaxReader::StripsOf(const TiffPage& page) const {
   if (!page.stripOffsets || !page.stripByteCounts ||
       page.stripOffsets->count != page.stripByteCounts->count || page.stripOffsets->count == 0)
     return std::nullopt;
@@ -263,14 +263,14 @@ std::optional<std::vector<TiffStrip>> TiffFaxReader::StripsOf(const TiffPage &pa
 
 namespace {
 
-bool PageSizeWithinLimits(const TiffPage &page) {
+bool PageSizeWithinLimits(const TiffPage& page) {
   return page.width >= 1 && page.width <= kMaxPageWidth && page.length >= 1 &&
          page.length <= kMaxPageLength && std::uint64_t(page.width) * page.length <= kMaxPagePixels;
 }
 
 // The coding code a CCITT compression decodes with, or 0 for a page that is
 // not CCITT coded.
-std::uint8_t CodingCodeOf(const TiffPage &page) {
+std::uint8_t CodingCodeOf(const TiffPage& page) {
   switch (page.compression) {
   case kCcittRle:
     return kCodingMhBytes;
@@ -309,13 +309,13 @@ std::size_t UnpackBits(std::span<const std::uint8_t> in, std::span<std::uint8_t>
 // Rows of an uncompressed or PackBits strip, as the decoder would give them:
 // a set bit is a zero sample (paper in WhiteIsZero pages) unless invert.
 // With FillOrder 2 the stored bytes are bit-reversed before unpacking.
-std::uint32_t UnpackedRows(const TiffPage &page, std::span<const std::uint8_t> stored,
-                           std::uint32_t rows, std::uint8_t invert, PageRaster &into,
+std::uint32_t UnpackedRows(const TiffPage& page, std::span<const std::uint8_t> stored,
+                           std::uint32_t rows, std::uint8_t invert, PageRaster& into,
                            std::uint32_t firstRow) {
   std::vector<std::uint8_t> reversed;
   std::span<const std::uint8_t> strip = stored;
   if (page.fillOrder == 2) {
-    const std::uint8_t *reverse = BitReversalTable();
+    const std::uint8_t* reverse = BitReversalTable();
     reversed.reserve(stored.size());
     for (std::uint8_t byte : stored)
       reversed.push_back(reverse[byte]);
@@ -338,9 +338,9 @@ namespace {
 
 // Decodes one CCITT strip on its own (every strip starts afresh) and
 // appends its rows to raster at row firstRow; returns the rows it gave.
-std::uint32_t DecodeCodedStrip(const TiffPage &page, std::span<const std::uint8_t> strip,
+std::uint32_t DecodeCodedStrip(const TiffPage& page, std::span<const std::uint8_t> strip,
                                std::uint32_t rows, std::uint8_t coding, std::uint8_t invert,
-                               PageRaster &into, std::uint32_t firstRow) {
+                               PageRaster& into, std::uint32_t firstRow) {
   FaxG4Decoder decoder;
   decoder.Initialise(strip.data(), static_cast<std::uint32_t>(strip.size()),
                      page.fillOrder == 2 ? kLsbFirst : kMsbFirst, coding, invert);
@@ -358,7 +358,7 @@ std::uint32_t DecodeCodedStrip(const TiffPage &page, std::span<const std::uint8_
 
 } // namespace
 
-void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster &raster) {
+void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
   raster = PageRaster();
   if (!IsOpen() || ReadDirectory(PageOffset(index)) <= 0)
     return;
@@ -372,7 +372,7 @@ void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster &raster) {
   std::uint8_t invert = page.photometric == 1 ? 1 : 0;
   std::uint32_t rowsPerStrip = page.rowsPerStrip ? page.rowsPerStrip : page.length;
   std::uint32_t rows = 0;
-  for (const TiffStrip &strip : *strips) {
+  for (const TiffStrip& strip : *strips) {
     if (rows >= page.length)
       break;
     std::uint32_t stripRows = std::min(rowsPerStrip, page.length - rows);
@@ -394,7 +394,7 @@ void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster &raster) {
       static_cast<std::uint16_t>(std::min<std::uint32_t>(page.yResolution.Whole(), 0xFFFF));
 }
 
-int TiffFaxReader::WritePages(FaxTiffWriter &writer) {
+int TiffFaxReader::WritePages(FaxTiffWriter& writer) {
   std::uint16_t total = CountPages();
   if (tooManyPages_)
     return kPageTooManyPages;
@@ -405,7 +405,7 @@ int TiffFaxReader::WritePages(FaxTiffWriter &writer) {
   return 0;
 }
 
-int TiffFaxReader::CopyPage(FaxTiffWriter &writer, std::uint16_t index, std::uint16_t total) {
+int TiffFaxReader::CopyPage(FaxTiffWriter& writer, std::uint16_t index, std::uint16_t total) {
   if (ReadDirectory(PageOffset(index)) <= 0)
     return kPageUnreadable;
   TiffPage page = ParseDirectory();
@@ -415,9 +415,9 @@ int TiffFaxReader::CopyPage(FaxTiffWriter &writer, std::uint16_t index, std::uin
   // Each strip keeps its place and RowsPerStrip: Group 4 and 2-D strips each
   // start from a white reference line, so they cannot be joined.
   std::vector<std::uint32_t> starts, lengths;
-  std::vector<std::uint8_t> &block = WorkBuffer();
+  std::vector<std::uint8_t>& block = WorkBuffer();
   block.clear();
-  for (const TiffStrip &strip : *strips) {
+  for (const TiffStrip& strip : *strips) {
     if (strip.length > kMaxFileBytes - block.size())
       return kPageUnreadable;
     starts.push_back(static_cast<std::uint32_t>(block.size()));
@@ -434,9 +434,8 @@ int TiffFaxReader::CopyPage(FaxTiffWriter &writer, std::uint16_t index, std::uin
   writer.SetCompression(page.compression, page.t4Options, page.t6Options);
   writer.SetFillOrder(page.fillOrder);
   writer.SetOrientation(page.orientation);
-  if (multiStrip && writer.SetStrips(static_cast<std::uint16_t>(strips->size()),
-                                     rowsPerStrip, starts.data(),
-                                     lengths.data()) != 0)
+  if (multiStrip && writer.SetStrips(static_cast<std::uint16_t>(strips->size()), rowsPerStrip,
+                                     starts.data(), lengths.data()) != 0)
     return kPageUnreadable;
   writer.SetSize(page.width, page.length);
   writer.SetPageNumber(index, total);
@@ -450,7 +449,7 @@ int TiffFaxReader::CopyPage(FaxTiffWriter &writer, std::uint16_t index, std::uin
   return 0;
 }
 
-int TiffFaxReader::WriteDocument(const std::string &outputPath, const char *mode) {
+int TiffFaxReader::WriteDocument(const std::string& outputPath, const char* mode) {
   FaxTiffWriter writer;
   if (writer.Open(outputPath, FaxTiffWriter::kLittleEndian, mode) != 0)
     return kOutputUnwritable;
@@ -462,12 +461,12 @@ int TiffFaxReader::WriteDocument(const std::string &outputPath, const char *mode
   return result != 0 ? result : (closed != 0 ? kOutputUnwritable : 0);
 }
 
-int TiffFaxReader::WriteTiff(const std::string &outputPath) {
+int TiffFaxReader::WriteTiff(const std::string& outputPath) {
   return WriteDocument(outputPath, "wb");
 }
 
-int TiffFaxReader::CopyTiff(const std::string &tiffPath, const std::string &outputPath,
-                            const char *mode) {
+int TiffFaxReader::CopyTiff(const std::string& tiffPath, const std::string& outputPath,
+                            const char* mode) {
   TiffFaxReader source;
   source.Open(tiffPath);
   if (!source.IsOpen())

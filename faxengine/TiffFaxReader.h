@@ -82,36 +82,36 @@ public:
   // Entries(); -1 offset 0; -2 count unreadable; -4 entries unreadable;
   // -5 next offset unreadable.
   int ReadDirectory(std::uint32_t offset);
-  const std::vector<TiffEntry> &Entries() const { return entries_; }
+  const std::vector<TiffEntry>& Entries() const { return entries_; }
   std::uint32_t NextDirectory() const { return nextDirectory_; }
   TiffPage ParseDirectory() const;
   // Every strip of the page, each checked against the file and the counts
   // against each other; nothing when any is missing, empty or outside.
-  std::optional<std::vector<TiffStrip>> StripsOf(const TiffPage &page) const;
+  std::optional<std::vector<TiffStrip>> StripsOf(const TiffPage& page) const;
 
   // Decodes page index into raster (rows, size, resolutions, coding, bit
   // order); leaves it empty when the page cannot be decoded.
-  void DecodePage(std::uint16_t index, PageRaster &raster);
+  void DecodePage(std::uint16_t index, PageRaster& raster);
   // Results of writing a document besides 0.
   static constexpr int kPageUnreadable = -3;   // a directory or its strips
   static constexpr int kPageTooManyPages = -4; // more pages than a TIFF page number holds
   static constexpr int kOutputUnwritable = -6; // the output cannot be opened or written
 
   // Writes the whole open document into a new TIFF at outputPath.
-  int WriteTiff(const std::string &outputPath);
+  int WriteTiff(const std::string& outputPath);
   // As WriteTiff, for the TIFF at tiffPath with a reader of its own; mode
   // "wb" writes a new file, "r+b" appends to a file of FaxTiffWriter.
   // -1 cannot open; -2 not a TIFF or no pages; others as WriteTiff.
-  static int CopyTiff(const std::string &tiffPath, const std::string &outputPath, const char *mode);
+  static int CopyTiff(const std::string& tiffPath, const std::string& outputPath, const char* mode);
 
 private:
   ByteReader Reader() const { return ByteReader(Bytes(), order_); }
-  std::optional<std::uint32_t> Scalar(const TiffEntry &entry) const;
-  std::optional<std::vector<std::uint32_t>> Values(const TiffEntry &entry) const;
-  TiffRational Rational(const TiffEntry &entry) const;
-  int WriteDocument(const std::string &outputPath, const char *mode);
-  int WritePages(class FaxTiffWriter &writer);
-  int CopyPage(class FaxTiffWriter &writer, std::uint16_t index, std::uint16_t total);
+  std::optional<std::uint32_t> Scalar(const TiffEntry& entry) const;
+  std::optional<std::vector<std::uint32_t>> Values(const TiffEntry& entry) const;
+  TiffRational Rational(const TiffEntry& entry) const;
+  int WriteDocument(const std::string& outputPath, const char* mode);
+  int WritePages(class FaxTiffWriter& writer);
+  int CopyPage(class FaxTiffWriter& writer, std::uint16_t index, std::uint16_t total);
 
   ByteOrder order_ = ByteOrder::LittleEndian;
   std::uint32_t firstDirectory_ = 0;

@@ -58,15 +58,29 @@ public:
   std::optional<std::uint8_t> u8() { return readUnsigned<std::uint8_t>(1, order_); }
   std::optional<std::uint16_t> u16() { return readUnsigned<std::uint16_t>(2, order_); }
   std::optional<std::uint32_t> u32() { return readUnsigned<std::uint32_t>(4, order_); }
-  std::optional<std::uint16_t> u16le() { return readUnsigned<std::uint16_t>(2, ByteOrder::LittleEndian); }
-  std::optional<std::uint32_t> u32le() { return readUnsigned<std::uint32_t>(4, ByteOrder::LittleEndian); }
-  std::optional<std::uint16_t> u16be() { return readUnsigned<std::uint16_t>(2, ByteOrder::BigEndian); }
-  std::optional<std::uint32_t> u32be() { return readUnsigned<std::uint32_t>(4, ByteOrder::BigEndian); }
+  std::optional<std::uint16_t> u16le() {
+    return readUnsigned<std::uint16_t>(2, ByteOrder::LittleEndian);
+  }
+  std::optional<std::uint32_t> u32le() {
+    return readUnsigned<std::uint32_t>(4, ByteOrder::LittleEndian);
+  }
+  std::optional<std::uint16_t> u16be() {
+    return readUnsigned<std::uint16_t>(2, ByteOrder::BigEndian);
+  }
+  std::optional<std::uint32_t> u32be() {
+    return readUnsigned<std::uint32_t>(4, ByteOrder::BigEndian);
+  }
 
   // Reads at an absolute offset without moving the cursor.
-  std::optional<std::uint8_t> u8At(std::size_t offset) const { return at<std::uint8_t>(offset, 1, order_); }
-  std::optional<std::uint16_t> u16At(std::size_t offset) const { return at<std::uint16_t>(offset, 2, order_); }
-  std::optional<std::uint32_t> u32At(std::size_t offset) const { return at<std::uint32_t>(offset, 4, order_); }
+  std::optional<std::uint8_t> u8At(std::size_t offset) const {
+    return at<std::uint8_t>(offset, 1, order_);
+  }
+  std::optional<std::uint16_t> u16At(std::size_t offset) const {
+    return at<std::uint16_t>(offset, 2, order_);
+  }
+  std::optional<std::uint32_t> u32At(std::size_t offset) const {
+    return at<std::uint32_t>(offset, 4, order_);
+  }
 
 private:
   template <typename T>

@@ -10,16 +10,16 @@
 #include <string>
 #include <unistd.h>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string folder = [] {
-    const char *tmp = std::getenv("TMPDIR");
+    const char* tmp = std::getenv("TMPDIR");
     return std::string(tmp && *tmp ? tmp : "/tmp") + "/";
   }();
   static const std::string stem = folder + "fuzz_tiff_copy_" + std::to_string(getpid());
   const std::string input = stem + ".tif";
   const std::string output = stem + "_out.tif";
 
-  FILE *file = std::fopen(input.c_str(), "wb");
+  FILE* file = std::fopen(input.c_str(), "wb");
   if (!file)
     return 0;
   std::fwrite(data, 1, size, file);

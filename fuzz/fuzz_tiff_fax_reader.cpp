@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string output =
       "/tmp/fuzz_tiff_fax_reader." + std::to_string(::getpid()) + ".tif";
   TiffFaxReader reader;

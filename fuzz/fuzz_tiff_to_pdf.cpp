@@ -10,15 +10,15 @@
 
 #include "pdf/PdfWriter.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string folder = [] {
     char name[] = "/tmp/fuzz_tiff_to_pdf.XXXXXX";
-    const char *made = mkdtemp(name);
+    const char* made = mkdtemp(name);
     return std::string(made != nullptr ? made : "/tmp");
   }();
   const std::string input = folder + "/input.tif";
   const std::string output = folder + "/output.pdf";
-  std::FILE *file = std::fopen(input.c_str(), "wb");
+  std::FILE* file = std::fopen(input.c_str(), "wb");
   if (file == nullptr)
     return 0;
   std::fwrite(data, 1, size, file);

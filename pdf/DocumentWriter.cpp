@@ -14,20 +14,20 @@ namespace {
 
 // Objects a page takes: page, contents, contents length, its extra objects,
 // and an image with its length per tile (one image when untiled).
-std::uint32_t ObjectsOfPage(const PdfWriterContext &context, std::size_t index) {
+std::uint32_t ObjectsOfPage(const PdfWriterContext& context, std::size_t index) {
   const std::uint32_t tiles = context.tiles[index].count;
   return 3 + context.pages[index].extraObjects + 2 * std::max<std::uint32_t>(tiles, 1);
 }
 
 // The TIFF tag text, or nothing when the directory has no such tag.
-std::optional<std::string> TagText(TIFF *tiff, ttag_t tag) {
-  const char *text = nullptr;
+std::optional<std::string> TagText(TIFF* tiff, ttag_t tag) {
+  const char* text = nullptr;
   if (!TIFFGetField(tiff, tag, &text) || text == nullptr)
     return std::nullopt;
   return std::string(text);
 }
 
-void WriteEntry(PdfSink &sink, const char *key, const std::optional<std::string> &text) {
+void WriteEntry(PdfSink& sink, const char* key, const std::optional<std::string>& text) {
   if (!text || text->empty())
     return;
   sink.Write(key);
@@ -37,14 +37,14 @@ void WriteEntry(PdfSink &sink, const char *key, const std::optional<std::string>
 
 // A caller's text wins; without one the TIFF tag's text is used. A given
 // but empty text suppresses the entry.
-std::optional<std::string> CallerOrTag(const std::optional<std::string> &caller, TIFF *tiff,
+std::optional<std::string> CallerOrTag(const std::optional<std::string>& caller, TIFF* tiff,
                                        ttag_t tag) {
   return caller ? caller : TagText(tiff, tag);
 }
 
-void WriteInformation(PdfWriterContext &context) {
-  TIFF *tiff = context.input;
-  PdfSink &sink = *context.sink;
+void WriteInformation(PdfWriterContext& context) {
+  TIFF* tiff = context.input;
+  PdfSink& sink = *context.sink;
   if (context.date.empty()) {
     const auto dateTime = TagText(tiff, TIFFTAG_DATETIME);
     context.date = PdfDateText(dateTime ? dateTime->c_str() : nullptr);
@@ -71,7 +71,7 @@ void WriteInformation(PdfWriterContext &context) {
   sink.Write(">> \r");
 }
 
-void WritePageTree(PdfWriterContext &context) {
+void WritePageTree(PdfWriterContext& context) {
   std::string text = "<< \r/Type /Pages \r/Kids [ ";
   std::uint64_t number = context.pagesNumber + 1;
   for (std::size_t i = 0; i < context.pages.size(); ++i) {
@@ -84,14 +84,14 @@ void WritePageTree(PdfWriterContext &context) {
   context.sink->Write(text);
 }
 
-bool HasTransfer(const PdfWriterContext &context) { return context.page.transferCount > 0; }
+bool HasTransfer(const PdfWriterContext& context) { return context.page.transferCount > 0; }
 
-std::string PageDictionary(const PdfWriterContext &context, std::uint32_t pageObject) {
-  const PageProperties &page = context.page;
-  const PlacementBox &media = context.geometry.mediaBox;
+std::string PageDictionary(const PdfWriterContext& context, std::uint32_t pageObject) {
+  const PageProperties& page = context.page;
+  const PlacementBox& media = context.geometry.mediaBox;
   const std::uint32_t pageNumber = context.pages[context.currentPage].pageNumber + 1;
   const std::uint32_t firstImage = pageObject + 3 + context.pages[context.currentPage].extraObjects;
-  const PageTiles &tiles = context.tiles[context.currentPage];
+  const PageTiles& tiles = context.tiles[context.currentPage];
   std::string text = "<<\r/Type /Page \r/Parent " + Decimal(context.pagesNumber) + " 0 R \r" +
                      "/MediaBox [" + Fixed4(media.x1) + " " + Fixed4(media.y1) + " " +
                      Fixed4(media.x2) + " " + Fixed4(media.y2) + "] \r" + "/Contents " +
@@ -120,17 +120,17 @@ std::string PageDictionary(const PdfWriterContext &context, std::uint32_t pageOb
   return text + "]\r>>\r>>\r";
 }
 
-std::string ContentLine(const PdfWriterContext &context, const PlacementBox &box,
-                        const std::string &imageName) {
-  const auto &m = box.m;
+std::string ContentLine(const PdfWriterContext& context, const PlacementBox& box,
+                        const std::string& imageName) {
+  const auto& m = box.m;
   return std::string("q ") + (HasTransfer(context) ? "/GS1 gs " : "") + " " + Fixed4(m[0]) + " " +
          Fixed4(m[1]) + " " + Fixed4(m[3]) + " " + Fixed4(m[4]) + " " + Fixed4(m[6]) + " " +
          Fixed4(m[7]) + " cm " + imageName + " Do Q\r";
 }
 
-std::string ContentText(const PdfWriterContext &context) {
+std::string ContentText(const PdfWriterContext& context) {
   const std::string name = "/Im" + Decimal(context.pages[context.currentPage].pageNumber + 1);
-  const PageTiles &tiles = context.tiles[context.currentPage];
+  const PageTiles& tiles = context.tiles[context.currentPage];
   if (tiles.count == 0)
     return ContentLine(context, context.geometry.imageBox, name);
   std::string text;
@@ -140,8 +140,8 @@ std::string ContentText(const PdfWriterContext &context) {
 }
 
 // One image object and the object holding its length.
-void WriteImage(PdfWriterContext &context, std::optional<std::uint32_t> tile) {
-  PdfSink &sink = *context.sink;
+void WriteImage(PdfWriterContext& context, std::optional<std::uint32_t> tile) {
+  PdfSink& sink = *context.sink;
   StartObject(context);
   sink.Write("<< \r" + ImageDictionary(context, tile) + " >>\rstream\r\n");
   const std::uint64_t written =
@@ -155,11 +155,11 @@ void WriteImage(PdfWriterContext &context, std::optional<std::uint32_t> tile) {
   EndObject(context);
 }
 
-void WritePage(PdfWriterContext &context) {
+void WritePage(PdfWriterContext& context) {
   AnalysePage(context);
   if (context.error)
     return;
-  PdfSink &sink = *context.sink;
+  PdfSink& sink = *context.sink;
   const std::uint32_t pageObject = StartObject(context);
   sink.Write(PageDictionary(context, pageObject));
   EndObject(context);
@@ -179,7 +179,7 @@ void WritePage(PdfWriterContext &context) {
   if (context.page.colourSpace & kIccBased)
     WriteIccObject(context);
 
-  const PageTiles &tiles = context.tiles[context.currentPage];
+  const PageTiles& tiles = context.tiles[context.currentPage];
   if (tiles.count == 0) {
     WriteImage(context, std::nullopt);
     return;
@@ -188,7 +188,7 @@ void WritePage(PdfWriterContext &context) {
     WriteImage(context, t);
 }
 
-void WriteCrossReference(PdfWriterContext &context) {
+void WriteCrossReference(PdfWriterContext& context) {
   std::string text = "xref\r0 " + Decimal(context.objectCount + 1) + " \r0000000000 65535 f\r\n";
   text.reserve(text.size() + 20 * context.objectCount);
   for (std::uint32_t i = 0; i < context.objectCount; ++i)
@@ -196,7 +196,7 @@ void WriteCrossReference(PdfWriterContext &context) {
   context.sink->Write(text);
 }
 
-void WriteTrailer(PdfWriterContext &context, std::uint64_t crossReference) {
+void WriteTrailer(PdfWriterContext& context, std::uint64_t crossReference) {
   const std::string id = NextFileIdentifier();
   context.sink->Write("trailer\r<<\r/Size " + Decimal(context.objectCount + 1) + "\r/Root " +
                       Decimal(context.catalogNumber) + " 0 R \r/Info " +
@@ -206,13 +206,13 @@ void WriteTrailer(PdfWriterContext &context, std::uint64_t crossReference) {
 
 } // namespace
 
-std::uint64_t WriteDocument(PdfWriterContext &context) {
+std::uint64_t WriteDocument(PdfWriterContext& context) {
   ScanDocument(context);
   if (context.error)
     return 0;
   try {
     context.offsets.assign(context.objectCount, 0);
-  } catch (const std::bad_alloc &) {
+  } catch (const std::bad_alloc&) {
     Fail(context, "Can't allocate " + Decimal(std::uint64_t{context.objectCount} * 8) +
                       " bytes of memory for pdf_write_document");
     return 0;
@@ -222,7 +222,7 @@ std::uint64_t WriteDocument(PdfWriterContext &context) {
   context.catalogNumber = 1;
   context.infoNumber = 2;
   context.pagesNumber = 3;
-  PdfSink &sink = *context.sink;
+  PdfSink& sink = *context.sink;
 
   sink.Write("%PDF-" + Decimal(context.pdfMajor) + "." + Decimal(context.pdfMinor) + " ");
   sink.Write("\r%\xE2\xE3\xCF\xD3\r\n");

@@ -9,6 +9,6 @@
 namespace pdf {
 
 // Returns the bytes written, 0 after an error (recorded in the context).
-std::uint64_t WriteDocument(PdfWriterContext &context);
+std::uint64_t WriteDocument(PdfWriterContext& context);
 
 } // namespace pdf

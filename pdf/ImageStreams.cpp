@@ -35,7 +35,7 @@ std::optional<std::string> WhitePointArray(float x, float y) {
 // The CalRGB dictionary body: white point and the XYZ matrix of the
 // primaries. Images without PrimaryChromaticities use the ITU-R BT.709 ones
 // (the TIFF 6.0 default) and without WhitePoint D65.
-std::optional<std::string> CalibratedRgbBody(const PageProperties &page, bool hasWhitePoint) {
+std::optional<std::string> CalibratedRgbBody(const PageProperties& page, bool hasWhitePoint) {
   const std::array<float, 6> p =
       page.primaries.value_or(std::array<float, 6>{0.64f, 0.33f, 0.30f, 0.60f, 0.15f, 0.06f});
   const float xw = hasWhitePoint ? page.whitePoint[0] : 0.3127f;
@@ -62,7 +62,7 @@ std::optional<std::string> CalibratedRgbBody(const PageProperties &page, bool ha
   return text + "] \r/Gamma [2.2 2.2 2.2] \r";
 }
 
-std::string GrayText(const PageProperties &page) {
+std::string GrayText(const PageProperties& page) {
   if (page.colourSpace & kCalibratedGray) {
     if (auto white = WhitePointArray(page.whitePoint[0], page.whitePoint[1]))
       return "[/CalGray << \r/WhitePoint " + *white + "/Gamma 2.2 \r>>] \r";
@@ -70,7 +70,7 @@ std::string GrayText(const PageProperties &page) {
   return "/DeviceGray \r";
 }
 
-std::string RgbText(const PageProperties &page) {
+std::string RgbText(const PageProperties& page) {
   if (page.colourSpace & kCalibratedRgb) {
     const bool hasWhite = page.whitePoint[0] != 0 || page.whitePoint[1] != 0;
     if (auto body = CalibratedRgbBody(page, hasWhite))
@@ -79,10 +79,10 @@ std::string RgbText(const PageProperties &page) {
   return "/DeviceRGB \r";
 }
 
-std::string LabText(const PageProperties &page) {
+std::string LabText(const PageProperties& page) {
   const auto white =
       WhitePointArray(page.whitePoint[0], page.whitePoint[1]).value_or("[0.9643 1.0000 0.8251] \r");
-  const auto &r = page.labRange;
+  const auto& r = page.labRange;
   return "[/Lab << \r/WhitePoint " + white + "/Range [" + SignedDecimal(r[0]) + " " +
          SignedDecimal(r[1]) + " " + SignedDecimal(r[2]) + " " + SignedDecimal(r[3]) + "] \r>>] \r";
 }
@@ -92,7 +92,7 @@ struct TileShape {
   bool rightEdge = false, bottomEdge = false;
 };
 
-TileShape ShapeOf(const PageTiles &tiles, std::uint32_t tile) {
+TileShape ShapeOf(const PageTiles& tiles, std::uint32_t tile) {
   TileShape shape{tiles.width, tiles.length, false, false};
   shape.rightEdge = tiles.across != 0 && (tile + 1) % tiles.across == 0 && tiles.edgeWidth != 0;
   shape.bottomEdge =
@@ -104,7 +104,7 @@ TileShape ShapeOf(const PageTiles &tiles, std::uint32_t tile) {
   return shape;
 }
 
-std::uint64_t InputFileSize(TIFF *tiff) {
+std::uint64_t InputFileSize(TIFF* tiff) {
   TIFFSizeProc size = TIFFGetSizeProc(tiff);
   return size == nullptr ? 0 : static_cast<std::uint64_t>(size(TIFFClientdata(tiff)));
 }
@@ -115,16 +115,16 @@ std::optional<Bytes> Allocate(std::uint64_t size) {
     return std::nullopt;
   try {
     return Bytes(static_cast<std::size_t>(size), 0);
-  } catch (const std::bad_alloc &) {
+  } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
 }
 
 // Reads one strip or tile raw for pass-through, with the bits in the order
 // PDF expects (TIFF FillOrder 2 stores the first pixel in the low bit).
-std::optional<Bytes> ReadRawChunk(PdfWriterContext &context, std::uint32_t chunk, bool tiled) {
-  TIFF *tiff = context.input;
-  uint64_t *counts = nullptr;
+std::optional<Bytes> ReadRawChunk(PdfWriterContext& context, std::uint32_t chunk, bool tiled) {
+  TIFF* tiff = context.input;
+  uint64_t* counts = nullptr;
   if (!TIFFGetField(tiff, tiled ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &counts) ||
       counts == nullptr)
     return std::nullopt;
@@ -145,14 +145,14 @@ std::optional<Bytes> ReadRawChunk(PdfWriterContext &context, std::uint32_t chunk
 }
 
 // Interleaves planes: output byte k * planes + s is byte k of plane s.
-void Interleave(const std::vector<Bytes> &planes, std::uint8_t *out, std::size_t outSize) {
+void Interleave(const std::vector<Bytes>& planes, std::uint8_t* out, std::size_t outSize) {
   const std::size_t count = planes.size();
   for (std::size_t s = 0; s < count; ++s)
     for (std::size_t k = 0; k < planes[s].size() && k * count + s < outSize; ++k)
       out[k * count + s] = planes[s][k];
 }
 
-void ReadSeparateStrips(TIFF *tiff, const PageProperties &page, Bytes &buffer) {
+void ReadSeparateStrips(TIFF* tiff, const PageProperties& page, Bytes& buffer) {
   const std::uint32_t samples = page.samplesPerPixel;
   const std::uint32_t perPlane = TIFFNumberOfStrips(tiff) / samples;
   const auto stripSize = static_cast<std::size_t>(TIFFStripSize64(tiff));
@@ -169,7 +169,7 @@ void ReadSeparateStrips(TIFF *tiff, const PageProperties &page, Bytes &buffer) {
   }
 }
 
-void ReadContiguousStrips(TIFF *tiff, Bytes &buffer) {
+void ReadContiguousStrips(TIFF* tiff, Bytes& buffer) {
   const std::uint32_t strips = TIFFNumberOfStrips(tiff);
   const auto stripSize = static_cast<std::uint64_t>(TIFFStripSize64(tiff));
   std::uint64_t offset = 0;
@@ -183,10 +183,10 @@ void ReadContiguousStrips(TIFF *tiff, Bytes &buffer) {
 
 // Keeps R, G, B of each 4-byte pixel; with associated alpha each component
 // gets 255 - alpha added (modulo 256), which composes it over white.
-void RgbaToRgb(Bytes &buffer, std::uint64_t pixels, bool associated) {
+void RgbaToRgb(Bytes& buffer, std::uint64_t pixels, bool associated) {
   pixels = std::min<std::uint64_t>(pixels, buffer.size() / 4);
   for (std::uint64_t i = 0; i < pixels; ++i) {
-    const std::uint8_t *in = &buffer[i * 4];
+    const std::uint8_t* in = &buffer[i * 4];
     const std::uint8_t lift = associated ? static_cast<std::uint8_t>(255 - in[3]) : 0;
     const std::uint8_t r = in[0] + lift, g = in[1] + lift, b = in[2] + lift;
     buffer[i * 3] = r;
@@ -196,7 +196,7 @@ void RgbaToRgb(Bytes &buffer, std::uint64_t pixels, bool associated) {
   buffer.resize(static_cast<std::size_t>(pixels * 3));
 }
 
-void SignedLabToUnsigned(Bytes &buffer, std::uint64_t pixels) {
+void SignedLabToUnsigned(Bytes& buffer, std::uint64_t pixels) {
   pixels = std::min<std::uint64_t>(pixels, buffer.size() / 3);
   for (std::uint64_t i = 0; i < pixels; ++i) {
     buffer[i * 3 + 1] ^= 0x80;
@@ -204,7 +204,7 @@ void SignedLabToUnsigned(Bytes &buffer, std::uint64_t pixels) {
   }
 }
 
-void ApplyPixelConversions(const PageProperties &page, Bytes &buffer, std::uint64_t pixels) {
+void ApplyPixelConversions(const PageProperties& page, Bytes& buffer, std::uint64_t pixels) {
   if (page.sampleConversion & kRgbaUnassociatedToRgb)
     RgbaToRgb(buffer, pixels, false);
   if (page.sampleConversion & kRgbaAssociatedToRgb)
@@ -213,8 +213,8 @@ void ApplyPixelConversions(const PageProperties &page, Bytes &buffer, std::uint6
     SignedLabToUnsigned(buffer, pixels);
 }
 
-bool ReadYcbcrAsRgb(PdfWriterContext &context, Bytes &buffer) {
-  const PageProperties &page = context.page;
+bool ReadYcbcrAsRgb(PdfWriterContext& context, Bytes& buffer) {
+  const PageProperties& page = context.page;
   const std::uint64_t pixels = std::uint64_t{page.width} * page.length;
   auto raster = Allocate(pixels * 4);
   if (!raster) {
@@ -223,7 +223,7 @@ bool ReadYcbcrAsRgb(PdfWriterContext &context, Bytes &buffer) {
     return false;
   }
   if (!TIFFReadRGBAImageOriented(context.input, page.width, page.length,
-                                 reinterpret_cast<std::uint32_t *>(raster->data()),
+                                 reinterpret_cast<std::uint32_t*>(raster->data()),
                                  ORIENTATION_TOPLEFT, 0)) {
     Fail(context,
          "Can't use TIFFReadRGBAImageOriented to extract RGB image from " + context.inputName);
@@ -231,7 +231,7 @@ bool ReadYcbcrAsRgb(PdfWriterContext &context, Bytes &buffer) {
   }
   // The library packs each pixel as A B G R from the high byte down, so R is
   // the low byte of the 32-bit value.
-  const auto *packed = reinterpret_cast<const std::uint32_t *>(raster->data());
+  const auto* packed = reinterpret_cast<const std::uint32_t*>(raster->data());
   buffer.assign(static_cast<std::size_t>(pixels * 3), 0);
   for (std::uint64_t i = 0; i < pixels; ++i) {
     buffer[i * 3] = static_cast<std::uint8_t>(TIFFGetR(packed[i]));
@@ -241,7 +241,7 @@ bool ReadYcbcrAsRgb(PdfWriterContext &context, Bytes &buffer) {
   return true;
 }
 
-std::uint16_t OutputSamples(const PageProperties &page) {
+std::uint16_t OutputSamples(const PageProperties& page) {
   const bool toRgb =
       page.sampleConversion & (kRgbaUnassociatedToRgb | kRgbaAssociatedToRgb | kYcbcrToRgb);
   return toRgb ? 3 : page.samplesPerPixel;
@@ -249,9 +249,9 @@ std::uint16_t OutputSamples(const PageProperties &page) {
 
 // Writes the pixels as the stream's data, Group 4 coded when the page asks
 // for it; returns the bytes written, 0 on error.
-std::uint64_t EncodeAndWrite(PdfWriterContext &context, std::span<const std::uint8_t> pixels,
-                             std::uint32_t width, std::uint32_t length, const char *what) {
-  const PageProperties &page = context.page;
+std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uint8_t> pixels,
+                             std::uint32_t width, std::uint32_t length, const char* what) {
+  const PageProperties& page = context.page;
   if (page.compressionOut == PdfCompression::None) {
     context.sink->Write(pixels);
     return pixels.size();
@@ -273,15 +273,15 @@ std::uint64_t EncodeAndWrite(PdfWriterContext &context, std::span<const std::uin
   return coded->size();
 }
 
-std::uint64_t WriteRaw(PdfWriterContext &context, const Bytes &bytes) {
+std::uint64_t WriteRaw(PdfWriterContext& context, const Bytes& bytes) {
   context.sink->Write(bytes);
   return bytes.size();
 }
 
 } // namespace
 
-std::string ColourSpaceText(const PdfWriterContext &context, std::uint32_t bits) {
-  const PageProperties &page = context.page;
+std::string ColourSpaceText(const PdfWriterContext& context, std::uint32_t bits) {
+  const PageProperties& page = context.page;
   if (bits & kIccBased)
     return "[/ICCBased " + Decimal(context.iccNumber) + " 0 R] \r";
   if (bits & kPalettised) {
@@ -303,9 +303,9 @@ std::string ColourSpaceText(const PdfWriterContext &context, std::uint32_t bits)
   return text;
 }
 
-std::string ImageDictionary(const PdfWriterContext &context, std::optional<std::uint32_t> tile) {
-  const PageProperties &page = context.page;
-  const PageRecord &record = context.pages[context.currentPage];
+std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::uint32_t> tile) {
+  const PageProperties& page = context.page;
+  const PageRecord& record = context.pages[context.currentPage];
   std::uint32_t width = page.width;
   std::uint32_t height = page.length;
   std::string text = "/Length " + Decimal(context.objectCount + 1) + " 0 R \r" +
@@ -341,9 +341,9 @@ std::string ImageDictionary(const PdfWriterContext &context, std::optional<std::
   return text;
 }
 
-std::uint64_t WritePageImageData(PdfWriterContext &context) {
-  TIFF *tiff = context.input;
-  const PageProperties &page = context.page;
+std::uint64_t WritePageImageData(PdfWriterContext& context) {
+  TIFF* tiff = context.input;
+  const PageProperties& page = context.page;
   if (page.transcode == Transcode::RawPassThrough) {
     // Damaged raw data takes the decoding road below, which repairs it.
     if (auto raw = ReadRawChunk(context, 0, false))
@@ -374,10 +374,10 @@ std::uint64_t WritePageImageData(PdfWriterContext &context) {
   return EncodeAndWrite(context, *buffer, page.width, page.length, "strip");
 }
 
-std::uint64_t WriteTileImageData(PdfWriterContext &context, std::uint32_t tile) {
-  TIFF *tiff = context.input;
-  const PageProperties &page = context.page;
-  const PageTiles &tiles = context.tiles[context.currentPage];
+std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) {
+  TIFF* tiff = context.input;
+  const PageProperties& page = context.page;
+  const PageTiles& tiles = context.tiles[context.currentPage];
   const TileShape shape = ShapeOf(tiles, tile);
   const bool edge = shape.rightEdge || shape.bottomEdge;
   if (page.transcode == Transcode::RawPassThrough && !edge) {
@@ -425,8 +425,8 @@ std::uint64_t WriteTileImageData(PdfWriterContext &context, std::uint32_t tile) 
   return EncodeAndWrite(context, *buffer, shape.width, shape.length, "tile");
 }
 
-void WriteTransferObjects(PdfWriterContext &context) {
-  const PageProperties &page = context.page;
+void WriteTransferObjects(PdfWriterContext& context) {
+  const PageProperties& page = context.page;
   if (page.transferCount == 0)
     return;
   const std::uint32_t state = StartObject(context);
@@ -464,8 +464,8 @@ void WriteTransferObjects(PdfWriterContext &context) {
   }
 }
 
-void WritePaletteObject(PdfWriterContext &context) {
-  const Bytes &palette = context.page.palette;
+void WritePaletteObject(PdfWriterContext& context) {
+  const Bytes& palette = context.page.palette;
   context.paletteNumber = StartObject(context);
   context.sink->Write("<< \r/Length " + Decimal(palette.size()) + "\r >>\rstream\r\n");
   context.sink->Write(palette);
@@ -473,8 +473,8 @@ void WritePaletteObject(PdfWriterContext &context) {
   EndObject(context);
 }
 
-void WriteIccObject(PdfWriterContext &context) {
-  const PageProperties &page = context.page;
+void WriteIccObject(PdfWriterContext& context) {
+  const PageProperties& page = context.page;
   context.iccNumber = StartObject(context);
   context.sink->Write("<< \r/N " + Decimal(page.samplesPerPixel) + " \r/Alternate " +
                       ColourSpaceText(context, page.colourSpace & ~std::uint32_t{kIccBased}) +

@@ -10,7 +10,7 @@ namespace pdf {
 
 namespace {
 
-bool IsPage(TIFF *tiff) {
+bool IsPage(TIFF* tiff) {
   std::uint16_t pageNumber = 0, pageCount = 0;
   if (TIFFGetField(tiff, TIFFTAG_PAGENUMBER, &pageNumber, &pageCount))
     return true;
@@ -23,20 +23,20 @@ bool IsPage(TIFF *tiff) {
   return true;
 }
 
-std::uint16_t Defaulted16(TIFF *tiff, ttag_t tag) {
+std::uint16_t Defaulted16(TIFF* tiff, ttag_t tag) {
   std::uint16_t value = 0;
   TIFFGetFieldDefaulted(tiff, tag, &value);
   return value;
 }
 
-bool HasIndexedOne(TIFF *tiff) {
+bool HasIndexedOne(TIFF* tiff) {
   std::uint16_t indexed = 0;
   return TIFFGetField(tiff, TIFFTAG_INDEXED, &indexed) && indexed == 1;
 }
 
 // The analysis below makes a palettised page of exactly these directories;
 // the scan must count the palette object for the same ones.
-bool WillBePalettised(TIFF *tiff) {
+bool WillBePalettised(TIFF* tiff) {
   std::uint16_t photometric = 0;
   if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric))
     return false;
@@ -50,22 +50,22 @@ bool WillBePalettised(TIFF *tiff) {
 // 0 without a TransferFunction, 1 with one table for every channel, 3 with
 // one per channel. The library hands out one table when the image has one
 // colour channel and three otherwise.
-std::uint16_t TransferTables(TIFF *tiff, std::array<const std::uint16_t *, 3> *tables) {
-  const std::uint16_t *red = nullptr;
-  const std::uint16_t *green = nullptr;
-  const std::uint16_t *blue = nullptr;
+std::uint16_t TransferTables(TIFF* tiff, std::array<const std::uint16_t*, 3>* tables) {
+  const std::uint16_t* red = nullptr;
+  const std::uint16_t* green = nullptr;
+  const std::uint16_t* blue = nullptr;
   if (!TIFFGetField(tiff, TIFFTAG_TRANSFERFUNCTION, &red, &green, &blue) || red == nullptr)
     return 0;
   const bool shared = green == nullptr || blue == nullptr || (red == green && green == blue);
   if (tables != nullptr)
-    *tables = shared ? std::array<const std::uint16_t *, 3>{red, red, red}
-                     : std::array<const std::uint16_t *, 3>{red, green, blue};
+    *tables = shared ? std::array<const std::uint16_t*, 3>{red, red, red}
+                     : std::array<const std::uint16_t*, 3>{red, green, blue};
   return shared ? 1 : 3;
 }
 
-bool HasIccProfile(TIFF *tiff, std::uint32_t *length, void **data) {
+bool HasIccProfile(TIFF* tiff, std::uint32_t* length, void** data) {
   std::uint32_t size = 0;
-  void *bytes = nullptr;
+  void* bytes = nullptr;
   if (!TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &size, &bytes) || bytes == nullptr)
     return false;
   if (length != nullptr)
@@ -76,8 +76,8 @@ bool HasIccProfile(TIFF *tiff, std::uint32_t *length, void **data) {
 }
 
 // Counts the objects of the page in the current directory; false on error.
-bool CountPageObjects(PdfWriterContext &context, PageRecord &record, PageTiles &tiles) {
-  TIFF *tiff = context.input;
+bool CountPageObjects(PdfWriterContext& context, PageRecord& record, PageTiles& tiles) {
+  TIFF* tiff = context.input;
   context.objectCount += 5;
   if (WillBePalettised(tiff)) {
     record.extraObjects += 1;
@@ -113,7 +113,7 @@ bool CountPageObjects(PdfWriterContext &context, PageRecord &record, PageTiles &
   return true;
 }
 
-bool SelectDirectory(PdfWriterContext &context, std::uint32_t index) {
+bool SelectDirectory(PdfWriterContext& context, std::uint32_t index) {
   if (TIFFSetDirectory(context.input, static_cast<tdir_t>(index)))
     return true;
   Fail(context, "Can't set directory " + Decimal(index) + " of input file " + context.inputName);
@@ -122,7 +122,7 @@ bool SelectDirectory(PdfWriterContext &context, std::uint32_t index) {
 
 } // namespace
 
-void ScanDocument(PdfWriterContext &context) {
+void ScanDocument(PdfWriterContext& context) {
   if (context.error)
     return;
   const std::uint32_t directories = TIFFNumberOfDirectories(context.input);
@@ -157,10 +157,10 @@ namespace {
 
 // Steps of the page analysis; each returns false after recording an error.
 
-bool CheckSizeAndCoding(PdfWriterContext &context) {
-  TIFF *tiff = context.input;
-  PageProperties &page = context.page;
-  const std::string &name = context.inputName;
+bool CheckSizeAndCoding(PdfWriterContext& context) {
+  TIFF* tiff = context.input;
+  PageProperties& page = context.page;
+  const std::string& name = context.inputName;
   if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &page.width) || page.width == 0) {
     Fail(context, "No support for " + name + " with zero width");
     return false;
@@ -217,11 +217,11 @@ bool CheckSizeAndCoding(PdfWriterContext &context) {
   return true;
 }
 
-bool ReadPalette(PdfWriterContext &context, std::size_t bytesPerEntry) {
-  PageProperties &page = context.page;
-  const std::uint16_t *red = nullptr;
-  const std::uint16_t *green = nullptr;
-  const std::uint16_t *blue = nullptr;
+bool ReadPalette(PdfWriterContext& context, std::size_t bytesPerEntry) {
+  PageProperties& page = context.page;
+  const std::uint16_t* red = nullptr;
+  const std::uint16_t* green = nullptr;
+  const std::uint16_t* blue = nullptr;
   if (!TIFFGetField(context.input, TIFFTAG_COLORMAP, &red, &green, &blue) || red == nullptr ||
       green == nullptr || blue == nullptr) {
     Fail(context, "Palettized image " + context.inputName + " has no color map");
@@ -233,7 +233,7 @@ bool ReadPalette(PdfWriterContext &context, std::size_t bytesPerEntry) {
   const std::size_t available = std::size_t{1} << Defaulted16(context.input, TIFFTAG_BITSPERSAMPLE);
   page.palette.assign(entries * bytesPerEntry, 0);
   for (std::size_t i = 0; i < entries && i < available; ++i) {
-    std::uint8_t *entry = &page.palette[i * bytesPerEntry];
+    std::uint8_t* entry = &page.palette[i * bytesPerEntry];
     entry[0] = static_cast<std::uint8_t>(red[i] >> 8);
     entry[1] = static_cast<std::uint8_t>(green[i] >> 8);
     entry[2] = static_cast<std::uint8_t>(blue[i] >> 8);
@@ -242,9 +242,9 @@ bool ReadPalette(PdfWriterContext &context, std::size_t bytesPerEntry) {
   return true;
 }
 
-bool AnalysePalette(PdfWriterContext &context, std::uint32_t baseSpace, const char *notOneSample,
+bool AnalysePalette(PdfWriterContext& context, std::uint32_t baseSpace, const char* notOneSample,
                     std::size_t bytesPerEntry) {
-  PageProperties &page = context.page;
+  PageProperties& page = context.page;
   if (page.samplesPerPixel != 1) {
     Fail(context, std::string(notOneSample) + context.inputName + " with not one sample per pixel");
     return false;
@@ -253,9 +253,9 @@ bool AnalysePalette(PdfWriterContext &context, std::uint32_t baseSpace, const ch
   return ReadPalette(context, bytesPerEntry);
 }
 
-bool AnalyseRgb(PdfWriterContext &context) {
-  PageProperties &page = context.page;
-  const std::string &name = context.inputName;
+bool AnalyseRgb(PdfWriterContext& context) {
+  PageProperties& page = context.page;
+  const std::string& name = context.inputName;
   page.colourSpace = kRgb;
   if (page.samplesPerPixel == 3)
     return true;
@@ -267,7 +267,7 @@ bool AnalyseRgb(PdfWriterContext &context) {
     return false;
   }
   std::uint16_t extraCount = 0;
-  const std::uint16_t *extra = nullptr;
+  const std::uint16_t* extra = nullptr;
   if (TIFFGetField(context.input, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extraCount > 0 &&
       extra != nullptr) {
     if (extra[0] == EXTRASAMPLE_ASSOCALPHA)
@@ -284,9 +284,9 @@ bool AnalyseRgb(PdfWriterContext &context) {
   return true;
 }
 
-bool AnalyseSeparated(PdfWriterContext &context) {
-  PageProperties &page = context.page;
-  const std::string &name = context.inputName;
+bool AnalyseSeparated(PdfWriterContext& context) {
+  PageProperties& page = context.page;
+  const std::string& name = context.inputName;
   if (HasIndexedOne(context.input))
     return AnalysePalette(context, kCmyk, "No support for palettized CMYK image ", 4);
   std::uint16_t inkSet = INKSET_CMYK;
@@ -303,9 +303,9 @@ bool AnalyseSeparated(PdfWriterContext &context) {
   return true;
 }
 
-bool AnalysePhotometric(PdfWriterContext &context) {
-  PageProperties &page = context.page;
-  const std::string &name = context.inputName;
+bool AnalysePhotometric(PdfWriterContext& context) {
+  PageProperties& page = context.page;
+  const std::string& name = context.inputName;
   if (!TIFFGetField(context.input, TIFFTAG_PHOTOMETRIC, &page.photometric)) {
     Fail(context, "No support for " + name + " with no photometric interpretation tag");
     return false;
@@ -357,9 +357,9 @@ bool AnalysePhotometric(PdfWriterContext &context) {
   }
 }
 
-bool AnalysePlanes(PdfWriterContext &context) {
-  PageProperties &page = context.page;
-  const std::string &name = context.inputName;
+bool AnalysePlanes(PdfWriterContext& context) {
+  PageProperties& page = context.page;
+  const std::string& name = context.inputName;
   page.planarConfig = PLANARCONFIG_CONTIG;
   std::uint16_t planar = 0;
   if (!TIFFGetField(context.input, TIFFTAG_PLANARCONFIG, &planar))
@@ -384,9 +384,9 @@ bool AnalysePlanes(PdfWriterContext &context) {
   return true;
 }
 
-void AnalyseOrientationAndResolution(PdfWriterContext &context) {
-  PageProperties &page = context.page;
-  TIFF *tiff = context.input;
+void AnalyseOrientationAndResolution(PdfWriterContext& context) {
+  PageProperties& page = context.page;
+  TIFF* tiff = context.input;
   page.orientation = Defaulted16(tiff, TIFFTAG_ORIENTATION);
   if (page.orientation > 8) {
     Warn(context, "Image " + context.inputName + " has orientation " + Decimal(page.orientation) +
@@ -404,12 +404,12 @@ void AnalyseOrientationAndResolution(PdfWriterContext &context) {
   }
 }
 
-void AnalyseColourExtras(PdfWriterContext &context) {
-  PageProperties &page = context.page;
-  TIFF *tiff = context.input;
+void AnalyseColourExtras(PdfWriterContext& context) {
+  PageProperties& page = context.page;
+  TIFF* tiff = context.input;
   page.transferCount = TransferTables(tiff, &page.transfer);
 
-  const float *white = nullptr;
+  const float* white = nullptr;
   if (TIFFGetField(tiff, TIFFTAG_WHITEPOINT, &white) && white != nullptr) {
     page.whitePoint = {white[0], white[1]};
     if (page.colourSpace & kGray)
@@ -419,7 +419,7 @@ void AnalyseColourExtras(PdfWriterContext &context) {
   } else if (page.colourSpace & kLab) {
     page.whitePoint = {0.3457f, 0.3585f}; // D50
   }
-  const float *primaries = nullptr;
+  const float* primaries = nullptr;
   if (TIFFGetField(tiff, TIFFTAG_PRIMARYCHROMATICITIES, &primaries) && primaries != nullptr) {
     page.primaries = std::array<float, 6>{primaries[0], primaries[1], primaries[2],
                                           primaries[3], primaries[4], primaries[5]};
@@ -428,16 +428,16 @@ void AnalyseColourExtras(PdfWriterContext &context) {
   }
 
   std::uint32_t iccLength = 0;
-  void *icc = nullptr;
+  void* icc = nullptr;
   if (HasIccProfile(tiff, &iccLength, &icc)) {
     page.colourSpace |= kIccBased;
-    const auto *bytes = static_cast<const std::uint8_t *>(icc);
+    const auto* bytes = static_cast<const std::uint8_t*>(icc);
     page.iccProfile.assign(bytes, bytes + iccLength);
   }
 }
 
-void DecidePassThrough(PdfWriterContext &context) {
-  PageProperties &page = context.page;
+void DecidePassThrough(PdfWriterContext& context) {
+  PageProperties& page = context.page;
   const bool singleStripOrTiled =
       TIFFIsTiled(context.input) || TIFFNumberOfStrips(context.input) == 1;
   if (page.compression == COMPRESSION_CCITTFAX4 && singleStripOrTiled) {
@@ -453,17 +453,17 @@ void DecidePassThrough(PdfWriterContext &context) {
 
 } // namespace
 
-void AnalysePage(PdfWriterContext &context) {
+void AnalysePage(PdfWriterContext& context) {
   if (context.error)
     return;
-  const PageRecord &record = context.pages[context.currentPage];
+  const PageRecord& record = context.pages[context.currentPage];
   context.page = PageProperties{};
   if (!SelectDirectory(context, record.directory))
     return;
   if (!CheckSizeAndCoding(context) || !AnalysePhotometric(context) || !AnalysePlanes(context))
     return;
   AnalyseOrientationAndResolution(context);
-  PageTiles &tiles = context.tiles[context.currentPage];
+  PageTiles& tiles = context.tiles[context.currentPage];
   if (tiles.count > 0 && (tiles.width == 0 || tiles.length == 0)) {
     Fail(context, "No support for " + context.inputName + " with zero tile size");
     return;

@@ -20,7 +20,7 @@ float PointsFor(std::uint32_t pixels, float resolution) {
   return static_cast<float>(points);
 }
 
-void ComposeTiles(PageTiles &tiles, const PageProperties &page, const PlacementBox &image) {
+void ComposeTiles(PageTiles& tiles, const PageProperties& page, const PlacementBox& image) {
   tiles.across = (page.width + tiles.width - 1) / tiles.width;
   tiles.down = (page.length + tiles.length - 1) / tiles.length;
   tiles.edgeWidth = page.width % tiles.width;
@@ -28,7 +28,7 @@ void ComposeTiles(PageTiles &tiles, const PageProperties &page, const PlacementB
   const float imageWidth = image.x2 - image.x1;
   const float imageLength = image.y2 - image.y1;
   for (std::uint32_t k = 0; k < tiles.boxes.size(); ++k) {
-    PlacementBox &box = tiles.boxes[k];
+    PlacementBox& box = tiles.boxes[k];
     const std::uint32_t row = k / tiles.across;
     const std::uint32_t column = k % tiles.across;
     box = PlacementBox{};
@@ -73,7 +73,7 @@ void ComposeTiles(PageTiles &tiles, const PageProperties &page, const PlacementB
 
 } // namespace
 
-void SetOrientationMatrix(PlacementBox &box, std::uint16_t orientation, MatrixRule rule) {
+void SetOrientationMatrix(PlacementBox& box, std::uint16_t orientation, MatrixRule rule) {
   if (box.x1 > box.x2)
     std::swap(box.x1, box.x2);
   if (box.y1 > box.y2)
@@ -83,7 +83,7 @@ void SetOrientationMatrix(PlacementBox &box, std::uint16_t orientation, MatrixRu
   // The transposed rule is the normal one with the roles of w and h swapped.
   const float across = rule == MatrixRule::Normal ? w : h;
   const float down = rule == MatrixRule::Normal ? h : w;
-  auto &m = box.m;
+  auto& m = box.m;
   m = {w, 0, 0, 0, h, 0, box.x1, box.y1, 1};
   switch (orientation) {
   case 2:
@@ -133,9 +133,9 @@ void SetOrientationMatrix(PlacementBox &box, std::uint16_t orientation, MatrixRu
   }
 }
 
-void ComposePage(PdfWriterContext &context, PageTiles *tiles) {
-  const PageProperties &page = context.page;
-  PageGeometry &geometry = context.geometry;
+void ComposePage(PdfWriterContext& context, PageTiles* tiles) {
+  const PageProperties& page = context.page;
+  PageGeometry& geometry = context.geometry;
   geometry = PageGeometry{};
   geometry.xResolutionUsed = ResolutionUsed(page.xResolution);
   geometry.yResolutionUsed = ResolutionUsed(page.yResolution);

@@ -4,17 +4,17 @@
 
 namespace pdf {
 
-void Fail(PdfWriterContext &context, std::string message) {
+void Fail(PdfWriterContext& context, std::string message) {
   if (!context.error)
     context.errorMessage = std::move(message);
   context.error = true;
 }
 
-void Warn(PdfWriterContext &context, std::string message) {
+void Warn(PdfWriterContext& context, std::string message) {
   context.warnings.push_back(std::move(message));
 }
 
-std::uint32_t StartObject(PdfWriterContext &context) {
+std::uint32_t StartObject(PdfWriterContext& context) {
   // The scan sized the table; an object beyond it would mean a miscount.
   if (context.objectCount >= context.offsets.size()) {
     Fail(context, "Object count exceeded for " + context.inputName);
@@ -27,6 +27,6 @@ std::uint32_t StartObject(PdfWriterContext &context) {
   return context.objectCount;
 }
 
-void EndObject(PdfWriterContext &context) { context.sink->Write("endobj\r"); }
+void EndObject(PdfWriterContext& context) { context.sink->Write("endobj\r"); }
 
 } // namespace pdf

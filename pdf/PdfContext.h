@@ -82,7 +82,7 @@ struct PageProperties {
   std::array<std::int32_t, 4> labRange{};
   std::array<float, 2> whitePoint{};
   std::optional<std::array<float, 6>> primaries;
-  std::array<const std::uint16_t *, 3> transfer{};
+  std::array<const std::uint16_t*, 3> transfer{};
   std::uint16_t transferCount = 0;
   std::vector<std::uint8_t> iccProfile;
 };
@@ -94,9 +94,9 @@ struct PageGeometry {
 };
 
 struct PdfWriterContext {
-  TIFF *input = nullptr;
+  TIFF* input = nullptr;
   std::string inputName;
-  PdfSink *sink = nullptr;
+  PdfSink* sink = nullptr;
   StripEncoder encoder; // codes re-encoded images and tiles
 
   bool error = false;
@@ -121,8 +121,8 @@ struct PdfWriterContext {
 };
 
 // Records an error (only the first message is kept) or a warning.
-void Fail(PdfWriterContext &context, std::string message);
-void Warn(PdfWriterContext &context, std::string message);
+void Fail(PdfWriterContext& context, std::string message);
+void Warn(PdfWriterContext& context, std::string message);
 
 } // namespace pdf
 
@@ -130,7 +130,7 @@ namespace pdf {
 
 // Object framing: starting an object records its offset and writes
 // "<n> 0 obj\r"; ending it writes "endobj\r". Returns the object's number.
-std::uint32_t StartObject(PdfWriterContext &context);
-void EndObject(PdfWriterContext &context);
+std::uint32_t StartObject(PdfWriterContext& context);
+void EndObject(PdfWriterContext& context);
 
 } // namespace pdf

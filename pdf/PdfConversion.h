@@ -16,12 +16,12 @@ struct ConversionReport {
   std::vector<std::string> warnings;
 };
 
-ConversionReport ConvertTiffToPdfReporting(const std::string &inputTiff,
-                                           const std::string &outputPdf, int compression,
-                                           const PdfDocInfo &info);
+ConversionReport ConvertTiffToPdfReporting(const std::string& inputTiff,
+                                           const std::string& outputPdf, int compression,
+                                           const PdfDocInfo& info);
 
 // The output path used when none is given: the input path with everything
 // from its last "." replaced by ".pdf" (".pdf" appended without a dot).
-std::string DefaultOutputPath(const std::string &inputTiff);
+std::string DefaultOutputPath(const std::string& inputTiff);
 
 } // namespace pdf

@@ -10,10 +10,10 @@ constexpr std::size_t kBufferLimit = 1 << 16;
 void PdfSink::Write(std::string_view text) { Append(text.data(), text.size()); }
 
 void PdfSink::Write(std::span<const std::uint8_t> bytes) {
-  Append(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+  Append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-void PdfSink::Append(const char *data, std::size_t size) {
+void PdfSink::Append(const char* data, std::size_t size) {
   total_ += size;
   if (failed_)
     return;

@@ -14,10 +14,10 @@ namespace pdf {
 class PdfSink {
 public:
   // The sink does not own the file; Flush() before closing it.
-  explicit PdfSink(std::FILE *file) : file_(file) {}
+  explicit PdfSink(std::FILE* file) : file_(file) {}
   ~PdfSink() = default;
-  PdfSink(const PdfSink &) = delete;
-  PdfSink &operator=(const PdfSink &) = delete;
+  PdfSink(const PdfSink&) = delete;
+  PdfSink& operator=(const PdfSink&) = delete;
 
   void Write(std::string_view text);
   void Write(std::span<const std::uint8_t> bytes);
@@ -29,9 +29,9 @@ public:
   bool Flush();
 
 private:
-  void Append(const char *data, std::size_t size);
+  void Append(const char* data, std::size_t size);
 
-  std::FILE *file_;
+  std::FILE* file_;
   std::string buffer_;
   std::uint64_t total_ = 0;
   bool failed_ = false;

@@ -13,7 +13,7 @@ namespace pdf {
 
 namespace {
 
-void AppendEscapedByte(std::string &out, unsigned char byte) {
+void AppendEscapedByte(std::string& out, unsigned char byte) {
   if (byte < 0x20 || byte >= 0x7F) {
     out += '\\';
     out += static_cast<char>('0' + ((byte >> 6) & 7));
@@ -70,7 +70,7 @@ std::optional<std::vector<char32_t>> DecodeUtf8(std::string_view text) {
   return points;
 }
 
-std::string Utf16BeWithMark(const std::vector<char32_t> &points, std::size_t maxCharacters) {
+std::string Utf16BeWithMark(const std::vector<char32_t>& points, std::size_t maxCharacters) {
   std::string bytes = "\xFE\xFF";
   const std::size_t count = std::min(points.size(), maxCharacters);
   auto put = [&bytes](char32_t unit) {
@@ -119,7 +119,7 @@ std::string DocumentTextLiteral(std::string_view text) {
   return PdfStringLiteral(text.substr(0, kMaxDocumentTextCharacters));
 }
 
-std::string PdfDateText(const char *tiffDateTime) {
+std::string PdfDateText(const char* tiffDateTime) {
   if (tiffDateTime != nullptr && std::strlen(tiffDateTime) >= 19) {
     const std::string_view d(tiffDateTime);
     std::string text = "D:";
@@ -130,7 +130,7 @@ std::string PdfDateText(const char *tiffDateTime) {
   }
   // Conversions run one at a time, so the shared result of localtime is safe.
   const std::time_t now = std::time(nullptr);
-  const std::tm *local = std::localtime(&now);
+  const std::tm* local = std::localtime(&now);
   if (local == nullptr)
     return "D:19700101000000";
   std::string year = Decimal(static_cast<std::uint64_t>(local->tm_year + 1900));

@@ -28,6 +28,6 @@ std::string DocumentTextLiteral(std::string_view text);
 
 // "D:" and 14 digits: from a TIFF DateTime "YYYY:MM:DD HH:MM:SS" when that has
 // at least 19 characters, else from the current local time.
-std::string PdfDateText(const char *tiffDateTime);
+std::string PdfDateText(const char* tiffDateTime);
 
 } // namespace pdf

@@ -24,10 +24,10 @@ constexpr int kFailure = 1;
 // the mode an ordinary new file gets from the umask.
 struct TemporaryOutput {
   std::string path;
-  std::FILE *file = nullptr;
+  std::FILE* file = nullptr;
 };
 
-TemporaryOutput CreateTemporaryBeside(const std::string &destination) {
+TemporaryOutput CreateTemporaryBeside(const std::string& destination) {
   const std::string folder = platform::FolderOf(destination);
   const std::string prefix = (folder.empty() ? std::string() : folder + platform::kSeparator) +
                              "." + platform::FileNameOf(destination) + ".";
@@ -43,7 +43,7 @@ TemporaryOutput CreateTemporaryBeside(const std::string &destination) {
   return {};
 }
 
-void ApplyCompressionRequest(PdfWriterContext &context, int compression) {
+void ApplyCompressionRequest(PdfWriterContext& context, int compression) {
   if (compression == 1)
     Warn(context, "JPEG support in libtiff required for JPEG compression, ignoring option");
   else if (compression == 2)
@@ -52,8 +52,8 @@ void ApplyCompressionRequest(PdfWriterContext &context, int compression) {
 }
 
 // Writes the document into the open temporary file; true when it is whole.
-bool WriteInto(PdfWriterContext &context, std::FILE *file, const std::string &input,
-               const std::string &output) {
+bool WriteInto(PdfWriterContext& context, std::FILE* file, const std::string& input,
+               const std::string& output) {
   if (input.empty()) {
     Fail(context, "No input file specified");
     return false;
@@ -83,7 +83,7 @@ bool WriteInto(PdfWriterContext &context, std::FILE *file, const std::string &in
 
 } // namespace
 
-std::string DefaultOutputPath(const std::string &inputTiff) {
+std::string DefaultOutputPath(const std::string& inputTiff) {
   const auto dot = inputTiff.find_last_of('.');
   const auto separator = inputTiff.find_last_of(platform::kSeparator);
   if (dot == std::string::npos || (separator != std::string::npos && dot < separator))
@@ -91,9 +91,9 @@ std::string DefaultOutputPath(const std::string &inputTiff) {
   return inputTiff.substr(0, dot) + ".pdf";
 }
 
-ConversionReport ConvertTiffToPdfReporting(const std::string &inputTiff,
-                                           const std::string &outputPdf, int compression,
-                                           const PdfDocInfo &info) {
+ConversionReport ConvertTiffToPdfReporting(const std::string& inputTiff,
+                                           const std::string& outputPdf, int compression,
+                                           const PdfDocInfo& info) {
   SilenceTiffLibrary();
   ConversionReport report;
   PdfWriterContext context;
@@ -112,7 +112,7 @@ ConversionReport ConvertTiffToPdfReporting(const std::string &inputTiff,
   bool whole = false;
   try {
     whole = WriteInto(context, temporary.file, inputTiff, output);
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
     // Out of memory inside the library or a container: the document fails,
     // and the temporary file still goes below.
     Fail(context, "An error occurred in converting TIFF " + inputTiff + " to PDF " + output);
@@ -134,8 +134,8 @@ ConversionReport ConvertTiffToPdfReporting(const std::string &inputTiff,
 
 } // namespace pdf
 
-int ConvertTiffToPdf(const std::string &inputTiff, const std::string &outputPdf, int compression,
-                     const PdfDocInfo &info) {
+int ConvertTiffToPdf(const std::string& inputTiff, const std::string& outputPdf, int compression,
+                     const PdfDocInfo& info) {
   try {
     return pdf::ConvertTiffToPdfReporting(inputTiff, outputPdf, compression, info).result;
   } catch (...) {

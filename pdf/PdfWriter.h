@@ -16,5 +16,5 @@ struct PdfDocInfo {
 // 0 when the PDF was written; 1 on failure, in which case no PDF is left and an
 // existing file of the output name is untouched. An empty output path means the
 // input path with its extension replaced by ".pdf".
-int ConvertTiffToPdf(const std::string &inputTiff, const std::string &outputPdf, int compression,
-                     const PdfDocInfo &info);
+int ConvertTiffToPdf(const std::string& inputTiff, const std::string& outputPdf, int compression,
+                     const PdfDocInfo& info);

@@ -16,8 +16,8 @@ using MemoryFile = StripEncoder::MemoryFile;
 
 // While the file discards, reads give zeros: a directory chain walked by the
 // library then ends at once.
-tmsize_t ReadMemory(thandle_t handle, void *data, tmsize_t size) {
-  auto *file = static_cast<MemoryFile *>(handle);
+tmsize_t ReadMemory(thandle_t handle, void* data, tmsize_t size) {
+  auto* file = static_cast<MemoryFile*>(handle);
   if (size <= 0)
     return 0;
   if (file->discard) {
@@ -33,8 +33,8 @@ tmsize_t ReadMemory(thandle_t handle, void *data, tmsize_t size) {
   return static_cast<tmsize_t>(count);
 }
 
-tmsize_t WriteMemory(thandle_t handle, void *data, tmsize_t size) {
-  auto *file = static_cast<MemoryFile *>(handle);
+tmsize_t WriteMemory(thandle_t handle, void* data, tmsize_t size) {
+  auto* file = static_cast<MemoryFile*>(handle);
   if (size < 0)
     return -1;
   if (file->discard)
@@ -48,7 +48,7 @@ tmsize_t WriteMemory(thandle_t handle, void *data, tmsize_t size) {
 }
 
 toff_t SeekMemory(thandle_t handle, toff_t offset, int whence) {
-  auto *file = static_cast<MemoryFile *>(handle);
+  auto* file = static_cast<MemoryFile*>(handle);
   if (file->discard)
     return offset;
   std::uint64_t base = 0;
@@ -62,13 +62,13 @@ toff_t SeekMemory(thandle_t handle, toff_t offset, int whence) {
 
 int CloseMemory(thandle_t) { return 0; }
 
-toff_t SizeMemory(thandle_t handle) { return static_cast<MemoryFile *>(handle)->bytes.size(); }
+toff_t SizeMemory(thandle_t handle) { return static_cast<MemoryFile*>(handle)->bytes.size(); }
 
-int MapNothing(thandle_t, void **, toff_t *) { return 0; }
+int MapNothing(thandle_t, void**, toff_t*) { return 0; }
 
-void UnmapNothing(thandle_t, void *, toff_t) {}
+void UnmapNothing(thandle_t, void*, toff_t) {}
 
-bool SetStripFields(TIFF *tiff, const StripFormat &format) {
+bool SetStripFields(TIFF* tiff, const StripFormat& format) {
   return TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, format.width) &&
          TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, format.length) &&
          TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, format.bitsPerSample) &&
@@ -97,7 +97,7 @@ StripEncoder::~StripEncoder() {
 
 bool StripEncoder::Open() {
   SilenceTiffLibrary();
-  TIFFOpenOptions *options = QuietOpenOptions();
+  TIFFOpenOptions* options = QuietOpenOptions();
   if (options == nullptr)
     return false;
   tiff_ = TIFFClientOpenExt("strip", "w", &file_, ReadMemory, WriteMemory, SeekMemory, CloseMemory,
@@ -118,7 +118,7 @@ bool StripEncoder::Reset() {
 }
 
 std::optional<std::vector<std::uint8_t>>
-StripEncoder::Encode(const StripFormat &format, std::span<const std::uint8_t> pixels) {
+StripEncoder::Encode(const StripFormat& format, std::span<const std::uint8_t> pixels) {
   if (broken_ || pixels.size() > static_cast<std::size_t>(std::numeric_limits<tmsize_t>::max()))
     return std::nullopt;
   if (tiff_ == nullptr && !Open()) {
@@ -127,11 +127,11 @@ StripEncoder::Encode(const StripFormat &format, std::span<const std::uint8_t> pi
   }
   std::optional<std::vector<std::uint8_t>> coded;
   // The library takes a non-const buffer but only reads from it for encoding.
-  auto *data = const_cast<std::uint8_t *>(pixels.data());
+  auto* data = const_cast<std::uint8_t*>(pixels.data());
   if (SetStripFields(tiff_, format) &&
       TIFFWriteEncodedStrip(tiff_, 0, data, static_cast<tmsize_t>(pixels.size())) >= 0) {
-    uint64_t *offsets = nullptr;
-    uint64_t *counts = nullptr;
+    uint64_t* offsets = nullptr;
+    uint64_t* counts = nullptr;
     if (TIFFGetField(tiff_, TIFFTAG_STRIPOFFSETS, &offsets) &&
         TIFFGetField(tiff_, TIFFTAG_STRIPBYTECOUNTS, &counts) && offsets != nullptr &&
         counts != nullptr && offsets[0] <= file_.bytes.size() &&

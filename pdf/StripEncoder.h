@@ -27,12 +27,12 @@ class StripEncoder {
 public:
   StripEncoder();
   ~StripEncoder();
-  StripEncoder(const StripEncoder &) = delete;
-  StripEncoder &operator=(const StripEncoder &) = delete;
+  StripEncoder(const StripEncoder&) = delete;
+  StripEncoder& operator=(const StripEncoder&) = delete;
 
   // Exactly the coded strip's bytes, or nothing when the library refuses
   // the data (after which the encoder stays unusable).
-  std::optional<std::vector<std::uint8_t>> Encode(const StripFormat &format,
+  std::optional<std::vector<std::uint8_t>> Encode(const StripFormat& format,
                                                   std::span<const std::uint8_t> pixels);
 
   // The memory file behind the handle; public for the handle's procedures.
@@ -47,7 +47,7 @@ private:
   bool Reset();
 
   MemoryFile file_;
-  TIFF *tiff_ = nullptr;
+  TIFF* tiff_ = nullptr;
   bool broken_ = false;
 };
 

@@ -6,13 +6,13 @@ namespace pdf {
 
 namespace {
 
-int DropMessage(TIFF *, void *, const char *, const char *, va_list) {
+int DropMessage(TIFF*, void*, const char*, const char*, va_list) {
   return 1; // handled: the library calls no other handler
 }
 
 } // namespace
 
-void TiffCloser::operator()(TIFF *tiff) const {
+void TiffCloser::operator()(TIFF* tiff) const {
   if (tiff != nullptr)
     TIFFClose(tiff);
 }
@@ -25,8 +25,8 @@ void SilenceTiffLibrary() {
   });
 }
 
-TIFFOpenOptions *QuietOpenOptions() {
-  TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
+TIFFOpenOptions* QuietOpenOptions() {
+  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
   if (options == nullptr)
     return nullptr;
   TIFFOpenOptionsSetMaxSingleMemAlloc(options, TiffLimits::kMaxSingleAllocation);
@@ -35,9 +35,9 @@ TIFFOpenOptions *QuietOpenOptions() {
   return options;
 }
 
-TiffHandle OpenTiffForReading(const std::string &path) {
+TiffHandle OpenTiffForReading(const std::string& path) {
   SilenceTiffLibrary();
-  TIFFOpenOptions *options = QuietOpenOptions();
+  TIFFOpenOptions* options = QuietOpenOptions();
   if (options == nullptr)
     return TiffHandle();
   TiffHandle handle(TIFFOpenExt(path.c_str(), "r", options));

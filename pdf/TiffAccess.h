@@ -30,12 +30,12 @@ struct TiffLimits {
 };
 
 struct TiffCloser {
-  void operator()(TIFF *tiff) const;
+  void operator()(TIFF* tiff) const;
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
 // Opens a TIFF for reading under the limits; null when it cannot be read.
-TiffHandle OpenTiffForReading(const std::string &path);
+TiffHandle OpenTiffForReading(const std::string& path);
 
 // Makes the library's process-wide error and warning handlers discard
 // everything, for messages issued without a handle.
@@ -43,6 +43,6 @@ void SilenceTiffLibrary();
 
 // Options for TIFFClientOpenExt/TIFFOpenExt with the cap and quiet handlers;
 // the caller frees them with TIFFOpenOptionsFree.
-TIFFOpenOptions *QuietOpenOptions();
+TIFFOpenOptions* QuietOpenOptions();
 
 } // namespace pdf

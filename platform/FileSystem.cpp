@@ -31,7 +31,8 @@ std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {
-  struct stat infoA {}, infoB {};
+  struct stat infoA {
+  }, infoB{};
   if (::stat(a.c_str(), &infoA) != 0 || ::stat(b.c_str(), &infoB) != 0)
     return false;
   return infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;

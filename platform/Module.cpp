@@ -17,8 +17,6 @@ Module::~Module() {
     ::dlclose(handle_);
 }
 
-void* Module::Symbol(const char* name) const {
-  return handle_ ? ::dlsym(handle_, name) : nullptr;
-}
+void* Module::Symbol(const char* name) const { return handle_ ? ::dlsym(handle_, name) : nullptr; }
 
 } // namespace platform

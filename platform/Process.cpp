@@ -9,23 +9,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char **environ;
+extern char** environ;
 
 namespace platform {
 
-static bool IsExecutableFile(const std::string &path) {
+static bool IsExecutableFile(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
          ::access(path.c_str(), X_OK) == 0;
 }
 
-static std::string JoinPath(const std::string &folder, const std::string &name) {
+static std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty())
     return name;
   return folder.back() == kSeparator ? folder + name : folder + kSeparator + name;
 }
 
-std::optional<std::string> FindProgram(const std::string &name) {
+std::optional<std::string> FindProgram(const std::string& name) {
   if (name.empty())
     return std::nullopt;
   if (name.find(kSeparator) != std::string::npos)
@@ -33,7 +33,7 @@ std::optional<std::string> FindProgram(const std::string &name) {
   std::string beside = JoinPath(FolderOf(ExecutablePath()), name);
   if (IsExecutableFile(beside))
     return beside;
-  const char *path = std::getenv("PATH");
+  const char* path = std::getenv("PATH");
   std::string folders = path ? path : "";
   std::size_t start = 0;
   while (start <= folders.size()) {
@@ -50,12 +50,12 @@ std::optional<std::string> FindProgram(const std::string &name) {
   return std::nullopt;
 }
 
-ProcessResult RunAndWait(const std::string &program, const std::vector<std::string> &arguments) {
+ProcessResult RunAndWait(const std::string& program, const std::vector<std::string>& arguments) {
   ProcessResult result;
-  std::vector<char *> argv;
-  argv.push_back(const_cast<char *>(program.c_str()));
-  for (const std::string &argument : arguments)
-    argv.push_back(const_cast<char *>(argument.c_str()));
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
 
   pid_t child = 0;

@@ -11,7 +11,7 @@ namespace platform {
 // Full path of an executable file called name: first in the executable's own
 // folder, then in each folder of $PATH, in order (the order in which Windows
 // looks for the first token of a command line). Nothing when none is found.
-std::optional<std::string> FindProgram(const std::string &name);
+std::optional<std::string> FindProgram(const std::string& name);
 
 struct ProcessResult {
   bool ran = false;       // started and waited for
@@ -22,6 +22,6 @@ struct ProcessResult {
 // Starts program with argv[0] = program followed by arguments, with this
 // process's environment and current folder, and waits for it without
 // time-out.
-ProcessResult RunAndWait(const std::string &program, const std::vector<std::string> &arguments);
+ProcessResult RunAndWait(const std::string& program, const std::vector<std::string>& arguments);
 
 } // namespace platform

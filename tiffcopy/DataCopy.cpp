@@ -11,9 +11,9 @@ namespace tiffcopy {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using ChunkIo = tmsize_t (*)(TIFF *, std::uint32_t, void *, tmsize_t);
+using ChunkIo = tmsize_t (*)(TIFF*, std::uint32_t, void*, tmsize_t);
 
-std::uint32_t RowsPerStrip(TIFF *tiff, std::uint32_t length) {
+std::uint32_t RowsPerStrip(TIFF* tiff, std::uint32_t length) {
   std::uint32_t rows = 0;
   TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rows);
   return rows == 0 || rows > length ? length : rows;
@@ -28,7 +28,7 @@ std::uint32_t RowsOfStrip(std::uint32_t stripInPlane, std::uint32_t rowsPerStrip
 // Reads each chunk decoded and writes it with the same number; sizeOf(i)
 // gives the decoded size of chunk i, the same on both sides.
 template <typename SizeOf>
-bool CopyChunks(TIFF *in, TIFF *out, std::uint32_t count, std::uint64_t largest, SizeOf sizeOf,
+bool CopyChunks(TIFF* in, TIFF* out, std::uint32_t count, std::uint64_t largest, SizeOf sizeOf,
                 ChunkIo read, ChunkIo write) {
   if (largest == 0 || largest > kMaxAllocation)
     return false;
@@ -52,7 +52,7 @@ struct TileGeometry {
 
 // The tile layout of a file, or nothing when its tiles are not whole bytes
 // per row (the library's size includes subsampling, or tiles start mid-byte).
-std::optional<TileGeometry> TileGeometryOf(TIFF *tiff, const ImageShape &shape) {
+std::optional<TileGeometry> TileGeometryOf(TIFF* tiff, const ImageShape& shape) {
   TileGeometry tile;
   TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tile.width);
   TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tile.length);
@@ -67,7 +67,7 @@ std::optional<TileGeometry> TileGeometryOf(TIFF *tiff, const ImageShape &shape) 
 
 // Calls visit(tileNumber, x, y) for every tile of one plane.
 template <typename Visit>
-bool ForEachTile(TIFF *tiff, const ImageShape &shape, const TileGeometry &tile, std::uint16_t plane,
+bool ForEachTile(TIFF* tiff, const ImageShape& shape, const TileGeometry& tile, std::uint16_t plane,
                  Visit visit) {
   for (std::uint32_t y = 0; y < shape.length; y += std::min(tile.length, shape.length - y)) {
     for (std::uint32_t x = 0; x < shape.width; x += std::min(tile.width, shape.width - x)) {
@@ -80,15 +80,15 @@ bool ForEachTile(TIFF *tiff, const ImageShape &shape, const TileGeometry &tile, 
 
 // Copies the part of tile (x, y) that lies inside the image between a tile
 // buffer and a plane buffer, in the direction toTile says.
-void MoveTileRegion(std::uint8_t *tileBytes, std::uint8_t *planeBytes, std::uint64_t planeRowBytes,
-                    const ImageShape &shape, const TileGeometry &tile, std::uint32_t x,
+void MoveTileRegion(std::uint8_t* tileBytes, std::uint8_t* planeBytes, std::uint64_t planeRowBytes,
+                    const ImageShape& shape, const TileGeometry& tile, std::uint32_t x,
                     std::uint32_t y, bool toTile) {
   const std::uint64_t offset = std::uint64_t{x} * shape.bitsPerPixel / 8;
   const std::uint64_t bytes = std::min(tile.rowBytes, planeRowBytes - offset);
   const std::uint32_t rows = std::min(tile.length, shape.length - y);
   for (std::uint32_t row = 0; row < rows; ++row) {
-    std::uint8_t *inTile = tileBytes + row * tile.rowBytes;
-    std::uint8_t *inPlane = planeBytes + (std::uint64_t{y} + row) * planeRowBytes + offset;
+    std::uint8_t* inTile = tileBytes + row * tile.rowBytes;
+    std::uint8_t* inPlane = planeBytes + (std::uint64_t{y} + row) * planeRowBytes + offset;
     if (toTile)
       std::memcpy(inTile, inPlane, bytes);
     else
@@ -96,7 +96,7 @@ void MoveTileRegion(std::uint8_t *tileBytes, std::uint8_t *planeBytes, std::uint
   }
 }
 
-bool ReadPlaneFromTiles(TIFF *in, const ImageShape &shape, std::uint16_t plane, Bytes &image,
+bool ReadPlaneFromTiles(TIFF* in, const ImageShape& shape, std::uint16_t plane, Bytes& image,
                         std::uint64_t rowBytes) {
   const auto tile = TileGeometryOf(in, shape);
   if (!tile)
@@ -111,7 +111,7 @@ bool ReadPlaneFromTiles(TIFF *in, const ImageShape &shape, std::uint16_t plane, 
       });
 }
 
-bool WritePlaneAsTiles(TIFF *out, const ImageShape &shape, std::uint16_t plane, Bytes &image,
+bool WritePlaneAsTiles(TIFF* out, const ImageShape& shape, std::uint16_t plane, Bytes& image,
                        std::uint64_t rowBytes) {
   const auto tile = TileGeometryOf(out, shape);
   if (!tile)
@@ -127,7 +127,7 @@ bool WritePlaneAsTiles(TIFF *out, const ImageShape &shape, std::uint16_t plane, 
 }
 
 // Runs io over the strips of one plane, each at its rows in the plane buffer.
-bool StripsOfPlane(TIFF *tiff, const ImageShape &shape, std::uint16_t plane, Bytes &image,
+bool StripsOfPlane(TIFF* tiff, const ImageShape& shape, std::uint16_t plane, Bytes& image,
                    std::uint64_t rowBytes, ChunkIo io, bool stopOnFailure) {
   const std::uint32_t rowsPerStrip = RowsPerStrip(tiff, shape.length);
   if (static_cast<std::uint64_t>(TIFFVStripSize64(tiff, rowsPerStrip)) != rowsPerStrip * rowBytes)
@@ -135,7 +135,7 @@ bool StripsOfPlane(TIFF *tiff, const ImageShape &shape, std::uint16_t plane, Byt
   const std::uint32_t strips = (shape.length - 1) / rowsPerStrip + 1;
   for (std::uint32_t k = 0; k < strips; ++k) {
     const std::uint32_t rows = RowsOfStrip(k, rowsPerStrip, shape.length);
-    std::uint8_t *at = image.data() + std::uint64_t{k} * rowsPerStrip * rowBytes;
+    std::uint8_t* at = image.data() + std::uint64_t{k} * rowsPerStrip * rowBytes;
     const tmsize_t done = io(tiff, plane * strips + k, at, static_cast<tmsize_t>(rows * rowBytes));
     if (done < 0 && stopOnFailure)
       return false;
@@ -143,22 +143,22 @@ bool StripsOfPlane(TIFF *tiff, const ImageShape &shape, std::uint16_t plane, Byt
   return true;
 }
 
-tmsize_t ReadStrip(TIFF *tiff, std::uint32_t strip, void *buffer, tmsize_t size) {
+tmsize_t ReadStrip(TIFF* tiff, std::uint32_t strip, void* buffer, tmsize_t size) {
   return TIFFReadEncodedStrip(tiff, strip, buffer, size);
 }
-tmsize_t WriteStrip(TIFF *tiff, std::uint32_t strip, void *buffer, tmsize_t size) {
+tmsize_t WriteStrip(TIFF* tiff, std::uint32_t strip, void* buffer, tmsize_t size) {
   return TIFFWriteEncodedStrip(tiff, strip, buffer, size);
 }
-tmsize_t ReadTile(TIFF *tiff, std::uint32_t tile, void *buffer, tmsize_t size) {
+tmsize_t ReadTile(TIFF* tiff, std::uint32_t tile, void* buffer, tmsize_t size) {
   return TIFFReadEncodedTile(tiff, tile, buffer, size);
 }
-tmsize_t WriteTile(TIFF *tiff, std::uint32_t tile, void *buffer, tmsize_t size) {
+tmsize_t WriteTile(TIFF* tiff, std::uint32_t tile, void* buffer, tmsize_t size) {
   return TIFFWriteEncodedTile(tiff, tile, buffer, size);
 }
 
 } // namespace
 
-bool CopyStrips(TIFF *in, TIFF *out, const ImageShape &shape) {
+bool CopyStrips(TIFF* in, TIFF* out, const ImageShape& shape) {
   const std::uint32_t rowsPerStrip = RowsPerStrip(in, shape.length);
   const std::uint32_t count = TIFFNumberOfStrips(in);
   const std::uint32_t perPlane = count / shape.planes;
@@ -172,7 +172,7 @@ bool CopyStrips(TIFF *in, TIFF *out, const ImageShape &shape) {
                     ReadStrip, WriteStrip);
 }
 
-bool CopyTiles(TIFF *in, TIFF *out, const ImageShape &) {
+bool CopyTiles(TIFF* in, TIFF* out, const ImageShape&) {
   const std::uint32_t count = TIFFNumberOfTiles(in);
   const std::uint64_t size = static_cast<std::uint64_t>(TIFFTileSize64(in));
   if (count != TIFFNumberOfTiles(out) || size != static_cast<std::uint64_t>(TIFFTileSize64(out)))
@@ -181,7 +181,7 @@ bool CopyTiles(TIFF *in, TIFF *out, const ImageShape &) {
       in, out, count, size, [size](std::uint32_t) { return size; }, ReadTile, WriteTile);
 }
 
-bool CopyRows(TIFF *in, TIFF *out, const ImageShape &shape) {
+bool CopyRows(TIFF* in, TIFF* out, const ImageShape& shape) {
   const std::uint64_t rowBytes = static_cast<std::uint64_t>(TIFFScanlineSize64(in));
   if (rowBytes == 0 || rowBytes > kMaxAllocation ||
       rowBytes != static_cast<std::uint64_t>(TIFFScanlineSize64(out)))
@@ -198,7 +198,7 @@ bool CopyRows(TIFF *in, TIFF *out, const ImageShape &shape) {
   return true;
 }
 
-bool CopyThroughPlaneBuffer(TIFF *in, TIFF *out, const ImageShape &shape) {
+bool CopyThroughPlaneBuffer(TIFF* in, TIFF* out, const ImageShape& shape) {
   const std::uint64_t rowBytes = static_cast<std::uint64_t>(TIFFScanlineSize64(in));
   if (rowBytes == 0 || rowBytes != static_cast<std::uint64_t>(TIFFScanlineSize64(out)) ||
       rowBytes > kMaxAllocation / shape.length)

@@ -20,17 +20,17 @@ struct ImageShape {
 
 // Strip by strip (strip i of the source becomes strip i of the output);
 // both sides have the same rows per strip.
-bool CopyStrips(TIFF *in, TIFF *out, const ImageShape &shape);
+bool CopyStrips(TIFF* in, TIFF* out, const ImageShape& shape);
 
 // Tile by tile; both sides have the same tile size.
-bool CopyTiles(TIFF *in, TIFF *out, const ImageShape &shape);
+bool CopyTiles(TIFF* in, TIFF* out, const ImageShape& shape);
 
 // Row by row, plane after plane; both sides are in strips.
-bool CopyRows(TIFF *in, TIFF *out, const ImageShape &shape);
+bool CopyRows(TIFF* in, TIFF* out, const ImageShape& shape);
 
 // Any other layout change (strips to tiles, tiles to strips, one tile size
 // to another): each plane is read whole into memory in the source's unit and
 // written out in the output's.
-bool CopyThroughPlaneBuffer(TIFF *in, TIFF *out, const ImageShape &shape);
+bool CopyThroughPlaneBuffer(TIFF* in, TIFF* out, const ImageShape& shape);
 
 } // namespace tiffcopy

@@ -7,20 +7,20 @@
 namespace tiffcopy {
 namespace {
 
-std::uint16_t FieldDefaulted16(TIFF *tiff, ttag_t tag) {
+std::uint16_t FieldDefaulted16(TIFF* tiff, ttag_t tag) {
   std::uint16_t value = 0;
   TIFFGetFieldDefaulted(tiff, tag, &value);
   return value;
 }
 
-std::uint32_t FieldDefaulted32(TIFF *tiff, ttag_t tag) {
+std::uint32_t FieldDefaulted32(TIFF* tiff, ttag_t tag) {
   std::uint32_t value = 0;
   TIFFGetFieldDefaulted(tiff, tag, &value);
   return value;
 }
 
 // The strip's coded bytes when all of them can be read without complaint.
-bool ReadCodedStrip(TiffHandle &in, std::vector<std::uint8_t> &coded) {
+bool ReadCodedStrip(TiffHandle& in, std::vector<std::uint8_t>& coded) {
   const std::uint64_t size = TIFFGetStrileByteCount(in.get(), 0);
   if (size == 0 || size > kMaxAllocation)
     return false;
@@ -32,8 +32,8 @@ bool ReadCodedStrip(TiffHandle &in, std::vector<std::uint8_t> &coded) {
 
 } // namespace
 
-bool CanCopyGroup4Verbatim(TIFF *in, TIFF *out, std::uint32_t length) {
-  const auto isGroup4 = [](TIFF *tiff) {
+bool CanCopyGroup4Verbatim(TIFF* in, TIFF* out, std::uint32_t length) {
+  const auto isGroup4 = [](TIFF* tiff) {
     return FieldDefaulted16(tiff, TIFFTAG_COMPRESSION) == COMPRESSION_CCITTFAX4;
   };
   return isGroup4(in) && isGroup4(out) && !TIFFIsTiled(in) && !TIFFIsTiled(out) &&
@@ -45,7 +45,7 @@ bool CanCopyGroup4Verbatim(TIFF *in, TIFF *out, std::uint32_t length) {
              FieldDefaulted32(out, TIFFTAG_GROUP4OPTIONS);
 }
 
-bool CopyGroup4Strip(TiffHandle &in, TIFF *out, std::uint32_t length) {
+bool CopyGroup4Strip(TiffHandle& in, TIFF* out, std::uint32_t length) {
   const tmsize_t decodedSize = TIFFVStripSize(in.get(), length);
   if (decodedSize <= 0 || static_cast<std::uint64_t>(decodedSize) > kMaxAllocation)
     return false;

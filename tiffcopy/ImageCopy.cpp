@@ -19,7 +19,7 @@ struct SourceImage {
   bool tiled = false;
 };
 
-SourceImage DescribeSource(TIFF *in) {
+SourceImage DescribeSource(TIFF* in) {
   SourceImage source;
   TIFFGetField(in, TIFFTAG_IMAGEWIDTH, &source.shape.width);
   TIFFGetField(in, TIFFTAG_IMAGELENGTH, &source.shape.length);
@@ -37,8 +37,8 @@ SourceImage DescribeSource(TIFF *in) {
 }
 
 // Checked before anything is decoded, against what the header claims.
-bool WithinLimits(TIFF *in, const SourceImage &source) {
-  const ImageShape &shape = source.shape;
+bool WithinLimits(TIFF* in, const SourceImage& source) {
+  const ImageShape& shape = source.shape;
   if (shape.width == 0 || shape.length == 0 || shape.width > kMaxImageSide ||
       shape.length > kMaxImageSide || source.samplesPerPixel == 0 || source.bitsPerSample == 0 ||
       source.samplesPerPixel > kMaxSamplesPerPixel || source.bitsPerSample > kMaxBitsPerSample ||
@@ -53,7 +53,7 @@ bool WithinLimits(TIFF *in, const SourceImage &source) {
 
 // The fax codecs decode one bit per pixel only; other data under their
 // names cannot be read at all.
-bool Decodable(const SourceImage &source) {
+bool Decodable(const SourceImage& source) {
   switch (source.compression) {
   case COMPRESSION_CCITTRLE:
   case COMPRESSION_CCITTRLEW:
@@ -72,7 +72,7 @@ bool CanEncode(std::uint16_t compression) {
          compression != COMPRESSION_NEXT && compression != COMPRESSION_THUNDERSCAN;
 }
 
-std::uint16_t OutputCompression(const SourceImage &source, const ImageSettings &settings) {
+std::uint16_t OutputCompression(const SourceImage& source, const ImageSettings& settings) {
   if (settings.compression != 0)
     return settings.compression;
   if (CanEncode(source.compression))
@@ -83,7 +83,7 @@ std::uint16_t OutputCompression(const SourceImage &source, const ImageSettings &
   return bilevel ? COMPRESSION_CCITTFAX4 : COMPRESSION_LZW;
 }
 
-void SetStructure(TIFF *in, TIFF *out, const SourceImage &source) {
+void SetStructure(TIFF* in, TIFF* out, const SourceImage& source) {
   TIFFSetField(out, TIFFTAG_IMAGEWIDTH, source.shape.width);
   TIFFSetField(out, TIFFTAG_IMAGELENGTH, source.shape.length);
   TIFFSetField(out, TIFFTAG_BITSPERSAMPLE, source.bitsPerSample);
@@ -91,8 +91,8 @@ void SetStructure(TIFF *in, TIFF *out, const SourceImage &source) {
   CopyExtraSamples(in, out);
 }
 
-void SetPhotometric(TIFF *in, TIFF *out, const SourceImage &source, std::uint16_t compression,
-                    const ImageSettings &settings) {
+void SetPhotometric(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_t compression,
+                    const ImageSettings& settings) {
   std::uint16_t photometric = 0;
   const bool known = TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric) != 0;
   if (compression == COMPRESSION_JPEG) {
@@ -114,8 +114,8 @@ void SetPhotometric(TIFF *in, TIFF *out, const SourceImage &source, std::uint16_
 // the source's rows per strip (the library's default when it has none).
 // JPEG strips must hold whole 16-row blocks (the largest subsampling), so
 // their rows are rounded up for JPEG output.
-bool SetLayout(TIFF *in, TIFF *out, const SourceImage &source, std::uint16_t compression,
-               const ImageSettings &settings) {
+bool SetLayout(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_t compression,
+               const ImageSettings& settings) {
   const bool tiled = settings.tiled == -1 ? source.tiled : settings.tiled != 0;
   if (tiled) {
     std::uint32_t tileWidth = 0;
@@ -138,8 +138,8 @@ bool SetLayout(TIFF *in, TIFF *out, const SourceImage &source, std::uint16_t com
   return TIFFSetField(out, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
 }
 
-void SetCompressionTags(TIFF *in, TIFF *out, std::uint16_t compression,
-                        const ImageSettings &settings) {
+void SetCompressionTags(TIFF* in, TIFF* out, std::uint16_t compression,
+                        const ImageSettings& settings) {
   switch (compression) {
   case COMPRESSION_CCITTFAX3:
     TIFFSetField(out, TIFFTAG_GROUP3OPTIONS, settings.group3Options);
@@ -164,9 +164,9 @@ void SetCompressionTags(TIFF *in, TIFF *out, std::uint16_t compression,
 
 // Picks the routine by the layouts of both sides; both have the source's
 // planar configuration, so samples never need to be regrouped.
-bool CopyPixels(TiffHandle &in, TIFF *out, const SourceImage &source) {
-  TIFF *tiff = in.get();
-  const ImageShape &shape = source.shape;
+bool CopyPixels(TiffHandle& in, TIFF* out, const SourceImage& source) {
+  TIFF* tiff = in.get();
+  const ImageShape& shape = source.shape;
   if (CanCopyGroup4Verbatim(tiff, out, shape.length))
     return CopyGroup4Strip(in, out, shape.length);
   const bool outTiled = TIFFIsTiled(out) != 0;
@@ -186,8 +186,8 @@ bool CopyPixels(TiffHandle &in, TIFF *out, const SourceImage &source) {
 
 } // namespace
 
-bool CopyImage(TiffHandle &in, TIFF *out, const ImageSettings &settings) {
-  TIFF *tiff = in.get();
+bool CopyImage(TiffHandle& in, TIFF* out, const ImageSettings& settings) {
+  TIFF* tiff = in.get();
   const SourceImage source = DescribeSource(tiff);
   if (!WithinLimits(tiff, source) || !Decodable(source))
     return false;

@@ -10,6 +10,6 @@ namespace tiffcopy {
 // False when the image cannot be copied (too large for the limits, a codec
 // the library cannot decode, an output the encoder refuses) or a write
 // fails. The output directory is not written here.
-bool CopyImage(TiffHandle &in, TIFF *out, const ImageSettings &settings);
+bool CopyImage(TiffHandle& in, TIFF* out, const ImageSettings& settings);
 
 } // namespace tiffcopy

@@ -28,14 +28,14 @@ constexpr SelectorEntry kSelectors[] = {
 
 } // namespace
 
-ImageSettings SettingsFromOptions(const CopyOptions &options) {
+ImageSettings SettingsFromOptions(const CopyOptions& options) {
   ImageSettings settings;
   settings.jpegQuality = options.jpegQuality;
   settings.fillOrder = static_cast<std::uint16_t>(options.fillOrder);
   settings.tiled = options.tiled;
   const int selectors = static_cast<int>(std::size(kSelectors));
   if (options.compression >= 0 && options.compression < selectors) {
-    const SelectorEntry &entry = kSelectors[options.compression];
+    const SelectorEntry& entry = kSelectors[options.compression];
     settings.compression = entry.compression;
     settings.group3Options = entry.group3Options;
     settings.jpegColorMode = entry.jpegColorMode;

@@ -23,6 +23,6 @@ struct ImageSettings {
 // Applies the compression selector: 0 none, 1 PackBits, 2 to 5 Group 3 with
 // options 4, 0, 5 and 1, 6 Group 4, 7 and 8 JPEG (RGB and raw colour mode),
 // 9 LZW, 10 Deflate; any other value keeps each image's compression.
-ImageSettings SettingsFromOptions(const CopyOptions &options);
+ImageSettings SettingsFromOptions(const CopyOptions& options);
 
 } // namespace tiffcopy

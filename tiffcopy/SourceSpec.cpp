@@ -8,7 +8,7 @@
 namespace tiffcopy {
 namespace {
 
-std::size_t ListStart(const std::string &spec) {
+std::size_t ListStart(const std::string& spec) {
   if (platform::IsRegularFile(spec))
     return std::string::npos;
   for (std::size_t comma = spec.find(','); comma != std::string::npos;
@@ -21,9 +21,9 @@ std::size_t ListStart(const std::string &spec) {
 
 // Reads the entries of a list that starts just after a ","; false when an
 // entry is followed by anything but "," or the end.
-bool ReadImageList(const char *text, std::vector<std::optional<long>> &images) {
+bool ReadImageList(const char* text, std::vector<std::optional<long>>& images) {
   while (*text != '\0') {
-    char *end = nullptr;
+    char* end = nullptr;
     errno = 0;
     const long number = std::strtol(text, &end, 0);
     if (end == text)
@@ -41,7 +41,7 @@ bool ReadImageList(const char *text, std::vector<std::optional<long>> &images) {
 
 } // namespace
 
-SourceSpec ParseSourceSpec(const std::string &spec) {
+SourceSpec ParseSourceSpec(const std::string& spec) {
   SourceSpec source;
   const std::size_t comma = ListStart(spec);
   if (comma == std::string::npos) {

@@ -22,6 +22,6 @@ struct SourceSpec {
 // A path naming an existing file is taken whole, commas and all. Otherwise
 // the list starts at the first "," whose text before it names an existing
 // file, or at the first "," when none does (the open then fails).
-SourceSpec ParseSourceSpec(const std::string &spec);
+SourceSpec ParseSourceSpec(const std::string& spec);
 
 } // namespace tiffcopy

@@ -49,7 +49,7 @@ constexpr TagEntry kDescriptiveTags[] = {
     {TIFFTAG_STONITS, ValueKind::Double},
 };
 
-void CopyTag(TIFF *in, TIFF *out, const TagEntry &entry) {
+void CopyTag(TIFF* in, TIFF* out, const TagEntry& entry) {
   switch (entry.kind) {
   case ValueKind::Long: {
     std::uint32_t value = 0;
@@ -68,7 +68,7 @@ void CopyTag(TIFF *in, TIFF *out, const TagEntry &entry) {
     return;
   }
   case ValueKind::Text: {
-    const char *text = nullptr;
+    const char* text = nullptr;
     if (TIFFGetField(in, entry.tag, &text) && text)
       TIFFSetField(out, entry.tag, text);
     return;
@@ -81,7 +81,7 @@ void CopyTag(TIFF *in, TIFF *out, const TagEntry &entry) {
   }
   case ValueKind::FloatArray: {
     // The library knows each of these tags' fixed number of values.
-    float *values = nullptr;
+    float* values = nullptr;
     if (TIFFGetField(in, entry.tag, &values) && values)
       TIFFSetField(out, entry.tag, values);
     return;
@@ -95,11 +95,11 @@ void CopyTag(TIFF *in, TIFF *out, const TagEntry &entry) {
   }
 }
 
-void CopyLongTag(TIFF *in, TIFF *out, ttag_t tag) { CopyTag(in, out, {tag, ValueKind::Long}); }
+void CopyLongTag(TIFF* in, TIFF* out, ttag_t tag) { CopyTag(in, out, {tag, ValueKind::Long}); }
 
 // Length of the first count NUL-terminated names. The library adapts
 // NumberOfInks to the names it accepted, so they are all there.
-std::size_t InkNamesLength(const char *names, std::uint16_t count) {
+std::size_t InkNamesLength(const char* names, std::uint16_t count) {
   std::size_t length = 0;
   for (std::uint16_t i = 0; i < count; ++i)
     length += std::strlen(names + length) + 1;
@@ -108,30 +108,30 @@ std::size_t InkNamesLength(const char *names, std::uint16_t count) {
 
 } // namespace
 
-void CopyShortTag(TIFF *in, TIFF *out, ttag_t tag) {
+void CopyShortTag(TIFF* in, TIFF* out, ttag_t tag) {
   std::uint16_t value = 0;
   if (TIFFGetField(in, tag, &value))
     TIFFSetField(out, tag, value);
 }
 
-void CopyDescriptiveTags(TIFF *in, TIFF *out) {
-  for (const TagEntry &entry : kDescriptiveTags)
+void CopyDescriptiveTags(TIFF* in, TIFF* out) {
+  for (const TagEntry& entry : kDescriptiveTags)
     CopyTag(in, out, entry);
 }
 
-void CopyExtraSamples(TIFF *in, TIFF *out) {
+void CopyExtraSamples(TIFF* in, TIFF* out) {
   std::uint16_t count = 0;
-  std::uint16_t *kinds = nullptr;
+  std::uint16_t* kinds = nullptr;
   if (TIFFGetField(in, TIFFTAG_EXTRASAMPLES, &count, &kinds) && kinds)
     TIFFSetField(out, TIFFTAG_EXTRASAMPLES, count, kinds);
 }
 
-void CopyColourTables(TIFF *in, TIFF *out, std::uint16_t samplesPerPixel) {
+void CopyColourTables(TIFF* in, TIFF* out, std::uint16_t samplesPerPixel) {
   // The library hands out one table or three, by the number of colour
   // samples; the unused pointers repeat the first so none is left dangling.
-  std::uint16_t *red = nullptr;
-  std::uint16_t *green = nullptr;
-  std::uint16_t *blue = nullptr;
+  std::uint16_t* red = nullptr;
+  std::uint16_t* green = nullptr;
+  std::uint16_t* blue = nullptr;
   if (samplesPerPixel <= 4 && TIFFGetField(in, TIFFTAG_TRANSFERFUNCTION, &red, &green, &blue) &&
       red)
     TIFFSetField(out, TIFFTAG_TRANSFERFUNCTION, red, green ? green : red, blue ? blue : red);
@@ -140,7 +140,7 @@ void CopyColourTables(TIFF *in, TIFF *out, std::uint16_t samplesPerPixel) {
     TIFFSetField(out, TIFFTAG_COLORMAP, red, green, blue);
 }
 
-void CopyFaxTags(TIFF *in, TIFF *out, bool group4Output) {
+void CopyFaxTags(TIFF* in, TIFF* out, bool group4Output) {
   if (group4Output)
     CopyLongTag(in, out, TIFFTAG_GROUP4OPTIONS);
   CopyLongTag(in, out, TIFFTAG_BADFAXLINES);
@@ -151,16 +151,16 @@ void CopyFaxTags(TIFF *in, TIFF *out, bool group4Output) {
   CopyTag(in, out, {TIFFTAG_FAXSUBADDRESS, ValueKind::Text});
 }
 
-void CopyProfileInksAndPageNumber(TIFF *in, TIFF *out) {
+void CopyProfileInksAndPageNumber(TIFF* in, TIFF* out) {
   std::uint32_t profileLength = 0;
-  void *profile = nullptr;
+  void* profile = nullptr;
   if (TIFFGetField(in, TIFFTAG_ICCPROFILE, &profileLength, &profile) && profile)
     TIFFSetField(out, TIFFTAG_ICCPROFILE, profileLength, profile);
 
   std::uint16_t inks = 0;
   if (TIFFGetField(in, TIFFTAG_NUMBEROFINKS, &inks)) {
     TIFFSetField(out, TIFFTAG_NUMBEROFINKS, inks);
-    const char *names = nullptr;
+    const char* names = nullptr;
     if (inks > 0 && TIFFGetField(in, TIFFTAG_INKNAMES, &names) && names)
       TIFFSetField(out, TIFFTAG_INKNAMES, static_cast<int>(InkNamesLength(names, inks)), names);
   }

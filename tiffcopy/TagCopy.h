@@ -12,23 +12,23 @@ namespace tiffcopy {
 // PageName, Software, DateTime, Artist, HostComputer, TargetPrinter), sample
 // ranges, resolution and position, colorimetry, halftoning, ink set and the
 // YCbCr parameters.
-void CopyDescriptiveTags(TIFF *in, TIFF *out);
+void CopyDescriptiveTags(TIFF* in, TIFF* out);
 
 // ExtraSamples; set before anything whose size depends on the colour samples.
-void CopyExtraSamples(TIFF *in, TIFF *out);
+void CopyExtraSamples(TIFF* in, TIFF* out);
 
 // TransferFunction (only for at most four samples per pixel) and ColorMap.
-void CopyColourTables(TIFF *in, TIFF *out, std::uint16_t samplesPerPixel);
+void CopyColourTables(TIFF* in, TIFF* out, std::uint16_t samplesPerPixel);
 
 // The fax codec's bookkeeping tags (BadFaxLines, CleanFaxData,
 // ConsecutiveBadFaxLines, FaxRecvParams, FaxRecvTime, FaxSubAddress), for
 // Group 3 and Group 4 output; Group4Options too for Group 4 output.
-void CopyFaxTags(TIFF *in, TIFF *out, bool group4Output);
+void CopyFaxTags(TIFF* in, TIFF* out, bool group4Output);
 
 // The ICC profile, NumberOfInks with InkNames, and PageNumber.
-void CopyProfileInksAndPageNumber(TIFF *in, TIFF *out);
+void CopyProfileInksAndPageNumber(TIFF* in, TIFF* out);
 
 // Sets tag to the source's 16-bit value when the source has one.
-void CopyShortTag(TIFF *in, TIFF *out, ttag_t tag);
+void CopyShortTag(TIFF* in, TIFF* out, ttag_t tag);
 
 } // namespace tiffcopy

@@ -14,7 +14,7 @@ namespace {
 // Walks the images to copy: every directory in order, or the listed ones.
 class ImageCursor {
 public:
-  ImageCursor(TIFF *tiff, const std::vector<std::optional<long>> &list)
+  ImageCursor(TIFF* tiff, const std::vector<std::optional<long>>& list)
       : tiff_(tiff), list_(list) {}
 
   // Selects the first image; false when the list names one that is missing.
@@ -27,20 +27,20 @@ public:
   }
 
 private:
-  bool select(const std::optional<long> &number) {
+  bool select(const std::optional<long>& number) {
     const long directory = number.value_or(static_cast<long>(TIFFCurrentDirectory(tiff_)));
     if (directory < 0 || static_cast<unsigned long>(directory) > std::numeric_limits<tdir_t>::max())
       return false;
     return TIFFSetDirectory(tiff_, static_cast<tdir_t>(directory)) == 1;
   }
 
-  TIFF *tiff_;
-  const std::vector<std::optional<long>> &list_;
+  TIFF* tiff_;
+  const std::vector<std::optional<long>>& list_;
   std::size_t index_ = 0;
 };
 
 // Copies the current image and writes its output directory.
-bool CopyOneImage(TiffHandle &in, TIFF *out, const ImageSettings &settings) {
+bool CopyOneImage(TiffHandle& in, TIFF* out, const ImageSettings& settings) {
   try {
     return CopyImage(in, out, settings) && TIFFWriteDirectory(out) == 1;
   } catch (...) {
@@ -52,8 +52,8 @@ bool CopyOneImage(TiffHandle &in, TIFF *out, const ImageSettings &settings) {
 } // namespace
 } // namespace tiffcopy
 
-int CopyTiffImages(const std::string &input, const std::string &output,
-                   const CopyOptions &options) {
+int CopyTiffImages(const std::string& input, const std::string& output,
+                   const CopyOptions& options) {
   using namespace tiffcopy;
   const ImageSettings settings = SettingsFromOptions(options);
   TiffHandle out(output, options.append != 0 ? "a" : "w");

@@ -28,4 +28,4 @@ struct CopyOptions {
 //  -2   the output cannot be opened
 //  -3   the source is not a readable TIFF, its image list cannot be read,
 //       or the first listed image does not exist
-int CopyTiffImages(const std::string &input, const std::string &output, const CopyOptions &options);
+int CopyTiffImages(const std::string& input, const std::string& output, const CopyOptions& options);

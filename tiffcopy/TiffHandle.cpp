@@ -5,23 +5,23 @@
 namespace tiffcopy {
 namespace {
 
-int CountError(TIFF *, void *userData, const char *, const char *, va_list) {
-  ++static_cast<TiffMessages *>(userData)->errors;
+int CountError(TIFF*, void* userData, const char*, const char*, va_list) {
+  ++static_cast<TiffMessages*>(userData)->errors;
   return 1; // handled: the process-wide handler is not called
 }
 
-int CountWarning(TIFF *, void *userData, const char *, const char *, va_list) {
-  ++static_cast<TiffMessages *>(userData)->warnings;
+int CountWarning(TIFF*, void* userData, const char*, const char*, va_list) {
+  ++static_cast<TiffMessages*>(userData)->warnings;
   return 1;
 }
 
 struct OptionsDeleter {
-  void operator()(TIFFOpenOptions *options) const { TIFFOpenOptionsFree(options); }
+  void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
 };
 
 } // namespace
 
-TiffHandle::TiffHandle(const std::string &path, const char *mode)
+TiffHandle::TiffHandle(const std::string& path, const char* mode)
     : messages_(std::make_unique<TiffMessages>()) {
   SilenceTiffLibrary();
   std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());

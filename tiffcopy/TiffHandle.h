@@ -19,21 +19,21 @@ struct TiffMessages {
 class TiffHandle {
 public:
   // mode as for TIFFOpen ("r", "w", "a"); check ok() afterwards.
-  TiffHandle(const std::string &path, const char *mode);
+  TiffHandle(const std::string& path, const char* mode);
   ~TiffHandle();
-  TiffHandle(const TiffHandle &) = delete;
-  TiffHandle &operator=(const TiffHandle &) = delete;
+  TiffHandle(const TiffHandle&) = delete;
+  TiffHandle& operator=(const TiffHandle&) = delete;
 
   bool ok() const { return tiff_ != nullptr; }
-  TIFF *get() const { return tiff_; }
-  TiffMessages &messages() { return *messages_; }
+  TIFF* get() const { return tiff_; }
+  TiffMessages& messages() { return *messages_; }
   // Closes the file now (writing what the library still holds).
   void close();
 
 private:
   // Owned separately so that its address, given to the library, stays put.
   std::unique_ptr<TiffMessages> messages_;
-  TIFF *tiff_ = nullptr;
+  TIFF* tiff_ = nullptr;
 };
 
 // Makes the library's process-wide handlers discard every message, for the

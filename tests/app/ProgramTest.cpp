@@ -54,13 +54,15 @@ TEST_F(ProgramTest, FolderRequestPrintsAndLogsTheResultText) {
   const std::string log = scratch / "logs/kvtlog.txt";
   std::filesystem::create_directory(scratch / "logs");
   auto run = Run({"/d=" + scratch / "in", "/sd=" + scratch / "out", "/log=" + log});
-  EXPECT_EQ(run.exitCode, 0) << "a stray non-fax file does not fail the folder request\n" << run.output;
+  EXPECT_EQ(run.exitCode, 0) << "a stray non-fax file does not fail the folder request\n"
+                             << run.output;
   const std::string expectedLines[] = {
       "Please Wait...\n",
-      "Tarvelo command line mode : convert folder\nSource Folder: " + scratch / "in" + "\nSave Folder: " +
-          scratch / "out" + "\n",
+      "Tarvelo command line mode : convert folder\nSource Folder: " + scratch / "in" +
+          "\nSave Folder: " + scratch / "out" + "\n",
       scratch / "in/scan.pdf : already PDF format, need no converting!\n",
-      scratch / "in/junk.g3 --> " + scratch / "out/junk.pdf : Failed : " + scratch / "in/junk.g3 - Not Fax\n",
+      scratch / "in/junk.g3 --> " +
+          scratch / "out/junk.pdf : Failed : " + scratch / "in/junk.g3 - Not Fax\n",
       "\n---------\nTotal converted FAX files: 0\n",
   };
   for (const auto& line : expectedLines)
@@ -76,17 +78,20 @@ TEST_F(ProgramTest, FolderRequestPrintsAndLogsTheResultText) {
 
 TEST_F(ProgramTest, QuietRunPrintsNoResultButStillLogs) {
   const std::string log = scratch / "log.txt";
-  auto run = Run({"/q", "/f=" + scratch / "in/missing.g3", "/sf=" + scratch / "out.pdf", "/log=" + log});
+  auto run =
+      Run({"/q", "/f=" + scratch / "in/missing.g3", "/sf=" + scratch / "out.pdf", "/log=" + log});
   EXPECT_EQ(run.exitCode, 3) << "no PDF was written";
   EXPECT_EQ(run.output, "");
-  EXPECT_NE(ReadFile(log).find("Tarvelo command line mode : convert file\r\n" + scratch / "in/missing.g3 --> " +
-                               scratch / "out.pdf : Failed : " + scratch / "in/missing.g3 - Not Fax\r\n"),
+  EXPECT_NE(ReadFile(log).find(
+                "Tarvelo command line mode : convert file\r\n" + scratch / "in/missing.g3 --> " +
+                scratch / "out.pdf : Failed : " + scratch / "in/missing.g3 - Not Fax\r\n"),
             std::string::npos);
   EXPECT_FALSE(Exists(scratch / "out.pdf"));
 }
 
 TEST_F(ProgramTest, UnreadableSourceFolderFailsTheRequest) {
-  auto run = Run({"/q", "/d=" + scratch / "nowhere", "/sd=" + scratch / "out", "/log=" + scratch / "log.txt"});
+  auto run = Run(
+      {"/q", "/d=" + scratch / "nowhere", "/sd=" + scratch / "out", "/log=" + scratch / "log.txt"});
   EXPECT_EQ(run.exitCode, 3);
   EXPECT_NE(ReadFile(scratch / "log.txt").find("Total converted FAX files: 0"), std::string::npos);
 }
@@ -96,8 +101,9 @@ TEST_F(ProgramTest, OddNamesAreReportedNeverMangled) {
   WriteFile(odd, "garbage");
   auto run = Run({"/f=" + odd, "/sf=" + scratch / "out dir/-x.pdf", "/log=" + scratch / "log.txt"});
   EXPECT_EQ(run.exitCode, 3);
-  EXPECT_NE(run.output.find(odd + " --> " + scratch / "out dir/-x.pdf : Failed : " + odd + " - Not Fax"),
-            std::string::npos)
+  EXPECT_NE(
+      run.output.find(odd + " --> " + scratch / "out dir/-x.pdf : Failed : " + odd + " - Not Fax"),
+      std::string::npos)
       << run.output;
   EXPECT_EQ(ReadFile(odd), "garbage");
 }
@@ -109,5 +115,6 @@ TEST_F(ProgramTest, TheSourceIsNeverReplacedByItsPdf) {
                   "/log=" + scratch / "log.txt"});
   EXPECT_EQ(run.exitCode, 3);
   EXPECT_EQ(ReadFile(scratch / "in/fax.tif"), original);
-  EXPECT_NE(ReadFile(scratch / "log.txt").find("Source and destination are the same file"), std::string::npos);
+  EXPECT_NE(ReadFile(scratch / "log.txt").find("Source and destination are the same file"),
+            std::string::npos);
 }

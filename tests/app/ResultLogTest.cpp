@@ -1,5 +1,5 @@
-#include "app/AppPaths.h"
 #include "app/ResultLog.h"
+#include "app/AppPaths.h"
 
 #include "support/Scratch.h"
 

@@ -15,8 +15,10 @@ struct Message {
 class CommandLineTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    platform::SetMessagePresenter([this](const std::string& text, const std::string& caption,
-                                         platform::MessageKind) { messages.push_back({text, caption}); });
+    platform::SetMessagePresenter(
+        [this](const std::string& text, const std::string& caption, platform::MessageKind) {
+          messages.push_back({text, caption});
+        });
   }
   void TearDown() override { platform::SetMessagePresenter({}); }
 
@@ -54,7 +56,8 @@ TEST_F(CommandLineTest, OptionNamesIgnoreCaseButValuesKeepIt) {
   EXPECT_EQ(Parse("/F=In/Fax.G3 /SF=Out/Fax.PDF /L /Q /KE /I /KH /FILTER=*.G3"), 0);
   EXPECT_EQ(job.source, "In/Fax.G3");
   EXPECT_EQ(job.destination, "Out/Fax.PDF");
-  EXPECT_TRUE(job.keepDate && job.quiet && job.keepExtension && job.includeSubfolders && job.keepHierarchy);
+  EXPECT_TRUE(job.keepDate && job.quiet && job.keepExtension && job.includeSubfolders &&
+              job.keepHierarchy);
   EXPECT_EQ(job.filter, "*.G3");
 }
 
@@ -113,8 +116,9 @@ TEST_F(CommandLineTest, EmptySaveOptionShowsTheSaveFolderError) {
   EXPECT_EQ(Parse("/d=in /sd="), 126);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].caption, "ERROR Save Folder");
-  EXPECT_EQ(messages[0].text,
-            "Please set save folder with '/sd=' or '/sf=', and be sure it is not the same as source-dir");
+  EXPECT_EQ(
+      messages[0].text,
+      "Please set save folder with '/sd=' or '/sf=', and be sure it is not the same as source-dir");
   EXPECT_TRUE(usage.str().empty());
 }
 

@@ -36,14 +36,16 @@ TEST_F(ConvertFileTest, FaxGoesThroughEngineCopierAndPdfWriter) {
   std::string src = scratch / "in/fax.g3", dst = scratch / "out/deeper/fax.pdf";
   EXPECT_EQ(Convert(src, dst), 0);
   EXPECT_EQ(job.resultText, Prefix(src, dst) + "Success !\r\n");
-  EXPECT_EQ(stages.calls, (std::vector<std::string>{
-                              "Engine", "Identify " + src + " 0", "ReadDocInfo",
-                              "WriteTiff " + environment.engineOutputPath,
-                              "Copy " + environment.engineOutputPath + " -> " + environment.copierOutputPath,
-                              "Pdf " + environment.copierOutputPath + " -> " + dst, "CloseAll", "~Engine"}));
+  EXPECT_EQ(stages.calls,
+            (std::vector<std::string>{
+                "Engine", "Identify " + src + " 0", "ReadDocInfo",
+                "WriteTiff " + environment.engineOutputPath,
+                "Copy " + environment.engineOutputPath + " -> " + environment.copierOutputPath,
+                "Pdf " + environment.copierOutputPath + " -> " + dst, "CloseAll", "~Engine"}));
   EXPECT_EQ(stages.copySelectors, std::vector<int>{6});
   EXPECT_EQ(stages.pdfInfos[0].title, "From Anna");
-  EXPECT_FALSE(stages.pdfInfos[0].subject.has_value()) << "texts the engine did not find stay absent";
+  EXPECT_FALSE(stages.pdfInfos[0].subject.has_value())
+      << "texts the engine did not find stay absent";
   EXPECT_EQ(stages.pdfInfos[0].author, "Bo");
   EXPECT_TRUE(Exists(dst)) << "missing destination folders are created";
   EXPECT_EQ(job.pdfsWritten, 1);
@@ -53,11 +55,12 @@ TEST_F(ConvertFileTest, FaxGoesThroughEngineCopierAndPdfWriter) {
 TEST_F(ConvertFileTest, TiffGoesStraightToTheCopierKeepingCompression) {
   std::string src = scratch / "in/page.tif", dst = scratch / "page.pdf";
   EXPECT_EQ(Convert(src, dst), 0);
-  EXPECT_EQ(stages.calls, (std::vector<std::string>{"Copy " + src + " -> " + environment.copierOutputPath,
-                                                    "Pdf " + environment.copierOutputPath + " -> " + dst}));
+  EXPECT_EQ(stages.calls,
+            (std::vector<std::string>{"Copy " + src + " -> " + environment.copierOutputPath,
+                                      "Pdf " + environment.copierOutputPath + " -> " + dst}));
   EXPECT_EQ(stages.copySelectors, std::vector<int>{-1});
-  EXPECT_FALSE(stages.pdfInfos[0].title || stages.pdfInfos[0].subject || stages.pdfInfos[0].author ||
-               stages.pdfInfos[0].keywords);
+  EXPECT_FALSE(stages.pdfInfos[0].title || stages.pdfInfos[0].subject ||
+               stages.pdfInfos[0].author || stages.pdfInfos[0].keywords);
 }
 
 TEST_F(ConvertFileTest, EveryStageFailureHasItsCodeAndLine) {
@@ -67,11 +70,13 @@ TEST_F(ConvertFileTest, EveryStageFailureHasItsCodeAndLine) {
     int code;
     const char* what;
   } cases[] = {
-      {"in/page.tif", [](FakeStages& s) { s.copyResult = -1; }, -3, "Error in prearing to pdf conversion"},
+      {"in/page.tif", [](FakeStages& s) { s.copyResult = -1; }, -3,
+       "Error in prearing to pdf conversion"},
       {"in/page.tif", [](FakeStages& s) { s.pdfResult = -2; }, -4, "Error in converting to pdf"},
       {"in/fax.g3", [](FakeStages& s) { s.isFax = false; }, -5, "Not Fax"},
       {"in/fax.g3", [](FakeStages& s) { s.writeResult = 1; }, -6, "Error Fax"},
-      {"in/fax.g3", [](FakeStages& s) { s.copyResult = -3; }, -7, "Error in prearing to pdf conversion"},
+      {"in/fax.g3", [](FakeStages& s) { s.copyResult = -3; }, -7,
+       "Error in prearing to pdf conversion"},
       {"in/fax.g3", [](FakeStages& s) { s.pdfResult = -1; }, -8, "Error in converting to pdf"},
   };
   for (const auto& c : cases) {
@@ -113,8 +118,8 @@ TEST_F(ConvertFileTest, SkipsOnlyNonEmptyExistingDestinations) {
   WriteFile(scratch / "full.pdf", "x");
   WriteFile(scratch / "empty.pdf", "");
   EXPECT_EQ(Convert(src, scratch / "full.pdf"), 1);
-  EXPECT_EQ(job.resultText, Prefix(src, scratch / "full.pdf") + "Skipped : " + scratch / "full.pdf" +
-                                " already exist!\r\n");
+  EXPECT_EQ(job.resultText, Prefix(src, scratch / "full.pdf") +
+                                "Skipped : " + scratch / "full.pdf" + " already exist!\r\n");
   EXPECT_EQ(Convert(src, scratch / "empty.pdf"), 0);
   EXPECT_EQ(job.faxFailures, 0);
 }
@@ -123,8 +128,8 @@ TEST_F(ConvertFileTest, SaveFolderThatCannotBeCreated) {
   WriteFile(scratch / "blocker", "a file where a folder should be");
   std::string dst = scratch / "blocker/sub/out.pdf";
   EXPECT_EQ(Convert(scratch / "in/fax.g3", dst), -2);
-  EXPECT_EQ(job.resultText, Prefix(scratch / "in/fax.g3", dst) + "Failed to create save dir : " +
-                                scratch / "blocker/sub" + "\r\n");
+  EXPECT_EQ(job.resultText, Prefix(scratch / "in/fax.g3", dst) +
+                                "Failed to create save dir : " + scratch / "blocker/sub" + "\r\n");
   EXPECT_TRUE(stages.calls.empty());
   EXPECT_EQ(job.faxFailures, 1);
 }
@@ -141,9 +146,12 @@ TEST_F(ConvertFileTest, KeepDateFailuresStillCountAsWritten) {
   job.keepDate = true;
   // The PDF stage "succeeds" without writing: the times cannot be set on it.
   struct NoFileStages : FakeStages {
-    int ConvertTiffToPdf(const std::string&, const std::string&, int, const PdfDocInfo&) override { return 0; }
+    int ConvertTiffToPdf(const std::string&, const std::string&, int, const PdfDocInfo&) override {
+      return 0;
+    }
   } noFile;
-  ConversionEnvironment env{settings, environment.engineOutputPath, environment.copierOutputPath, noFile};
+  ConversionEnvironment env{settings, environment.engineOutputPath, environment.copierOutputPath,
+                            noFile};
   EXPECT_EQ(ConvertFile(env, job, scratch / "in/fax.g3", scratch / "never.pdf"), -2);
   EXPECT_TRUE(job.resultText.ends_with("Success !\r\n"));
   EXPECT_EQ(job.pdfsWritten, 1);
@@ -160,7 +168,8 @@ TEST_F(ConvertFileTest, BackupMoveAfterSuccessNeverReplacesAndNeverAfterFailure)
 
   WriteFile(scratch / "in/fax.g3", "second fax");
   EXPECT_EQ(Convert(scratch / "in/fax.g3", scratch / "fax2.pdf"), 0);
-  EXPECT_EQ(ReadFile(scratch / "in/fax.g3"), "second fax") << "a file of that name is already backed up";
+  EXPECT_EQ(ReadFile(scratch / "in/fax.g3"), "second fax")
+      << "a file of that name is already backed up";
   EXPECT_EQ(ReadFile(scratch / "bak/fax.g3"), "coded fax");
 
   stages.isFax = false;
@@ -172,7 +181,8 @@ TEST_F(ConvertFileTest, BackupMoveAfterSuccessNeverReplacesAndNeverAfterFailure)
 TEST_F(ConvertFileTest, RefusesToWriteThePdfOverItsOwnSource) {
   std::string src = scratch / "in/page.tif";
   EXPECT_EQ(Convert(src, src), -10);
-  EXPECT_EQ(job.resultText, Prefix(src, src) + "Failed : " + src + " - Source and destination are the same file\r\n");
+  EXPECT_EQ(job.resultText, Prefix(src, src) + "Failed : " + src +
+                                " - Source and destination are the same file\r\n");
   EXPECT_TRUE(stages.calls.empty());
   EXPECT_EQ(ReadFile(src), std::string("II*\0"));
 }

@@ -18,7 +18,8 @@ TEST(CorpusEndToEnd, EveryWellFormedFaxTiffBecomesAnExactPdf) {
   REQUIRE_CORPUS();
   ScratchFolder scratch;
   ConversionSettings settings;
-  ConversionEnvironment environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp", RealStages()};
+  ConversionEnvironment environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp",
+                                    RealStages()};
   int rendered = 0;
   for (const char* name : kWellFormedFaxTiffs) {
     SCOPED_TRACE(name);

@@ -51,7 +51,8 @@ struct FakeStages : ConversionStages {
     calls.push_back("Engine");
     return std::make_unique<Document>(*this);
   }
-  int CopyTiffImages(const std::string& input, const std::string& output, const CopyOptions& options) override {
+  int CopyTiffImages(const std::string& input, const std::string& output,
+                     const CopyOptions& options) override {
     calls.push_back("Copy " + input + " -> " + output);
     copySelectors.push_back(options.compression);
     return copyResult;
@@ -71,7 +72,8 @@ struct FakeStages : ConversionStages {
 // scratch folder.
 class StagesFixture : public ::testing::Test {
 protected:
-  StagesFixture() : environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp", stages} {}
+  StagesFixture()
+      : environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp", stages} {}
 
   testing_support::ScratchFolder scratch;
   ConversionSettings settings;

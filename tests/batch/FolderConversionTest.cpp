@@ -18,8 +18,9 @@ protected:
     job.destination = scratch / "out";
     for (const char* folder : {"in", "in/sub", "in/sub.g3", "in/sub/deep"})
       std::filesystem::create_directory(scratch / folder);
-    for (const char* file : {"in/a.g3", "in/b.tif", "in/notes.txt", "in/old.zip", "in/done.pdf", "in/xpdf",
-                             "in/sub/c.g3", "in/sub/a.g3", "in/sub.g3/d.g3", "in/sub/deep/e.fmf"})
+    for (const char* file :
+         {"in/a.g3", "in/b.tif", "in/notes.txt", "in/old.zip", "in/done.pdf", "in/xpdf",
+          "in/sub/c.g3", "in/sub/a.g3", "in/sub.g3/d.g3", "in/sub/deep/e.fmf"})
       WriteFile(scratch / file, "x");
   }
 
@@ -37,8 +38,9 @@ protected:
 TEST_F(FolderConversionTest, CollectsRelativePathsLeavingOutNamesThatAreNeverFaxes) {
   EXPECT_EQ(Collected(), (std::vector<std::string>{"a.g3", "b.tif", "done.pdf", "xpdf"}));
   job.includeSubfolders = true;
-  EXPECT_EQ(Collected(), (std::vector<std::string>{"a.g3", "b.tif", "done.pdf", "sub.g3/d.g3", "sub/a.g3",
-                                                   "sub/c.g3", "sub/deep/e.fmf", "xpdf"}));
+  EXPECT_EQ(Collected(),
+            (std::vector<std::string>{"a.g3", "b.tif", "done.pdf", "sub.g3/d.g3", "sub/a.g3",
+                                      "sub/c.g3", "sub/deep/e.fmf", "xpdf"}));
 }
 
 TEST_F(FolderConversionTest, TheFilterAlsoDecidesWhichSubFoldersAreEntered) {
@@ -56,7 +58,9 @@ TEST_F(FolderConversionTest, DoesNotWalkIntoLinksToFolders) {
   std::filesystem::create_directory_symlink(scratch / "in", scratch / "in/sub/loop");
   job.includeSubfolders = true;
   auto list = Collected();
-  EXPECT_EQ(std::count_if(list.begin(), list.end(), [](auto& p) { return p.find("loop") != std::string::npos; }), 0);
+  EXPECT_EQ(std::count_if(list.begin(), list.end(),
+                          [](auto& p) { return p.find("loop") != std::string::npos; }),
+            0);
 }
 
 TEST_F(FolderConversionTest, AnUnreadableSourceFolderIsReported) {
@@ -93,11 +97,11 @@ TEST_F(FolderConversionTest, ConvertListWritesHeadingLinesAndTotal) {
   ASSERT_EQ(ConvertList(environment, job), 0);
   const std::string in = job.source, out = job.destination;
   EXPECT_EQ(job.resultText, "Tarvelo command line mode : convert folder\r\nSource Folder: " + in +
-                                "\r\nSave Folder: " + out + "\r\n" +
-                                in + "/a.g3 --> " + out + "/a.pdf : Success !\r\n" +
-                                in + "/done.pdf : already PDF format, need no converting!\n" +
-                                in + "/sub/c.g3 --> " + out + "/sub/c.pdf : Success !\r\n" +
-                                in + "/xpdf : already PDF format, need no converting!\n" +
+                                "\r\nSave Folder: " + out + "\r\n" + in + "/a.g3 --> " + out +
+                                "/a.pdf : Success !\r\n" + in +
+                                "/done.pdf : already PDF format, need no converting!\n" + in +
+                                "/sub/c.g3 --> " + out + "/sub/c.pdf : Success !\r\n" + in +
+                                "/xpdf : already PDF format, need no converting!\n" +
                                 "\r\n---------\r\nTotal converted FAX files: 2\r\n");
   EXPECT_FALSE(job.skipExisting) << "a folder request overwrites existing PDF files";
   EXPECT_TRUE(Exists(out + "/sub/c.pdf"));
@@ -110,7 +114,8 @@ TEST_F(FolderConversionTest, FailuresAndSkipsAreNotCounted) {
   ASSERT_EQ(ConvertList(environment, job), 0);
   EXPECT_TRUE(job.resultText.ends_with("Total converted FAX files: 0\r\n"));
   EXPECT_NE(job.resultText.find("a.g3 - Not Fax\r\n"), std::string::npos);
-  EXPECT_NE(job.resultText.find("b.tif - Error in prearing to pdf conversion\r\n"), std::string::npos);
+  EXPECT_NE(job.resultText.find("b.tif - Error in prearing to pdf conversion\r\n"),
+            std::string::npos);
   EXPECT_EQ(job.pdfsWritten, 0);
   EXPECT_EQ(job.faxFailures, 1) << "the TIFF failed; the stray non-fax does not count as a failure";
 }

@@ -18,11 +18,10 @@ namespace {
 
 constexpr int kFmf = 10;
 
+std::string Corpus(const std::string& name) { return testing_support::CorpusFolder() + "/" + name; }
 
-std::string Corpus(const std::string &name) { return testing_support::CorpusFolder() + "/" + name; }
-
-Raster EngineRaster(const FaxEngine &engine) {
-  const PageRaster &page = engine.Raster();
+Raster EngineRaster(const FaxEngine& engine) {
+  const PageRaster& page = engine.Raster();
   return Raster::FromPackedRows(page.rows.data(), page.width, page.height, false);
 }
 
@@ -31,7 +30,7 @@ Raster EngineRaster(const FaxEngine &engine) {
 TEST(CorpusTiff, EveryWellFormedFaxTiffConvertsPixelForPixel) {
   REQUIRE_CORPUS();
   ScratchFolder folder;
-  for (const char *name : testing_support::kWellFormedFaxTiffs) {
+  for (const char* name : testing_support::kWellFormedFaxTiffs) {
     SCOPED_TRACE(name);
     std::string source = Corpus(name);
     std::vector<Raster> expected = ReadTiffPages(source);
@@ -116,7 +115,7 @@ TEST(CorpusTiff, DamagedAndMislabelledFiles) {
 // per sample, and non-TIFF files given the "fmf" name.
 TEST(CorpusTiff, FilesThatAreNoFaxPages) {
   REQUIRE_CORPUS();
-  for (const char *name :
+  for (const char* name :
        {"image-rs_image-tiff/tiled-gray-i1.tif", "SerenityOS_serenity/grayscale.tiff",
         "SerenityOS_serenity/tiled.tiff", "SerenityOS_serenity/icc.tiff",
         "chai2010_tiff/multipage-gopher.tif", "golang_image/bw-gopher.ccitt_group4",

@@ -23,13 +23,13 @@ constexpr int kAwd = 3;
 constexpr int kG3n = 17;
 
 // Page 1 as the engine decoded it; its rows hold paper as set bits.
-Raster EngineRaster(const FaxEngine &engine) {
-  const PageRaster &page = engine.Raster();
+Raster EngineRaster(const FaxEngine& engine) {
+  const PageRaster& page = engine.Raster();
   return Raster::FromPackedRows(page.rows.data(), page.width, page.height, false);
 }
 
 // Where two rasters differ, in a line a failure message can show.
-std::string Difference(const Raster &got, const Raster &want) {
+std::string Difference(const Raster& got, const Raster& want) {
   if (got.width != want.width || got.height != want.height)
     return "size " + std::to_string(got.width) + "x" + std::to_string(got.height) + " instead of " +
            std::to_string(want.width) + "x" + std::to_string(want.height);
@@ -52,7 +52,7 @@ TiffPageSpec Page(Raster raster, std::uint16_t compression, std::uint32_t option
 }
 
 struct Layout {
-  const char *what;
+  const char* what;
   TiffPageSpec spec;
   bool bigEndian = false;
 };
@@ -87,8 +87,8 @@ std::vector<Layout> Layouts() {
   return layouts;
 }
 
-std::uint32_t TagOf(const std::string &path, ttag_t tag, int directory = 0) {
-  TIFF *tif = TIFFOpen(path.c_str(), "r");
+std::uint32_t TagOf(const std::string& path, ttag_t tag, int directory = 0) {
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
   EXPECT_NE(tif, nullptr);
   if (!tif)
     return 0;
@@ -114,7 +114,7 @@ std::uint32_t TagOf(const std::string &path, ttag_t tag, int directory = 0) {
 }
 
 // Runs a document through the engine up to its TIFF; returns WriteTiff's result.
-int Convert(FaxEngine &engine, const std::string &path, int format, const std::string &output) {
+int Convert(FaxEngine& engine, const std::string& path, int format, const std::string& output) {
   EXPECT_EQ(engine.Identify(path, format), 0);
   if (!engine.IsFax())
     return -100;
@@ -124,7 +124,7 @@ int Convert(FaxEngine &engine, const std::string &path, int format, const std::s
 // Sets PATH for one test and puts the old value back afterwards.
 class PathOverride {
 public:
-  explicit PathOverride(const std::string &value)
+  explicit PathOverride(const std::string& value)
       : old_(std::getenv("PATH") ? std::getenv("PATH") : "") {
     ::setenv("PATH", value.c_str(), 1);
   }
@@ -138,7 +138,7 @@ private:
 
 TEST(FaxEngineTiff, EveryCodingAndLayoutDecodesAndCopiesExactly) {
   ScratchFolder folder;
-  for (const Layout &layout : Layouts()) {
+  for (const Layout& layout : Layouts()) {
     SCOPED_TRACE(layout.what);
     std::string source = folder / "doc.fmf";
     std::string output = folder / "kvtintif.tmp";

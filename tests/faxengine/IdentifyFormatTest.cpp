@@ -12,18 +12,22 @@ TEST(IdentifyFormat, ExtensionRulesInOrderWithPrefixMatching) {
     const char* path;
     int format;
   } cases[] = {
-      {"fax.TIF", 16},       {"fax.tiff", 16},      {"fax.Tiffany", 16},  {"fax.ti", 0},
-      {"a.fmf", 10},         {"a.FXD", 11},         {"a.fxm", 11},        {"a.fxr", 11},
-      {"a.fxs", 11},         {"a.awd", 3},          {"a.apf", 1},         {"a.bfx", 4},
-      {"a.dcx", 7},          {"a.bmp", 5},          {"page.cals", 6},     {"x.calx", 6},
-      {"a.cg4", 6},          {"a.gp4", 6},          {"a.img", 6},         {"a.mil", 6},
-      {"a.oda", 6},          {"a.ras", 6},          {"a.ig4", 13},        {"a.qfx", 14},
-      {"fax.g3n", 17},       {"a.ds", 8},           {"a.DS1", 8},         {"a.dsx", 8},
-      {"a.ed", 9},           {"a.kvr", 18},         {"mail.dbx", -2},     {"notes.txt", -2},
-      {"a.sys", -2},         {"a.dll", -2},         {"a.bat", -2},        {"a.lnk", -2},
-      {"a.zip", -2},         {"a.rar", -2},         {"data.bin", 0},      {"fax.g3", 0},
-      {"fax.", 0},           {"/in.box/page", 0},   {"received", 9},      {"/x/fields", 8},
-      {"/x/mydb", -2},       {"a", 0},              {"", 0},
+      {"fax.TIF", 16},  {"fax.tiff", 16},  {"fax.Tiffany", 16},
+      {"fax.ti", 0},    {"a.fmf", 10},     {"a.FXD", 11},
+      {"a.fxm", 11},    {"a.fxr", 11},     {"a.fxs", 11},
+      {"a.awd", 3},     {"a.apf", 1},      {"a.bfx", 4},
+      {"a.dcx", 7},     {"a.bmp", 5},      {"page.cals", 6},
+      {"x.calx", 6},    {"a.cg4", 6},      {"a.gp4", 6},
+      {"a.img", 6},     {"a.mil", 6},      {"a.oda", 6},
+      {"a.ras", 6},     {"a.ig4", 13},     {"a.qfx", 14},
+      {"fax.g3n", 17},  {"a.ds", 8},       {"a.DS1", 8},
+      {"a.dsx", 8},     {"a.ed", 9},       {"a.kvr", 18},
+      {"mail.dbx", -2}, {"notes.txt", -2}, {"a.sys", -2},
+      {"a.dll", -2},    {"a.bat", -2},     {"a.lnk", -2},
+      {"a.zip", -2},    {"a.rar", -2},     {"data.bin", 0},
+      {"fax.g3", 0},    {"fax.", 0},       {"/in.box/page", 0},
+      {"received", 9},  {"/x/fields", 8},  {"/x/mydb", -2},
+      {"a", 0},         {"", 0},
   };
   for (const auto& c : cases)
     EXPECT_EQ(IdentifyFormat(c.path), c.format) << c.path;

@@ -4,19 +4,19 @@
 
 namespace tiff_bytes {
 
-Builder::Builder(const std::string &mark, std::uint16_t magic) : big_(mark == "MM") {
+Builder::Builder(const std::string& mark, std::uint16_t magic) : big_(mark == "MM") {
   bytes_.assign(mark.begin(), mark.begin() + 2);
   Put16(bytes_, magic);
   Put32(bytes_, 0);
 }
 
-void Builder::Put16(std::vector<std::uint8_t> &out, std::uint16_t value) const {
+void Builder::Put16(std::vector<std::uint8_t>& out, std::uint16_t value) const {
   std::uint8_t hi = value >> 8, lo = value & 0xFF;
   out.insert(out.end(), big_ ? std::initializer_list<std::uint8_t>{hi, lo}
                              : std::initializer_list<std::uint8_t>{lo, hi});
 }
 
-void Builder::Put32(std::vector<std::uint8_t> &out, std::uint32_t value) const {
+void Builder::Put32(std::vector<std::uint8_t>& out, std::uint32_t value) const {
   if (big_) {
     Put16(out, value >> 16);
     Put16(out, value & 0xFFFF);
@@ -32,20 +32,20 @@ void Builder::Patch32(std::size_t at, std::uint32_t value) {
   std::copy(field.begin(), field.end(), bytes_.begin() + at);
 }
 
-std::uint32_t Builder::Append(const std::vector<std::uint8_t> &bytes) {
+std::uint32_t Builder::Append(const std::vector<std::uint8_t>& bytes) {
   auto offset = static_cast<std::uint32_t>(bytes_.size());
   bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
   return offset;
 }
 
-std::uint32_t Builder::AddDirectory(const std::vector<Entry> &entries) {
+std::uint32_t Builder::AddDirectory(const std::vector<Entry>& entries) {
   std::vector<std::uint32_t> valueOffsets;
-  for (const Entry &entry : entries)
+  for (const Entry& entry : entries)
     valueOffsets.push_back(entry.data.size() > 4 ? Append(entry.data) : 0);
   auto offset = static_cast<std::uint32_t>(bytes_.size());
   Put16(bytes_, static_cast<std::uint16_t>(entries.size()));
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    const Entry &entry = entries[i];
+    const Entry& entry = entries[i];
     Put16(bytes_, entry.tag);
     Put16(bytes_, entry.type);
     Put32(bytes_, entry.count);
@@ -80,7 +80,7 @@ Entry Builder::Long(std::uint16_t tag, std::initializer_list<std::uint32_t> valu
   return Longs(tag, std::vector<std::uint32_t>(values));
 }
 
-Entry Builder::Longs(std::uint16_t tag, const std::vector<std::uint32_t> &values) const {
+Entry Builder::Longs(std::uint16_t tag, const std::vector<std::uint32_t>& values) const {
   Entry entry{tag, 4, static_cast<std::uint32_t>(values.size()), {}};
   for (auto value : values)
     Put32(entry.data, value);
@@ -95,6 +95,6 @@ Entry Builder::Rational(std::uint16_t tag, std::uint32_t numerator,
   return entry;
 }
 
-void Builder::Write(const std::string &path) const { testing_support::WriteFile(path, bytes_); }
+void Builder::Write(const std::string& path) const { testing_support::WriteFile(path, bytes_); }
 
 } // namespace tiff_bytes

@@ -13,8 +13,8 @@ using tiff_bytes::Builder;
 namespace {
 
 // Opens bytes written to a scratch file and runs Detect.
-int OpenAndDetect(TiffFaxReader &reader, const ScratchFolder &folder,
-                  const std::vector<std::uint8_t> &bytes) {
+int OpenAndDetect(TiffFaxReader& reader, const ScratchFolder& folder,
+                  const std::vector<std::uint8_t>& bytes) {
   std::string path = folder / "doc.fmf";
   testing_support::WriteFile(path, bytes);
   reader.Open(path);
@@ -22,7 +22,7 @@ int OpenAndDetect(TiffFaxReader &reader, const ScratchFolder &folder,
 }
 
 // A directory with a fixed size and the given strips, all in LONG fields.
-std::vector<tiff_bytes::Entry> PageEntries(const Builder &b, std::vector<std::uint32_t> offsets,
+std::vector<tiff_bytes::Entry> PageEntries(const Builder& b, std::vector<std::uint32_t> offsets,
                                            std::vector<std::uint32_t> counts) {
   return {b.Long(256, {16}), b.Long(257, {4}), b.Short(259, {4}), b.Longs(273, offsets),
           b.Longs(279, counts)};
@@ -142,7 +142,7 @@ TEST(TiffDirectory, ADirectoryOfAllSixtyFiveThousandEntriesIsReadButHasNoStrips)
 TEST(TiffDirectory, StripsMustLieInTheFileAndMatchTheirCounts) {
   ScratchFolder folder;
   struct Case {
-    const char *what;
+    const char* what;
     std::vector<std::uint32_t> offsets, counts;
   };
   const Case cases[] = {
@@ -151,7 +151,7 @@ TEST(TiffDirectory, StripsMustLieInTheFileAndMatchTheirCounts) {
       {"a strip of no bytes", {8}, {0}},
       {"two offsets, one count", {8, 9}, {1}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     Builder b;
     b.Append({0xAA, 0xBB});
     b.AddDirectory(PageEntries(b, c.offsets, c.counts));

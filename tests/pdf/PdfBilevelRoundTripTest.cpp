@@ -13,7 +13,7 @@ using pdf_tests::Crop;
 namespace {
 
 struct BilevelCase {
-  const char *name;
+  const char* name;
   std::uint16_t compression;
   std::uint32_t group3Options = 0;
   std::uint16_t fillOrder = FILLORDER_MSB2LSB;
@@ -27,7 +27,7 @@ struct BilevelCase {
 class BilevelRoundTrip : public ::testing::TestWithParam<BilevelCase> {};
 
 TEST_P(BilevelRoundTrip, PixelsAndPolarityArePreserved) {
-  const BilevelCase &c = GetParam();
+  const BilevelCase& c = GetParam();
   ScratchFolder scratch;
   TiffPageSpec page;
   // 300 x 203 gives partial edge tiles of 44 x 11 pixels with 128 x 64 tiles.
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BilevelCase{"Uncompressed", COMPRESSION_NONE},
                       BilevelCase{"UncompressedMinIsBlack", COMPRESSION_NONE, 0, FILLORDER_MSB2LSB,
                                   PHOTOMETRIC_MINISBLACK}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2) {
   ScratchFolder scratch;
@@ -122,7 +122,7 @@ TEST(BilevelPassThrough, Group3IsWrittenAsGroup4) {
 
 // TIFF orientation (TIFF 6.0, tag 274): where the first row and column of
 // the stored image appear on the shown page.
-Raster Displayed(const Raster &stored, int orientation) {
+Raster Displayed(const Raster& stored, int orientation) {
   const std::uint32_t w = stored.width, h = stored.height;
   const bool turned = orientation >= 5;
   Raster shown(turned ? h : w, turned ? w : h);
@@ -165,7 +165,7 @@ Raster Displayed(const Raster &stored, int orientation) {
 }
 
 // Mean grey of each quarter of a rendered page, row by row.
-std::vector<double> QuarterMeans(const PnmImage &image) {
+std::vector<double> QuarterMeans(const PnmImage& image) {
   std::vector<double> sums(4, 0), counts(4, 0);
   for (std::uint32_t y = 0; y < image.height; ++y)
     for (std::uint32_t x = 0; x < image.width; ++x) {

@@ -17,10 +17,10 @@ namespace {
 constexpr std::uint32_t kSide = 16;
 
 // Writes one 8-bit page whose tags the callback adds to.
-void WriteEightBitPage(const std::string &path, std::uint16_t photometric, std::uint16_t samples,
-                       const std::function<void(TIFF *)> &moreTags,
+void WriteEightBitPage(const std::string& path, std::uint16_t photometric, std::uint16_t samples,
+                       const std::function<void(TIFF*)>& moreTags,
                        std::uint16_t compression = COMPRESSION_NONE) {
-  TIFF *tiff = TIFFOpen(path.c_str(), "w");
+  TIFF* tiff = TIFFOpen(path.c_str(), "w");
   ASSERT_NE(tiff, nullptr);
   TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kSide);
   TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kSide);
@@ -45,7 +45,7 @@ TEST(PdfColourExtras, TransferFunctionIsWrittenBigEndianBehindAGraphicsState) {
     table[i] = static_cast<std::uint16_t>(i * 257 + 1);
   const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
   WriteEightBitPage(tiff, PHOTOMETRIC_MINISBLACK, 1,
-                    [&](TIFF *t) { TIFFSetField(t, TIFFTAG_TRANSFERFUNCTION, table.data()); });
+                    [&](TIFF* t) { TIFFSetField(t, TIFFTAG_TRANSFERFUNCTION, table.data()); });
   ConvertChecked(tiff, pdf);
   const std::string file = ReadFile(pdf);
   EXPECT_EQ(file.rfind("%PDF-1.2 ", 0), 0u);
@@ -67,7 +67,7 @@ TEST(PdfColourExtras, TransferFunctionIsWrittenBigEndianBehindAGraphicsState) {
 TEST(PdfColourExtras, CieLabHasWhitePointAndRangeOnly) {
   ScratchFolder scratch;
   const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
-  WriteEightBitPage(tiff, PHOTOMETRIC_CIELAB, 3, [](TIFF *) {});
+  WriteEightBitPage(tiff, PHOTOMETRIC_CIELAB, 3, [](TIFF*) {});
   ConvertChecked(tiff, pdf);
   EXPECT_NE(ReadFile(pdf).find("/ColorSpace [/Lab << \r/WhitePoint [0.9643 1.0000 0.8251] \r"
                                "/Range [-127 127 -127 127] \r>>] \r >>"),
@@ -83,7 +83,7 @@ TEST(PdfColourExtras, JpegYcbcrPageBecomesRgb) {
   const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
   WriteEightBitPage(
       tiff, PHOTOMETRIC_YCBCR, 3,
-      [](TIFF *t) {
+      [](TIFF* t) {
         TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
         TIFFSetField(t, TIFFTAG_JPEGQUALITY, 100);
       },

@@ -34,14 +34,14 @@ TiffPageSpec SamplePage(std::vector<std::uint8_t> samples, std::uint16_t photome
   return page;
 }
 
-double Mean(const std::vector<std::uint8_t> &bytes) {
+double Mean(const std::vector<std::uint8_t>& bytes) {
   double sum = 0;
   for (auto b : bytes)
     sum += b;
   return sum / double(bytes.size());
 }
 
-PnmImage ConvertAndExtract(const TiffPageSpec &page, const std::string &folder) {
+PnmImage ConvertAndExtract(const TiffPageSpec& page, const std::string& folder) {
   const std::string tiff = folder + "/page.tif", pdf = folder + "/page.pdf";
   WriteTiffFile(tiff, {page});
   ConvertChecked(tiff, pdf);
@@ -51,7 +51,7 @@ PnmImage ConvertAndExtract(const TiffPageSpec &page, const std::string &folder) 
 }
 
 // poppler hands gray images out as PGM or as PPM with three equal samples.
-std::vector<std::uint8_t> GraySamples(const PnmImage &image) {
+std::vector<std::uint8_t> GraySamples(const PnmImage& image) {
   if (image.kind != '6')
     return image.samples;
   std::vector<std::uint8_t> gray;
@@ -143,7 +143,7 @@ TEST(ColourPages, TiledSeparatePlanesWithAlphaAreInterleavedComposedAndCut) {
     std::vector<std::uint8_t> expected;
     for (std::uint32_t y = y0; y < y0 + h; ++y)
       for (std::uint32_t x = x0; x < x0 + w; ++x) {
-        const std::uint8_t *p = &rgba[(std::size_t(y) * kWidth + x) * 4];
+        const std::uint8_t* p = &rgba[(std::size_t(y) * kWidth + x) * 4];
         for (int c = 0; c < 3; ++c)
           expected.push_back(static_cast<std::uint8_t>(p[c] + 255 - p[3]));
       }

@@ -14,9 +14,9 @@ namespace {
 std::vector<std::string> CorpusTiffs() {
   std::vector<std::string> paths;
   std::error_code error;
-  for (const auto &entry : std::filesystem::recursive_directory_iterator(CorpusFolder(), error)) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(CorpusFolder(), error)) {
     std::string extension = entry.path().extension().string();
-    for (auto &c : extension)
+    for (auto& c : extension)
       c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (entry.is_regular_file() && (extension == ".tif" || extension == ".tiff"))
       paths.push_back(entry.path().string());
@@ -30,7 +30,7 @@ TEST(PdfCorpus, EveryTiffConvertsAndBilevelPagesKeepTheirPixels) {
   const auto tiffs = CorpusTiffs();
   ASSERT_GT(tiffs.size(), 40u);
   int compared = 0;
-  for (const auto &tiff : tiffs) {
+  for (const auto& tiff : tiffs) {
     SCOPED_TRACE(tiff);
     ScratchFolder scratch;
     const std::string pdf = scratch / "out.pdf";
@@ -41,7 +41,7 @@ TEST(PdfCorpus, EveryTiffConvertsAndBilevelPagesKeepTheirPixels) {
     std::vector<Raster> pages;
     try {
       pages = ReadTiffPages(tiff);
-    } catch (const std::exception &) {
+    } catch (const std::exception&) {
       continue; // not bilevel, or not decodable whole by the library
     }
     const auto images = ExtractImages(pdf);
@@ -52,7 +52,7 @@ TEST(PdfCorpus, EveryTiffConvertsAndBilevelPagesKeepTheirPixels) {
     ++compared;
     // The renderers show the polarity: alternately poppler and MuPDF. Pages
     // too small or too slender to show at a low resolution are left out.
-    const bool renderable = std::all_of(pages.begin(), pages.end(), [](const Raster &page) {
+    const bool renderable = std::all_of(pages.begin(), pages.end(), [](const Raster& page) {
       return page.width >= 64 && page.height >= 64 && page.height <= 20 * page.width;
     });
     if (!renderable)

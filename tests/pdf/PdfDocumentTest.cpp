@@ -24,15 +24,15 @@ TiffPageSpec SmallPage(unsigned seed = 1) {
   return page;
 }
 
-std::string ConvertToText(const std::vector<TiffPageSpec> &pages, const ScratchFolder &scratch,
-                          const PdfDocInfo &info = {}) {
+std::string ConvertToText(const std::vector<TiffPageSpec>& pages, const ScratchFolder& scratch,
+                          const PdfDocInfo& info = {}) {
   const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
   WriteTiffFile(tiff, pages);
   ConvertChecked(tiff, pdf, info);
   return ReadFile(pdf);
 }
 
-bool Contains(const std::string &text, const std::string &part) {
+bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
@@ -174,7 +174,7 @@ TEST(PdfText, DateTextTakesTheDigitsOfTheTiffDate) {
 }
 
 // Builds a German locale into a scratch folder when the system has none.
-bool UseCommaLocale(const ScratchFolder &scratch) {
+bool UseCommaLocale(const ScratchFolder& scratch) {
   if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr)
     return true;
   const auto run = RunTool({"localedef", "-i", "de_DE", "-f", "UTF-8", scratch / "de_DE.UTF-8"});
@@ -203,9 +203,9 @@ TEST(PdfNumbers, CommaLocaleStillWritesDecimalPoints) {
   EXPECT_TRUE(Contains(ReadFile(pdf), "/MediaBox [0.0000 0.0000 609.8823 36.7347] \r"));
 }
 
-std::vector<std::string> NamesIn(const std::string &folder) {
+std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto &entry :
+  for (const auto& entry :
        platform::ListFolder(folder, "*").value_or(std::vector<platform::FolderEntry>{}))
     names.push_back(entry.name);
   std::sort(names.begin(), names.end());

@@ -22,11 +22,11 @@ TiffPageSpec FaxPage(unsigned seed) {
   return page;
 }
 
-std::string AsText(const std::vector<std::uint8_t> &bytes) {
+std::string AsText(const std::vector<std::uint8_t>& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-int ConvertInFreshThread(const std::string &input, const std::string &output) {
+int ConvertInFreshThread(const std::string& input, const std::string& output) {
   int result = -1;
   std::thread worker([&] { result = ConvertTiffToPdf(input, output, 0, PdfDocInfo{}); });
   worker.join();
@@ -34,7 +34,7 @@ int ConvertInFreshThread(const std::string &input, const std::string &output) {
 }
 
 // The objects of one page whose page object is number p and image is /Im<n>.
-std::string PageObjects(int p, int n, const std::string &image) {
+std::string PageObjects(int p, int n, const std::string& image) {
   const std::string P = std::to_string(p), N = std::to_string(n);
   return P +
          " 0 obj\r<<\r/Type /Page \r/Parent 3 0 R \r/MediaBox [0.0000 0.0000 609.8823 "

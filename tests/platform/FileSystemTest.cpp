@@ -1,5 +1,5 @@
-#include "platform/DirWalk.h"
 #include "platform/FileSystem.h"
+#include "platform/DirWalk.h"
 #include "platform/FileTimes.h"
 #include "platform/MoveFile.h"
 #include "platform/Paths.h"
@@ -26,7 +26,8 @@ std::vector<std::string> Names(const std::vector<platform::FolderEntry>& entries
 
 // A folder on another file system than the scratch folder, or "".
 std::string OtherFileSystemFolder(const std::string& near) {
-  struct stat a {}, b {};
+  struct stat a {
+  }, b{};
   if (::stat(near.c_str(), &a) != 0 || ::stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev)
     return {};
   char pattern[] = "/dev/shm/tarvelo-test-XXXXXX";
@@ -67,7 +68,7 @@ TEST(ListFolder, TellsLinkedFoldersAndSpecialFilesApart) {
   auto entries = platform::ListFolder(scratch / "real", "*");
   ASSERT_TRUE(entries);
   for (const auto& e : *entries) {
-    EntryKind expected = e.name == "loop" ? EntryKind::LinkedFolder
+    EntryKind expected = e.name == "loop"   ? EntryKind::LinkedFolder
                          : e.name == "pipe" ? EntryKind::Other
                                             : EntryKind::File;
     EXPECT_EQ(e.kind, expected) << e.name;
@@ -92,13 +93,16 @@ TEST(MoveFileNoReplace, RenamesButNeverReplaces) {
   ScratchFolder scratch;
   WriteFile(scratch / "src", "new");
   WriteFile(scratch / "dst", "old");
-  EXPECT_EQ(platform::MoveFileNoReplace(scratch / "src", scratch / "dst"), platform::MoveResult::TargetExists);
+  EXPECT_EQ(platform::MoveFileNoReplace(scratch / "src", scratch / "dst"),
+            platform::MoveResult::TargetExists);
   EXPECT_EQ(ReadFile(scratch / "dst"), "old");
   EXPECT_EQ(ReadFile(scratch / "src"), "new");
-  EXPECT_EQ(platform::MoveFileNoReplace(scratch / "src", scratch / "moved"), platform::MoveResult::Moved);
+  EXPECT_EQ(platform::MoveFileNoReplace(scratch / "src", scratch / "moved"),
+            platform::MoveResult::Moved);
   EXPECT_EQ(ReadFile(scratch / "moved"), "new");
   EXPECT_FALSE(Exists(scratch / "src"));
-  EXPECT_EQ(platform::MoveFileNoReplace(scratch / "gone", scratch / "x"), platform::MoveResult::Failed);
+  EXPECT_EQ(platform::MoveFileNoReplace(scratch / "gone", scratch / "x"),
+            platform::MoveResult::Failed);
 }
 
 TEST(MoveFileNoReplace, CopiesAcrossFileSystemsKeepingTimesAndMode) {
@@ -118,7 +122,8 @@ TEST(MoveFileNoReplace, CopiesAcrossFileSystemsKeepingTimesAndMode) {
   EXPECT_EQ(ReadFile(other + "/taken.g3"), "keep me");
   ASSERT_TRUE(Exists(scratch / "fax.g3"));
 
-  EXPECT_EQ(platform::MoveFileNoReplace(scratch / "fax.g3", other + "/fax.g3"), platform::MoveResult::Moved);
+  EXPECT_EQ(platform::MoveFileNoReplace(scratch / "fax.g3", other + "/fax.g3"),
+            platform::MoveResult::Moved);
   EXPECT_FALSE(Exists(scratch / "fax.g3"));
   // Times first: reading the file may update its access time.
   struct stat info {};

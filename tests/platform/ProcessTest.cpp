@@ -11,8 +11,8 @@ using testing_support::ScratchFolder;
 namespace {
 
 // A small executable script standing in for an outside program.
-std::string MakeScript(const ScratchFolder &folder, const std::string &name,
-                       const std::string &body) {
+std::string MakeScript(const ScratchFolder& folder, const std::string& name,
+                       const std::string& body) {
   std::string path = folder / name;
   testing_support::WriteFile(path, "#!/bin/sh\n" + body + "\n");
   ::chmod(path.c_str(), 0755);
@@ -22,8 +22,8 @@ std::string MakeScript(const ScratchFolder &folder, const std::string &name,
 // Sets PATH for one test and puts the old value back afterwards.
 class PathOverride {
 public:
-  explicit PathOverride(const std::string &value) {
-    const char *old = std::getenv("PATH");
+  explicit PathOverride(const std::string& value) {
+    const char* old = std::getenv("PATH");
     old_ = old ? old : "";
     ::setenv("PATH", value.c_str(), 1);
   }

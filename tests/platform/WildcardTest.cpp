@@ -10,10 +10,10 @@ TEST(WildcardMatch, FollowsWindowsFileSearchRules) {
     const char* name;
     bool matches;
   } cases[] = {
-      {"*.*", "received", true},          // every name, dot-less ones included
+      {"*.*", "received", true}, // every name, dot-less ones included
       {"*.*", "a.b.c", true},
       {"*", ".hidden", true},
-      {"*.g3", "FAX.G3", true},           // case-insensitive
+      {"*.g3", "FAX.G3", true}, // case-insensitive
       {"*.g3", "fax.g32d", false},
       {"*.g3*", "fax.g32d", true},
       {"fax?.tif", "fax1.tif", true},
@@ -21,8 +21,8 @@ TEST(WildcardMatch, FollowsWindowsFileSearchRules) {
       {"fax?.tif", "fax12.tif", false},
       {"a*b*c", "aXXbYYc", true},
       {"a*b*c", "aXXbYY", false},
-      {"fax.*", "fax", true},             // "name.*" also finds the bare name
-      {"*.", "noext", true},              // "*." finds dot-less names
+      {"fax.*", "fax", true}, // "name.*" also finds the bare name
+      {"*.", "noext", true},  // "*." finds dot-less names
       {"*.", "has.ext", false},
       {"*.tif", "folder.tif", true},
   };

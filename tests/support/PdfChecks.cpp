@@ -61,7 +61,8 @@ PnmImage ReadPnm(const std::string& path) {
   PnmImage image;
   std::string magic;
   in >> magic;
-  if (magic.size() != 2 || magic[0] != 'P' || (magic[1] != '4' && magic[1] != '5' && magic[1] != '6'))
+  if (magic.size() != 2 || magic[0] != 'P' ||
+      (magic[1] != '4' && magic[1] != '5' && magic[1] != '6'))
     throw std::runtime_error("not a binary PNM file: " + path);
   image.kind = magic[1];
   SkipFiller(in);

@@ -21,7 +21,7 @@ CheckResult QpdfCheck(const std::string& pdfPath);
 
 // A decoded picture from a PNM file: P4 (bilevel), P5 (gray) or P6 (RGB).
 struct PnmImage {
-  char kind = 0;             // '4', '5' or '6'
+  char kind = 0; // '4', '5' or '6'
   std::uint32_t width = 0, height = 0;
   std::vector<std::uint8_t> samples; // P4: one byte per pixel, 1 = black; P5: gray; P6: RGB triples
   // The bilevel content as a Raster (P4, or P5 thresholded at 128).
@@ -35,7 +35,8 @@ std::vector<PnmImage> ExtractImages(const std::string& pdfPath);
 
 // Mean grey (0 black .. 255 white) of each page rendered at a low resolution
 // by pdftoppm (MuPDF's mutool when useMuPdf).
-std::vector<double> RenderedMeanGrey(const std::string& pdfPath, int dpi = 24, bool useMuPdf = false);
+std::vector<double> RenderedMeanGrey(const std::string& pdfPath, int dpi = 24,
+                                     bool useMuPdf = false);
 
 // The mean grey the page of a raster should show (255 for all white).
 double ExpectedMeanGrey(const Raster& raster);

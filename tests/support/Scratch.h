@@ -34,8 +34,8 @@ std::string CorpusFolder();
 } // namespace testing_support
 
 // Skips the current test with a clear message when the corpus is absent.
-#define REQUIRE_CORPUS()                                                                 \
-  do {                                                                                   \
-    if (::testing_support::CorpusFolder().empty())                                       \
-      GTEST_SKIP() << "the shared fax corpus is not beside this checkout";               \
+#define REQUIRE_CORPUS()                                                                           \
+  do {                                                                                             \
+    if (::testing_support::CorpusFolder().empty())                                                 \
+      GTEST_SKIP() << "the shared fax corpus is not beside this checkout";                         \
   } while (0)

@@ -9,32 +9,32 @@
 namespace testing_support {
 namespace {
 
-void Fail(const std::string &what) { throw std::runtime_error("TIFF check: " + what); }
+void Fail(const std::string& what) { throw std::runtime_error("TIFF check: " + what); }
 
-std::uint16_t Get16(const std::vector<std::uint8_t> &file, std::size_t at) {
+std::uint16_t Get16(const std::vector<std::uint8_t>& file, std::size_t at) {
   if (at + 2 > file.size())
     Fail("offset beyond the file");
   return static_cast<std::uint16_t>(file[at] | file[at + 1] << 8);
 }
 
-std::uint32_t Get32(const std::vector<std::uint8_t> &file, std::size_t at) {
+std::uint32_t Get32(const std::vector<std::uint8_t>& file, std::size_t at) {
   if (at + 4 > file.size())
     Fail("offset beyond the file");
   return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | std::uint32_t{file[at + 3]} << 24;
 }
 
-void Put16(std::vector<std::uint8_t> &file, std::size_t at, std::uint16_t value) {
+void Put16(std::vector<std::uint8_t>& file, std::size_t at, std::uint16_t value) {
   file.at(at) = static_cast<std::uint8_t>(value);
   file.at(at + 1) = static_cast<std::uint8_t>(value >> 8);
 }
 
-void Put32(std::vector<std::uint8_t> &file, std::size_t at, std::uint32_t value) {
+void Put32(std::vector<std::uint8_t>& file, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i)
     file.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-void ReadPlaneTiles(TIFF *tif, const DecodedSamples &image, int plane, std::size_t rowBytes,
-                    std::size_t bitsPerPixel, std::uint8_t *planeBytes) {
+void ReadPlaneTiles(TIFF* tif, const DecodedSamples& image, int plane, std::size_t rowBytes,
+                    std::size_t bitsPerPixel, std::uint8_t* planeBytes) {
   std::uint32_t tileWidth = 0, tileLength = 0;
   TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
   TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileLength);
@@ -54,7 +54,7 @@ void ReadPlaneTiles(TIFF *tif, const DecodedSamples &image, int plane, std::size
 
 } // namespace
 
-OpenTiff::OpenTiff(const std::string &path, int directory) {
+OpenTiff::OpenTiff(const std::string& path, int directory) {
   tiff_ = TIFFOpen(path.c_str(), "r");
   if (!tiff_)
     Fail("cannot open " + path);
@@ -79,13 +79,13 @@ std::uint32_t OpenTiff::u32(ttag_t tag) const {
 }
 
 std::string OpenTiff::text(ttag_t tag) const {
-  const char *value = nullptr;
+  const char* value = nullptr;
   return TIFFGetField(tiff_, tag, &value) && value ? value : "";
 }
 
-DecodedSamples ReadDecodedSamples(const std::string &path, int directory) {
+DecodedSamples ReadDecodedSamples(const std::string& path, int directory) {
   OpenTiff file(path, directory);
-  TIFF *tif = file.get();
+  TIFF* tif = file.get();
   DecodedSamples image;
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &image.width);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &image.height);
@@ -96,7 +96,7 @@ DecodedSamples ReadDecodedSamples(const std::string &path, int directory) {
   const std::size_t rowBytes = TIFFScanlineSize(tif);
   image.bytes.assign(rowBytes * image.height * planes, 0);
   for (int plane = 0; plane < planes; ++plane) {
-    std::uint8_t *planeBytes = image.bytes.data() + plane * rowBytes * image.height;
+    std::uint8_t* planeBytes = image.bytes.data() + plane * rowBytes * image.height;
     if (TIFFIsTiled(tif)) {
       const std::size_t bitsPerPixel =
           std::size_t{image.bitsPerSample} * (planes == 1 ? image.samplesPerPixel : 1);
@@ -111,12 +111,12 @@ DecodedSamples ReadDecodedSamples(const std::string &path, int directory) {
   return image;
 }
 
-int CountDirectories(const std::string &path) {
+int CountDirectories(const std::string& path) {
   OpenTiff file(path);
   return static_cast<int>(TIFFNumberOfDirectories(file.get()));
 }
 
-std::size_t DirectoryOffset(const std::vector<std::uint8_t> &file, int directory) {
+std::size_t DirectoryOffset(const std::vector<std::uint8_t>& file, int directory) {
   if (file.size() < 8 || file[0] != 'I')
     Fail("not a little-endian TIFF");
   std::size_t offset = Get32(file, 4);
@@ -125,7 +125,7 @@ std::size_t DirectoryOffset(const std::vector<std::uint8_t> &file, int directory
   return offset;
 }
 
-void PatchTagValue(std::vector<std::uint8_t> &file, int directory, std::uint16_t tag,
+void PatchTagValue(std::vector<std::uint8_t>& file, int directory, std::uint16_t tag,
                    std::uint32_t value) {
   const std::size_t offset = DirectoryOffset(file, directory);
   const std::uint16_t entries = Get16(file, offset);
@@ -141,12 +141,12 @@ void PatchTagValue(std::vector<std::uint8_t> &file, int directory, std::uint16_t
   Fail("no tag " + std::to_string(tag));
 }
 
-void PatchNextDirectory(std::vector<std::uint8_t> &file, int directory, std::uint32_t offset) {
+void PatchNextDirectory(std::vector<std::uint8_t>& file, int directory, std::uint32_t offset) {
   const std::size_t at = DirectoryOffset(file, directory);
   Put32(file, at + 2 + 12 * std::size_t{Get16(file, at)}, offset);
 }
 
-std::vector<std::uint8_t> ReadBytes(const std::string &path) {
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -69,7 +69,8 @@ void SetPageTags(TIFF* tif, const TiffPageSpec& page) {
     TIFFSetField(tif, TIFFTAG_TILEWIDTH, page.tileWidth);
     TIFFSetField(tif, TIFFTAG_TILELENGTH, page.tileLength);
   } else {
-    std::uint32_t rows = page.rowsPerStrip ? page.rowsPerStrip : std::max<std::uint32_t>(PageHeight(page), 1);
+    std::uint32_t rows =
+        page.rowsPerStrip ? page.rowsPerStrip : std::max<std::uint32_t>(PageHeight(page), 1);
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
   }
 }
@@ -101,7 +102,8 @@ void WriteTiles(TIFF* tif, const TiffPageSpec& page, const std::vector<std::uint
               const std::uint8_t* row = bytes.data() + plane * planeBytes + (ty + y) * rowBytes;
               if (row[srcBit / 8] & (0x80 >> (srcBit % 8))) {
                 std::size_t dstBit = x * bitsPerPixel + bit;
-                tile[y * tileRowBytes + dstBit / 8] |= static_cast<std::uint8_t>(0x80 >> (dstBit % 8));
+                tile[y * tileRowBytes + dstBit / 8] |=
+                    static_cast<std::uint8_t>(0x80 >> (dstBit % 8));
               }
             }
         if (TIFFWriteTile(tif, tile.data(), tx, ty, 0, static_cast<std::uint16_t>(plane)) < 0)
@@ -137,7 +139,8 @@ std::vector<std::uint8_t> ReadBilevelTiles(TIFF* tif, std::uint32_t width, std::
       for (std::uint32_t y = 0; y < tileLength && ty + y < height; ++y)
         for (std::uint32_t x = 0; x < tileWidth && tx + x < width; ++x)
           if (tile[y * tileRowBytes + x / 8] & (0x80 >> (x % 8)))
-            rows[(ty + y) * rowBytes + (tx + x) / 8] |= static_cast<std::uint8_t>(0x80 >> ((tx + x) % 8));
+            rows[(ty + y) * rowBytes + (tx + x) / 8] |=
+                static_cast<std::uint8_t>(0x80 >> ((tx + x) % 8));
     }
   return rows;
 }
@@ -212,9 +215,9 @@ Raster NoisePage(std::uint32_t width, std::uint32_t height, double blackShare, u
 Raster RunBoundaryPage(std::uint32_t width) {
   // Each row alternates colours with run lengths around the make-up code
   // boundaries, so terminating, make-up and extended make-up codes all occur.
-  static const std::uint32_t kRuns[] = {0,   1,   2,    7,    63,   64,   65,   127,  128,
-                                        191, 640, 1343, 1344, 1727, 1728, 1791, 1792, 2559,
-                                        2560, 2561, 2623};
+  static const std::uint32_t kRuns[] = {0,    1,    2,    7,    63,   64,   65,
+                                        127,  128,  191,  640,  1343, 1344, 1727,
+                                        1728, 1791, 1792, 2559, 2560, 2561, 2623};
   std::vector<std::vector<std::uint32_t>> rows;
   for (std::uint32_t run : kRuns)
     for (std::uint32_t other : {1u, 64u, 2560u})
@@ -240,7 +243,8 @@ Raster CornerMarkPage(std::uint32_t width, std::uint32_t height) {
   return page;
 }
 
-void WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pages, bool bigEndian) {
+void WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pages,
+                   bool bigEndian) {
   TiffHandle tif(TIFFOpen(path.c_str(), bigEndian ? "wb" : "wl"));
   if (!tif)
     Fail("cannot create " + path);
@@ -273,13 +277,14 @@ std::vector<Raster> ReadTiffPages(const std::string& path) {
     if (bits != 1 || samples != 1) // the row buffers below hold one bit per pixel
       Fail("not a bilevel page: " + path);
     const std::size_t rowBytes = (std::size_t(width) + 7) / 8;
-    std::vector<std::uint8_t> rows = TIFFIsTiled(tif.get()) ? ReadBilevelTiles(tif.get(), width, height)
-                                                            : std::vector<std::uint8_t>(rowBytes * height);
+    std::vector<std::uint8_t> rows = TIFFIsTiled(tif.get())
+                                         ? ReadBilevelTiles(tif.get(), width, height)
+                                         : std::vector<std::uint8_t>(rowBytes * height);
     for (std::uint32_t y = 0; y < height && !TIFFIsTiled(tif.get()); ++y)
       if (TIFFReadScanline(tif.get(), rows.data() + y * rowBytes, y, 0) < 0)
         Fail("cannot decode row " + std::to_string(y) + " of " + path);
-    pages.push_back(Raster::FromPackedRows(rows.data(), width, height,
-                                           photometric != PHOTOMETRIC_MINISBLACK));
+    pages.push_back(
+        Raster::FromPackedRows(rows.data(), width, height, photometric != PHOTOMETRIC_MINISBLACK));
   } while (TIFFReadDirectory(tif.get()));
   return pages;
 }

@@ -19,8 +19,12 @@ struct Raster {
 
   Raster() = default;
   Raster(std::uint32_t w, std::uint32_t h) : width(w), height(h), pixels(std::size_t(w) * h) {}
-  bool black(std::uint32_t x, std::uint32_t y) const { return pixels[std::size_t(y) * width + x] != 0; }
-  void set(std::uint32_t x, std::uint32_t y, bool ink = true) { pixels[std::size_t(y) * width + x] = ink; }
+  bool black(std::uint32_t x, std::uint32_t y) const {
+    return pixels[std::size_t(y) * width + x] != 0;
+  }
+  void set(std::uint32_t x, std::uint32_t y, bool ink = true) {
+    pixels[std::size_t(y) * width + x] = ink;
+  }
   // Rows packed most significant bit first, as TIFF stores them; a set bit is
   // black when blackIsOne (MinIsWhite), white otherwise (MinIsBlack).
   std::vector<std::uint8_t> PackedRows(bool blackIsOne = true) const;
@@ -44,10 +48,10 @@ Raster CornerMarkPage(std::uint32_t width, std::uint32_t height);
 struct TiffPageSpec {
   Raster raster;
   std::uint16_t compression = COMPRESSION_CCITTFAX4;
-  std::uint32_t group3Options = 0;   // T4Options for COMPRESSION_CCITTFAX3
+  std::uint32_t group3Options = 0; // T4Options for COMPRESSION_CCITTFAX3
   std::uint16_t fillOrder = FILLORDER_MSB2LSB;
   std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
-  std::uint32_t rowsPerStrip = 0;    // 0 = the whole page in one strip
+  std::uint32_t rowsPerStrip = 0; // 0 = the whole page in one strip
   bool tiled = false;
   std::uint32_t tileWidth = 16, tileLength = 16;
   bool writeResolution = true;
@@ -62,12 +66,13 @@ struct TiffPageSpec {
   std::uint32_t sampleWidth = 0, sampleHeight = 0;
   std::uint16_t bitsPerSample = 1, samplesPerPixel = 1;
   std::uint16_t planarConfig = PLANARCONFIG_CONTIG;
-  std::uint16_t extraSamples = 0;    // 1 = one associated alpha sample
+  std::uint16_t extraSamples = 0;      // 1 = one associated alpha sample
   std::vector<std::uint16_t> colorMap; // 3 * 2^bits entries for PHOTOMETRIC_PALETTE
 };
 
 // Writes the pages as one TIFF file; throws std::runtime_error on failure.
-void WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pages, bool bigEndian = false);
+void WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pages,
+                   bool bigEndian = false);
 
 // Every directory of a bilevel TIFF decoded by the TIFF library (black = 1 by
 // PhotometricInterpretation), including thumbnails.

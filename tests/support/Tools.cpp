@@ -29,14 +29,17 @@ std::string TempName(const char* tag) {
 
 } // namespace
 
-ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnvironment) {
+ToolRun RunTool(const std::vector<std::string>& argv,
+                const std::vector<std::string>& extraEnvironment) {
   ToolRun run;
   std::string outPath = TempName(".out"), errPath = TempName(".err");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
 
   std::vector<char*> args;
   for (const auto& arg : argv)

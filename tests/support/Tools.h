@@ -13,7 +13,8 @@ struct ToolRun {
   std::string errors; // standard error
 };
 
-ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnvironment = {});
+ToolRun RunTool(const std::vector<std::string>& argv,
+                const std::vector<std::string>& extraEnvironment = {});
 
 // Path of the built command-line program.
 std::string QuorrenPath();

@@ -9,7 +9,7 @@ namespace copytest {
 namespace {
 
 struct SourceCase {
-  const char *name;
+  const char* name;
   std::uint16_t compression;
   std::uint32_t group3Options = 0;
   std::uint16_t fillOrder = FILLORDER_MSB2LSB;
@@ -34,7 +34,7 @@ const SourceCase kSources[] = {
      PHOTOMETRIC_MINISBLACK},
 };
 
-void PrintTo(const SourceCase &source, std::ostream *os) { *os << source.name; }
+void PrintTo(const SourceCase& source, std::ostream* os) { *os << source.name; }
 
 struct SelectorCase {
   int selector;
@@ -59,7 +59,7 @@ const SelectorCase kSelectors[] = {
 class EverySelector : public ::testing::TestWithParam<SourceCase> {};
 
 TEST_P(EverySelector, CopyDecodesToTheSourcePixelsInTheSelectedCompression) {
-  const SourceCase &source = GetParam();
+  const SourceCase& source = GetParam();
   ScratchFolder scratch;
   TiffPageSpec spec = BilevelSpec(source.compression, source.group3Options);
   spec.fillOrder = source.fillOrder;
@@ -68,7 +68,7 @@ TEST_P(EverySelector, CopyDecodesToTheSourcePixelsInTheSelectedCompression) {
   WriteTiffFile(scratch / "in.tif", {spec, spec}, source.bigEndian);
   const std::vector<Raster> expected = ReadTiffPages(scratch / "in.tif");
 
-  for (const SelectorCase &selector : kSelectors) {
+  for (const SelectorCase& selector : kSelectors) {
     SCOPED_TRACE("selector " + std::to_string(selector.selector));
     const std::string out = scratch / ("out" + std::to_string(selector.selector) + ".tif");
     ASSERT_EQ(CopyTiffImages(scratch / "in.tif", out, WithSelector(selector.selector)), 0);
@@ -86,7 +86,7 @@ TEST_P(EverySelector, CopyDecodesToTheSourcePixelsInTheSelectedCompression) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, EverySelector, ::testing::ValuesIn(kSources),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CompressionSelector, AppliesToItsOwnCallOnly) {
   ScratchFolder scratch;
@@ -111,8 +111,8 @@ TEST(CompressionSelector, FillOrderOptionIsWritten) {
 }
 
 // Mean absolute difference of RGBA renderings, for lossy output.
-double MeanRgbaDifference(const std::string &a, const std::string &b) {
-  auto render = [](const std::string &path) {
+double MeanRgbaDifference(const std::string& a, const std::string& b) {
+  auto render = [](const std::string& path) {
     OpenTiff file(path);
     std::uint32_t width = 0, height = 0;
     TIFFGetField(file.get(), TIFFTAG_IMAGEWIDTH, &width);
@@ -180,7 +180,7 @@ TEST(CompressionSelector, KeptCompressionTheLibraryCannotWriteBecomesLzw) {
     coded.insert(coded.end(), rows.begin() + y * 4, rows.begin() + y * 4 + 4);
   }
   {
-    TIFF *tif = TIFFOpen((scratch / "next.tif").c_str(), "wl");
+    TIFF* tif = TIFFOpen((scratch / "next.tif").c_str(), "wl");
     ASSERT_NE(tif, nullptr);
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);

@@ -9,11 +9,11 @@ namespace copytest {
 namespace {
 
 struct LayoutCase {
-  const char *name;
+  const char* name;
   TiffPageSpec spec;
 };
 
-void PrintTo(const LayoutCase &layout, std::ostream *os) { *os << layout.name; }
+void PrintTo(const LayoutCase& layout, std::ostream* os) { *os << layout.name; }
 
 TiffPageSpec Tiled(TiffPageSpec spec, std::uint32_t tileWidth = 32, std::uint32_t tileLength = 16) {
   spec.tiled = true;
@@ -71,18 +71,18 @@ std::vector<LayoutCase> Cases() {
 class EveryLayout : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(EveryLayout, KeptAsTheSourceAndConvertedBetweenStripsAndTiles) {
-  const TiffPageSpec &spec = GetParam().spec;
+  const TiffPageSpec& spec = GetParam().spec;
   ScratchFolder scratch;
   WriteTiffFile(scratch / "in.tif", {spec, spec});
   const DecodedSamples expected = ReadDecodedSamples(scratch / "in.tif", 1);
   OpenTiff source(scratch / "in.tif");
 
   struct Variant {
-    const char *name;
+    const char* name;
     int tiled;
     bool expectTiles;
   };
-  for (const Variant &variant : {Variant{"as source", -1, spec.tiled}, Variant{"strips", 0, false},
+  for (const Variant& variant : {Variant{"as source", -1, spec.tiled}, Variant{"strips", 0, false},
                                  Variant{"tiles", 1, true}}) {
     SCOPED_TRACE(variant.name);
     const std::string out = scratch / (std::string(variant.name) + ".tif");
@@ -108,7 +108,7 @@ TEST_P(EveryLayout, KeptAsTheSourceAndConvertedBetweenStripsAndTiles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, EveryLayout, ::testing::ValuesIn(Cases()),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CopyLayout, ExtraSamplesAndColourMapAreCopied) {
   ScratchFolder scratch;
@@ -119,7 +119,7 @@ TEST(CopyLayout, ExtraSamplesAndColourMapAreCopied) {
 
   OpenTiff rgba(scratch / "rgba-out.tif");
   std::uint16_t count = 0;
-  std::uint16_t *kinds = nullptr;
+  std::uint16_t* kinds = nullptr;
   ASSERT_TRUE(TIFFGetField(rgba.get(), TIFFTAG_EXTRASAMPLES, &count, &kinds));
   ASSERT_EQ(count, 1);
   EXPECT_EQ(kinds[0], EXTRASAMPLE_ASSOCALPHA);

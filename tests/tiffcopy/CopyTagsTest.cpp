@@ -106,7 +106,7 @@ TEST(CopyTags, ThumbnailsBetweenPagesAreCopiedInPlace) {
 TEST(CopyTags, Group4OptionsAndFaxTagsFollowIntoFaxOutput) {
   ScratchFolder scratch;
   {
-    TIFF *tif = TIFFOpen((scratch / "in.tif").c_str(), "w");
+    TIFF* tif = TIFFOpen((scratch / "in.tif").c_str(), "w");
     ASSERT_NE(tif, nullptr);
     const Raster page = SamplePage(120, 40);
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.width);
@@ -121,7 +121,7 @@ TEST(CopyTags, Group4OptionsAndFaxTagsFollowIntoFaxOutput) {
     TIFFSetField(tif, TIFFTAG_FAXSUBADDRESS, "4711");
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, page.height);
     const auto rows = page.PackedRows();
-    ASSERT_GE(TIFFWriteEncodedStrip(tif, 0, const_cast<std::uint8_t *>(rows.data()),
+    ASSERT_GE(TIFFWriteEncodedStrip(tif, 0, const_cast<std::uint8_t*>(rows.data()),
                                     static_cast<tmsize_t>(rows.size())),
               0);
     TIFFClose(tif);
@@ -165,8 +165,8 @@ namespace {
 // Writes a CMYK page carrying every descriptive tag the copier knows, with
 // values of each type the library hands out (texts, SHORT pairs, float
 // arrays, doubles, counted arrays).
-void WriteCmykWithEveryTag(const std::string &path) {
-  TIFF *tif = TIFFOpen(path.c_str(), "w");
+void WriteCmykWithEveryTag(const std::string& path) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
   ASSERT_NE(tif, nullptr);
   const std::uint32_t width = 20, height = 6;
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
@@ -222,19 +222,19 @@ TEST(CopyTags, EveryDescriptiveTagKeepsItsValue) {
   EXPECT_EQ(ReadDecodedSamples(scratch / "out.tif").bytes,
             ReadDecodedSamples(scratch / "cmyk.tif").bytes);
   OpenTiff copy(scratch / "out.tif");
-  TIFF *tif = copy.get();
+  TIFF* tif = copy.get();
   EXPECT_EQ(copy.u16(TIFFTAG_PREDICTOR), PREDICTOR_HORIZONTAL);
   EXPECT_EQ(copy.u16(TIFFTAG_INKSET), INKSET_CMYK);
   EXPECT_EQ(copy.u16(TIFFTAG_NUMBEROFINKS), 4);
-  const char *inks = nullptr;
+  const char* inks = nullptr;
   ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_INKNAMES, &inks));
   EXPECT_EQ(std::string(inks, 26), std::string("Cyan\0Magenta\0Yellow\0Black", 26));
   std::uint32_t profileLength = 0;
-  std::uint8_t *profile = nullptr;
+  std::uint8_t* profile = nullptr;
   ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_ICCPROFILE, &profileLength, &profile));
   EXPECT_EQ(std::vector<std::uint8_t>(profile, profile + profileLength),
             (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
-  float *values = nullptr;
+  float* values = nullptr;
   ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_PRIMARYCHROMATICITIES, &values));
   EXPECT_FLOAT_EQ(values[5], 0.06f);
   ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_WHITEPOINT, &values));
@@ -261,8 +261,8 @@ TEST(CopyTags, EveryDescriptiveTagKeepsItsValue) {
   float position = 0;
   ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_XPOSITION, &position));
   EXPECT_EQ(position, 1.25f);
-  for (const auto &[tag, text] :
-       {std::pair<ttag_t, const char *>{TIFFTAG_DOCUMENTNAME, "invoice.tif"},
+  for (const auto& [tag, text] :
+       {std::pair<ttag_t, const char*>{TIFFTAG_DOCUMENTNAME, "invoice.tif"},
         {TIFFTAG_MAKE, "Maker"},
         {TIFFTAG_MODEL, "Model 7"},
         {TIFFTAG_PAGENAME, "first"},

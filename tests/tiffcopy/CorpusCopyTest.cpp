@@ -12,7 +12,7 @@ namespace {
 
 std::vector<std::string> CorpusTiffs() {
   std::vector<std::string> paths;
-  for (const auto &entry : std::filesystem::recursive_directory_iterator(CorpusFolder())) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(CorpusFolder())) {
     const std::string extension = entry.path().extension().string();
     if (entry.is_regular_file() && (extension == ".tif" || extension == ".tiff"))
       paths.push_back(entry.path().string());
@@ -26,7 +26,7 @@ struct SourceFacts {
   bool bilevel = true;
 };
 
-SourceFacts Inspect(const std::string &path) {
+SourceFacts Inspect(const std::string& path) {
   SourceFacts facts;
   facts.directories = CountDirectories(path);
   for (int directory = 0; directory < facts.directories; ++directory) {
@@ -42,7 +42,7 @@ SourceFacts Inspect(const std::string &path) {
 template <typename Read> auto DecodedOrNothing(Read read) -> std::optional<decltype(read())> {
   try {
     return read();
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
     return std::nullopt;
   }
 }
@@ -53,7 +53,7 @@ TEST(CorpusCopy, EveryCorpusTiffCopiesToTheSamePixels) {
   const std::vector<std::string> paths = CorpusTiffs();
   ASSERT_FALSE(paths.empty());
   int compared = 0;
-  for (const std::string &path : paths) {
+  for (const std::string& path : paths) {
     SCOPED_TRACE(path);
     const SourceFacts facts = Inspect(path);
     for (int selector : {-1, 6}) {

@@ -9,7 +9,7 @@
 namespace copytest {
 namespace {
 
-std::vector<std::uint8_t> FaxFile(const ScratchFolder &scratch, int pages = 2,
+std::vector<std::uint8_t> FaxFile(const ScratchFolder& scratch, int pages = 2,
                                   std::uint32_t rowsPerStrip = 0) {
   std::vector<TiffPageSpec> specs;
   for (int page = 0; page < pages; ++page) {
@@ -22,7 +22,7 @@ std::vector<std::uint8_t> FaxFile(const ScratchFolder &scratch, int pages = 2,
   return ReadBytes(scratch / "fax.tif");
 }
 
-int CopyBytes(const ScratchFolder &scratch, const std::vector<std::uint8_t> &file,
+int CopyBytes(const ScratchFolder& scratch, const std::vector<std::uint8_t>& file,
               int selector = 6) {
   WriteFile(scratch / "damaged.tif", file);
   return CopyTiffImages(scratch / "damaged.tif", scratch / "out.tif", WithSelector(selector));
@@ -42,10 +42,10 @@ TEST(DamagedInput, AbsurdSizesAreRefusedBeforeDecoding) {
   ScratchFolder scratch;
   const std::vector<std::uint8_t> file = FaxFile(scratch);
   struct Case {
-    const char *name;
+    const char* name;
     std::uint32_t width, length;
   };
-  for (const Case &c :
+  for (const Case& c :
        {Case{"width 200 million", 200000000, 203}, Case{"both sides at the limit", 262144, 262144},
         Case{"product overflows 32 bits", 0xFFFFFFFF, 0xFFFFFFFF}, Case{"zero width", 0, 203},
         Case{"zero length", 301, 0}}) {
@@ -61,7 +61,7 @@ TEST(DamagedInput, AbsurdSizesAreRefusedBeforeDecoding) {
 TEST(DamagedInput, AbsurdSampleLayoutsAreRefused) {
   ScratchFolder scratch;
   const std::vector<std::uint8_t> file = FaxFile(scratch, 1);
-  for (const auto &[tag, value] :
+  for (const auto& [tag, value] :
        {std::pair<std::uint16_t, std::uint32_t>{TIFFTAG_SAMPLESPERPIXEL, 48867},
         {TIFFTAG_BITSPERSAMPLE, 12033}}) {
     SCOPED_TRACE(tag);

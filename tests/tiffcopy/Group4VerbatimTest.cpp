@@ -27,8 +27,8 @@ TEST(Group4Verbatim, CleanSingleStripIsCopiedByteForByte) {
 }
 
 // The file with its one strip replaced by other coded bytes.
-std::vector<std::uint8_t> WithStrip(const std::vector<std::uint8_t> &file,
-                                    const std::vector<std::uint8_t> &strip) {
+std::vector<std::uint8_t> WithStrip(const std::vector<std::uint8_t>& file,
+                                    const std::vector<std::uint8_t>& strip) {
   std::vector<std::uint8_t> patched = file;
   patched.insert(patched.end(), strip.begin(), strip.end());
   PatchTagValue(patched, 0, TIFFTAG_STRIPOFFSETS, static_cast<std::uint32_t>(file.size()));
@@ -50,7 +50,7 @@ TEST(Group4Verbatim, DamagedDataIsDecodedAndCodedAnew) {
   const std::vector<std::uint8_t> shorter =
       EncodeWithLibTiff(TextLikePage(400, 60), COMPRESSION_CCITTFAX4);
 
-  for (const auto &[name, damaged] :
+  for (const auto& [name, damaged] :
        {std::pair{"truncated", truncated}, std::pair{"flipped", flipped},
         std::pair{"fewer rows", shorter}}) {
     SCOPED_TRACE(name);

@@ -1,5 +1,5 @@
-// The source argument (a path with an optional image list): image lists, commas in paths, and the result
-// codes for sources and outputs that cannot be opened.
+// The source argument (a path with an optional image list): image lists, commas in paths, and the
+// result codes for sources and outputs that cannot be opened.
 #include "CopyTestHelpers.h"
 
 #include "support/Scratch.h"
@@ -11,7 +11,7 @@ namespace copytest {
 namespace {
 
 // A three-page file whose pages differ in their description.
-std::string ThreePages(const ScratchFolder &scratch, const std::string &name = "fax.tif") {
+std::string ThreePages(const ScratchFolder& scratch, const std::string& name = "fax.tif") {
   std::vector<TiffPageSpec> pages;
   for (int page = 0; page < 3; ++page) {
     TiffPageSpec spec = BilevelSpec(COMPRESSION_CCITTFAX4);
@@ -24,7 +24,7 @@ std::string ThreePages(const ScratchFolder &scratch, const std::string &name = "
   return path;
 }
 
-std::vector<std::string> Descriptions(const std::string &path) {
+std::vector<std::string> Descriptions(const std::string& path) {
   std::vector<std::string> texts;
   for (int directory = 0; directory < CountDirectories(path); ++directory)
     texts.push_back(OpenTiff(path, directory).text(TIFFTAG_IMAGEDESCRIPTION));
@@ -36,7 +36,7 @@ TEST(ImageList, SelectsTheListedDirectoriesInOrder) {
   const std::string fax = ThreePages(scratch);
   const std::string out = scratch / "out.tif";
   struct Case {
-    const char *list;
+    const char* list;
     std::vector<std::string> expected;
   };
   const Case cases[] = {
@@ -49,7 +49,7 @@ TEST(ImageList, SelectsTheListedDirectoriesInOrder) {
       {",,1", {"page 0", "page 1"}},
       {",1,7", {"page 1"}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.list);
     ASSERT_EQ(CopyTiffImages(fax + c.list, out, WithSelector(-1)), 0);
     EXPECT_EQ(Descriptions(out), c.expected);
@@ -59,7 +59,7 @@ TEST(ImageList, SelectsTheListedDirectoriesInOrder) {
 TEST(ImageList, MissingFirstImageOrUnreadableListReturnsMinusThree) {
   ScratchFolder scratch;
   const std::string fax = ThreePages(scratch);
-  for (const char *list : {",5", ",-1", ",x", ",1;2", ",1,2x", ",99999999999999999999"}) {
+  for (const char* list : {",5", ",-1", ",x", ",1;2", ",1,2x", ",99999999999999999999"}) {
     SCOPED_TRACE(list);
     EXPECT_EQ(CopyTiffImages(fax + list, scratch / "out.tif", WithSelector(6)), -3);
   }

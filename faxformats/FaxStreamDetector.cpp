@@ -2,6 +2,18 @@
 
 #include <algorithm>
 
+bool SyncToOneDimensionalLine(FaxDecoder& decoder) {
+  for (;;) {
+    if (decoder.FindEol(2) < 0)
+      return false;
+    int tag = decoder.ReadBits(1);
+    if (tag < 0)
+      return false;
+    if (tag == 1)
+      return true;
+  }
+}
+
 namespace {
 
 bool IsStandardWidth(int pixels) {
@@ -124,20 +136,6 @@ int Detect1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredL
     run.Forget();
     if (decoder.FindEol(2) < 0)
       return Finish(decoder, -1);
-  }
-}
-
-// Moves to the next EOL whose tag bit announces a one-dimensional line and
-// stands behind that tag bit. False when the data ends first.
-bool SyncToOneDimensionalLine(FaxDecoder& decoder) {
-  for (;;) {
-    if (decoder.FindEol(2) < 0)
-      return false;
-    int tag = decoder.ReadBits(1);
-    if (tag < 0)
-      return false;
-    if (tag == 1)
-      return true;
   }
 }
 

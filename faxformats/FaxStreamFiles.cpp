@@ -169,25 +169,11 @@ int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   }
 }
 
-// Stands behind the tag bit of the next one-dimensional line; false at the
-// end of the data.
-bool SyncToTagOne(FaxDecoder& decoder) {
-  for (;;) {
-    if (decoder.FindEol(2) < 0)
-      return false;
-    int tag = decoder.ReadBits(1);
-    if (tag < 0)
-      return false;
-    if (tag == 1)
-      return true;
-  }
-}
-
 // T.4 two-dimensional: each line's coding follows from the tag bit behind
 // the EOL in front of it. A segment always begins with a one-dimensional
 // line, so it never depends on a reference line outside it.
 int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
-  if (!SyncToTagOne(decoder))
+  if (!SyncToOneDimensionalLine(decoder))
     return 0;
   const int width = decoder.Width();
   std::vector<std::uint8_t> row(files.bytesPerRow());
@@ -228,7 +214,7 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
     tag = pixels >= 0 ? decoder.ReadBits(1) : 0;
     if (tag < 0)
       break;
-    if (tag == 0 && !SyncToTagOne(decoder))
+    if (tag == 0 && !SyncToOneDimensionalLine(decoder))
       break;
     tag = 1;
     eolBefore = decoder.BitPosition() - kEolTagBits;

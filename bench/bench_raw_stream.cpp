@@ -153,10 +153,12 @@ int main() {
   WriteBytes(folder + "/pages.g3", BareStreamOf(folder + "/pages.tif"));
   Run raw = Convert(folder, folder + "/pages.g3", kRawFormat, true);
   Run tiff = Convert(folder, folder + "/pages.tif", kTiffFormat, true);
-  std::printf("bare G3 stream, %d fine pages: %d pages found, written %d, %.2f s, %.1f pages/s\n",
-              kPages, raw.pages, raw.written, raw.seconds, raw.pages / raw.seconds);
-  std::printf("same pages as G3 TIFF:       %d pages found, written %d, %.2f s, %.1f pages/s\n",
-              tiff.pages, tiff.written, tiff.seconds, tiff.pages / tiff.seconds);
+  std::printf(
+      "bare G3 stream, %d fine pages: %d pages found, WriteTiff result %d, %.2f s, %.1f pages/s\n",
+      kPages, raw.pages, raw.written, raw.seconds, raw.pages / raw.seconds);
+  std::printf(
+      "same pages as G3 TIFF:       %d pages found, WriteTiff result %d, %.2f s, %.1f pages/s\n",
+      tiff.pages, tiff.written, tiff.seconds, tiff.pages / tiff.seconds);
   std::printf("peak memory %ld KiB\n", PeakKiB());
   std::filesystem::remove_all(folder);
   return 0;

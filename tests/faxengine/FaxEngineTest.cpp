@@ -4,6 +4,7 @@
 #include "faxengine/FaxEngine.h"
 #include "faxengine/TiffFaxReader.h"
 
+#include "TiffBytes.h"
 #include "support/Scratch.h"
 #include "support/TiffFixtures.h"
 
@@ -242,13 +243,7 @@ TEST(FaxEngineTiff, WriteFailuresAreReportedNotHidden) {
 
 TEST(FaxEngineTiff, ADocumentWithMorePagesThanTheTiffCanNumberFailsVisibly) {
   ScratchFolder folder;
-  std::vector<std::uint8_t> bytes = {'I', 'I', 42, 0, 8, 0, 0, 0};
-  const std::uint32_t directories = 65536;
-  for (std::uint32_t i = 0; i < directories; ++i) {
-    std::uint32_t next = i + 1 < directories ? 8 + 6 * (i + 1) : 0;
-    bytes.insert(bytes.end(),
-                 {0, 0, std::uint8_t(next), std::uint8_t(next >> 8), std::uint8_t(next >> 16), 0});
-  }
+  const std::vector<std::uint8_t> bytes = tiff_bytes::EmptyDirectoryChain(65536);
   testing_support::WriteFile(folder / "many.fmf", bytes);
   TiffFaxReader reader;
   reader.Open(folder / "many.fmf");

@@ -97,4 +97,14 @@ Entry Builder::Rational(std::uint16_t tag, std::uint32_t numerator,
 
 void Builder::Write(const std::string& path) const { testing_support::WriteFile(path, bytes_); }
 
+std::vector<std::uint8_t> EmptyDirectoryChain(std::uint32_t count) {
+  std::vector<std::uint8_t> bytes = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t next = i + 1 < count ? 8 + 6 * (i + 1) : 0;
+    bytes.insert(bytes.end(),
+                 {0, 0, std::uint8_t(next), std::uint8_t(next >> 8), std::uint8_t(next >> 16), 0});
+  }
+  return bytes;
+}
+
 } // namespace tiff_bytes

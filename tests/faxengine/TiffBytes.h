@@ -51,4 +51,8 @@ private:
   std::vector<std::size_t> nextFields_;
 };
 
+// A little-endian TIFF of `count` empty directories back to back, each only
+// a count and a link to the next.
+std::vector<std::uint8_t> EmptyDirectoryChain(std::uint32_t count);
+
 } // namespace tiff_bytes

@@ -176,14 +176,7 @@ TEST(TiffDirectory, StripsMustLieInTheFileAndMatchTheirCounts) {
 
 TEST(TiffDirectory, MoreDirectoriesThanAPageNumberHoldsAreReported) {
   ScratchFolder folder;
-  // 65536 empty directories back to back, each only a count and a link.
-  std::vector<std::uint8_t> bytes = {'I', 'I', 42, 0, 8, 0, 0, 0};
-  const std::uint32_t directories = 65536;
-  for (std::uint32_t i = 0; i < directories; ++i) {
-    std::uint32_t next = i + 1 < directories ? 8 + 6 * (i + 1) : 0;
-    bytes.insert(bytes.end(),
-                 {0, 0, std::uint8_t(next), std::uint8_t(next >> 8), std::uint8_t(next >> 16), 0});
-  }
+  const std::vector<std::uint8_t> bytes = tiff_bytes::EmptyDirectoryChain(65536);
   TiffFaxReader reader;
   ASSERT_EQ(OpenAndDetect(reader, folder, bytes), 0);
   EXPECT_EQ(reader.CountPages(), 65535);

@@ -169,6 +169,27 @@ int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   }
 }
 
+// The row being decoded and the run lists of a two-dimensional or Group 4
+// line; the reference line starts all white.
+struct LineBuffers {
+  LineBuffers(int lineWidth, std::size_t bytesPerRow)
+      : width(static_cast<std::uint32_t>(lineWidth)), row(bytesPerRow),
+        writer(row.data(), width, 0) {
+    reference.Reset(width);
+    current.Reset(width);
+    reference.SetAllWhite(width);
+  }
+  void StartLine() {
+    writer.Restart(row.data());
+    current.Reset(width);
+  }
+
+  std::uint32_t width;
+  std::vector<std::uint8_t> row;
+  RowWriter writer;
+  RunList reference, current;
+};
+
 // T.4 two-dimensional: each line's coding follows from the tag bit behind
 // the EOL in front of it. A segment always begins with a one-dimensional
 // line, so it never depends on a reference line outside it.
@@ -176,24 +197,18 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   if (!SyncToOneDimensionalLine(decoder))
     return 0;
   const int width = decoder.Width();
-  std::vector<std::uint8_t> row(files.bytesPerRow());
-  RowWriter writer(row.data(), static_cast<std::uint32_t>(width), 0);
-  RunList reference, current;
-  reference.Reset(static_cast<std::uint32_t>(width));
-  current.Reset(static_cast<std::uint32_t>(width));
-  reference.SetAllWhite(static_cast<std::uint32_t>(width));
+  LineBuffers lines(width, files.bytesPerRow());
   std::int64_t eolBefore = decoder.BitPosition() - kEolTagBits;
   int tag = 1;
   int bad = 0;
   for (;;) {
-    writer.Restart(row.data());
-    current.Reset(static_cast<std::uint32_t>(width));
-    int pixels = tag == 1 ? decoder.DecodeLine1D(writer, &current)
-                          : decoder.DecodeLine2D(writer, reference, &current);
+    lines.StartLine();
+    int pixels = tag == 1 ? decoder.DecodeLine1D(lines.writer, &lines.current)
+                          : decoder.DecodeLine2D(lines.writer, lines.reference, &lines.current);
     if (pixels == width) {
       std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
-      files.AddLine(row.data(), eolBefore, eolAfter);
-      reference.Swap(current);
+      files.AddLine(lines.row.data(), eolBefore, eolAfter);
+      lines.reference.Swap(lines.current);
       eolBefore = eolAfter;
       tag = decoder.ReadBits(1);
       if (tag < 0)
@@ -201,7 +216,7 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
       continue;
     }
     if (pixels == kLineLastComplete) {
-      files.AddLine(row.data(), eolBefore, decoder.BitPosition());
+      files.AddLine(lines.row.data(), eolBefore, decoder.BitPosition());
       break;
     }
     files.CloseSegment();
@@ -229,34 +244,28 @@ int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindG4Start(0) < 0)
     return kLineDataEnded;
   const int width = decoder.Width();
-  std::vector<std::uint8_t> row(files.bytesPerRow());
-  RowWriter writer(row.data(), static_cast<std::uint32_t>(width), 0);
-  RunList reference, current;
-  reference.Reset(static_cast<std::uint32_t>(width));
-  current.Reset(static_cast<std::uint32_t>(width));
-  reference.SetAllWhite(static_cast<std::uint32_t>(width));
+  LineBuffers lines(width, files.bytesPerRow());
   std::int64_t lineStart = decoder.BitPosition();
   for (;;) {
-    writer.Restart(row.data());
-    current.Reset(static_cast<std::uint32_t>(width));
+    lines.StartLine();
     std::uint32_t pixels = 0;
     const std::int64_t before = decoder.BitPosition();
-    int result = decoder.DecodeLineG4(writer, reference, &current, pixels);
+    int result = decoder.DecodeLineG4(lines.writer, lines.reference, &lines.current, pixels);
     // Nothing moves the reader at the end of the data (nor the skipped start
     // search of /raw): stop rather than decode the same bits again.
     if (decoder.BitPosition() == before)
       result = kLineDataEnded;
     if (result == width || (result == kLineLastComplete && pixels == std::uint32_t(width))) {
-      // T.6 pages are written from these rows: a line without its row
+      // T.6 pages are written from these rows: a line without its lines.row
       // would be lost, so decoding stops at the raster bound.
       if (!files.RowFits()) {
         files.MarkTruncated();
         return 0;
       }
-      files.AddLine(row.data(), lineStart, decoder.BitPosition());
+      files.AddLine(lines.row.data(), lineStart, decoder.BitPosition());
       if (result == kLineLastComplete)
         return 0;
-      reference.Swap(current);
+      lines.reference.Swap(lines.current);
       lineStart = decoder.BitPosition();
       continue;
     }
@@ -265,7 +274,7 @@ int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
       return files.goodLines() > 0 ? 0 : kLineDataEnded;
     if (result != kLineUnexpectedEol && decoder.FindG4Start(2) < 0)
       return kLineInvalidCode;
-    reference.SetAllWhite(static_cast<std::uint32_t>(width));
+    lines.reference.SetAllWhite(static_cast<std::uint32_t>(width));
     lineStart = decoder.BitPosition();
   }
 }

@@ -1,5 +1,7 @@
 #include "faxengine/FaxReader.h"
 
+#include "platform/FileSystem.h"
+
 #include <cstdio>
 
 namespace {
@@ -7,6 +9,9 @@ namespace {
 // Reads a whole file of at most limit bytes; false when it cannot be read in
 // full or is larger.
 bool ReadWholeFile(const std::string& path, std::uint64_t limit, std::vector<std::uint8_t>& out) {
+  // A FIFO or device would block the open or report no real size.
+  if (!platform::IsRegularFile(path))
+    return false;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file)
     return false;

@@ -274,7 +274,7 @@ int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
       return files.goodLines() > 0 ? 0 : kLineDataEnded;
     if (result != kLineUnexpectedEol && decoder.FindG4Start(2) < 0)
       return kLineInvalidCode;
-    lines.reference.SetAllWhite(static_cast<std::uint32_t>(width));
+    lines.reference.SetAllWhite(lines.width);
     lineStart = decoder.BitPosition();
   }
 }

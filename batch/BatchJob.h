@@ -25,5 +25,4 @@ struct BatchJob {
   // What the run amounted to, for the command line's exit code.
   int pdfsWritten = 0;
   int faxFailures = 0; // recognised (or TIFF) documents that gave no PDF
-  bool sourceUnreadable = false;
 };

@@ -1,1 +1,0 @@
-#include "batch/BatchJob.h"

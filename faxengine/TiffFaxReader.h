@@ -55,7 +55,6 @@ struct TiffPage {
   std::uint16_t resolutionUnit = 2;
   std::array<std::uint16_t, 2> pageNumber{};
   std::optional<TiffEntry> stripOffsets, stripByteCounts;
-  std::uint32_t StripCount() const { return stripOffsets ? stripOffsets->count : 0; }
 };
 
 // One strip of coded data, checked to lie inside the file.
@@ -83,7 +82,6 @@ public:
   // -5 next offset unreadable.
   int ReadDirectory(std::uint32_t offset);
   const std::vector<TiffEntry>& Entries() const { return entries_; }
-  std::uint32_t NextDirectory() const { return nextDirectory_; }
   TiffPage ParseDirectory() const;
   // Every strip of the page, each checked against the file and the counts
   // against each other; nothing when any is missing, empty or outside.

@@ -40,7 +40,6 @@ public:
   std::uint32_t End(std::uint32_t index) const { return ends_[index]; }
   // The changing elements, Count() of them.
   const std::uint32_t* Ends() const { return ends_.data(); }
-  std::uint32_t PixelCount() const { return count_ ? ends_[count_ - 1] : 0; }
   void Swap(RunList& other) {
     ends_.swap(other.ends_);
     std::swap(count_, other.count_);
@@ -88,13 +87,11 @@ public:
   void Initialise(const std::uint8_t* data, std::uint32_t size, std::uint8_t bitOrder,
                   std::uint8_t codingCode, std::uint8_t invert);
   void SetCodingCode(std::uint8_t codingCode) { codingCode_ = codingCode; }
-  void SetInvert(std::uint8_t invert) { invert_ = invert; }
   void SetSize(std::int32_t width, std::int32_t maxRows) {
     width_ = width;
     maxRows_ = maxRows;
   }
   std::uint8_t CodingCode() const { return codingCode_; }
-  std::uint8_t Invert() const { return invert_; }
   std::int32_t Width() const { return width_; }
   std::int32_t MaxRows() const { return maxRows_; }
 
@@ -151,5 +148,4 @@ public:
   void SetOptions(std::uint8_t options) { g4Options_ = options & 3; }
   void SetStartMarkerCount(std::uint8_t count) { startMarkerCount_ = count; }
   std::uint8_t Options() const { return g4Options_; }
-  std::uint8_t StartMarkerCount() const { return startMarkerCount_; }
 };

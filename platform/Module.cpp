@@ -4,13 +4,7 @@
 
 namespace platform {
 
-Module::Module(const std::string& path) {
-  handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle_) {
-    const char* why = ::dlerror();
-    error_ = why ? why : "cannot load " + path;
-  }
-}
+Module::Module(const std::string& path) : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
 
 Module::~Module() {
   if (handle_)

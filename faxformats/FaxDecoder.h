@@ -147,5 +147,4 @@ public:
   FaxG4Decoder() { SetCodingCode(7); }
   void SetOptions(std::uint8_t options) { g4Options_ = options & 3; }
   void SetStartMarkerCount(std::uint8_t count) { startMarkerCount_ = count; }
-  std::uint8_t Options() const { return g4Options_; }
 };

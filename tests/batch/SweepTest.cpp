@@ -1,0 +1,597 @@
+// The sweep: every corpus file and every kind of fixture the other tests make,
+// converted by the real program as a user's file request would. A run that
+// claims success (exit code 0 or "Success !") must have written exactly the
+// document: every page, each image equal pixel for pixel to the page the file
+// holds, none inverted. A run that fails visibly or says "Not Fax" passes; a
+// crash, a hang or a wrong page under success does not.
+#include "support/PdfChecks.h"
+#include "support/RawStreamFixtures.h"
+#include "support/Scratch.h"
+#include "support/TiffCopyChecks.h"
+#include "support/TiffFixtures.h"
+#include "support/Tools.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+
+using namespace testing_support;
+
+namespace {
+
+// A page as RGB triples, the one form every decoder's output is compared in.
+struct Picture {
+  std::uint32_t width = 0, height = 0;
+  std::vector<std::uint8_t> rgb;
+  bool operator==(const Picture&) const = default;
+};
+
+Picture FromPnm(const PnmImage& image) {
+  Picture picture{image.width, image.height, {}};
+  picture.rgb.reserve(image.samples.size() * (image.kind == '6' ? 1 : 3));
+  for (std::size_t i = 0; i < std::size_t(image.width) * image.height; ++i)
+    for (int channel = 0; channel < 3; ++channel)
+      picture.rgb.push_back(image.kind == '4'   ? (image.samples[i] ? 0 : 255)
+                            : image.kind == '5' ? image.samples[i]
+                                                : image.samples[3 * i + channel]);
+  return picture;
+}
+
+Picture FromRaster(const Raster& raster) {
+  PnmImage image;
+  image.kind = '4';
+  image.width = raster.width;
+  image.height = raster.height;
+  image.samples = raster.pixels;
+  return FromPnm(image);
+}
+
+Picture FirstRows(const Picture& picture, std::uint32_t rows) {
+  Picture part{picture.width, std::min(rows, picture.height), picture.rgb};
+  part.rgb.resize(std::size_t(part.width) * part.height * 3);
+  return part;
+}
+
+Picture Stacked(const std::vector<Picture>& pages) {
+  Picture all;
+  for (const Picture& page : pages) {
+    all.width = page.width;
+    all.height += page.height;
+    all.rgb.insert(all.rgb.end(), page.rgb.begin(), page.rgb.end());
+  }
+  return all;
+}
+
+double MeanGrey(const Picture& picture) {
+  double sum = 0;
+  for (std::size_t i = 0; i + 2 < picture.rgb.size(); i += 3)
+    sum += 0.299 * picture.rgb[i] + 0.587 * picture.rgb[i + 1] + 0.114 * picture.rgb[i + 2];
+  return picture.rgb.empty() ? 255 : sum / double(picture.rgb.size() / 3);
+}
+
+std::uint16_t Tag16(TIFF* tiff, ttag_t tag) {
+  std::uint16_t value = 0;
+  TIFFGetFieldDefaulted(tiff, tag, &value);
+  return value;
+}
+
+// Whether the page's extra sample is one no reader may take for alpha.
+bool ExtraSampleUnspecified(TIFF* tiff) {
+  std::uint16_t count = 0;
+  std::uint16_t* kinds = nullptr;
+  return TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) && count > 0 &&
+         kinds[0] == EXTRASAMPLE_UNSPECIFIED;
+}
+
+// Every full-resolution page of a TIFF as the TIFF library decodes it, rows in
+// stored order (the PDF page turns them, not the image), associated alpha on
+// white paper. Opened without memory mapping, whose read path loses pages.
+std::vector<Picture> TiffLibraryPages(const std::string& path) {
+  std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(path.c_str(), "rm"), TIFFClose);
+  if (!tiff)
+    throw std::runtime_error("the TIFF library cannot open " + path);
+  std::vector<Picture> pages;
+  do {
+    std::uint32_t subfileType = 0, width = 0, height = 0;
+    TIFFGetField(tiff.get(), TIFFTAG_SUBFILETYPE, &subfileType);
+    if (subfileType & FILETYPE_REDUCEDIMAGE)
+      continue;
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+    std::vector<std::uint32_t> abgr(std::size_t(width) * height);
+    if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, abgr.data(),
+                                   Tag16(tiff.get(), TIFFTAG_ORIENTATION), 0))
+      throw std::runtime_error("the TIFF library cannot decode a page of " + path);
+    const bool dropAlpha = ExtraSampleUnspecified(tiff.get());
+    Picture page{width, height, {}};
+    page.rgb.reserve(abgr.size() * 3);
+    for (std::uint32_t pixel : abgr) {
+      const int paper = dropAlpha ? 0 : 255 - static_cast<int>(TIFFGetA(pixel));
+      for (std::uint32_t sample : {TIFFGetR(pixel), TIFFGetG(pixel), TIFFGetB(pixel)})
+        page.rgb.push_back(static_cast<std::uint8_t>(std::min(255, int(sample) + paper)));
+    }
+    pages.push_back(std::move(page));
+  } while (TIFFReadDirectory(tiff.get()));
+  return pages;
+}
+
+// A picture file decoded by ImageMagick (ground truths, BMP, PCX, DCX).
+std::vector<Picture> ImageMagickPages(const std::string& path) {
+  ScratchFolder scratch;
+  auto run = RunTool({"convert", path, scratch / "page-%03d.ppm"});
+  std::vector<Picture> pages;
+  if (run.exitCode != 0)
+    throw std::runtime_error("convert failed on " + path + ": " + run.errors);
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(scratch.path()))
+    files.push_back(entry.path().string());
+  std::sort(files.begin(), files.end());
+  for (const auto& file : files)
+    pages.push_back(FromPnm(ReadPnm(file)));
+  return pages;
+}
+
+Picture FlippedRows(Picture picture) {
+  const std::size_t rowBytes = std::size_t(picture.width) * 3;
+  for (std::uint32_t y = 0; y < picture.height / 2; ++y)
+    std::swap_ranges(picture.rgb.begin() + y * rowBytes, picture.rgb.begin() + (y + 1) * rowBytes,
+                     picture.rgb.end() - (y + 1) * rowBytes);
+  return picture;
+}
+
+Picture Inverted(Picture picture) {
+  for (auto& sample : picture.rgb)
+    sample = static_cast<std::uint8_t>(255 - sample);
+  return picture;
+}
+
+// A bare fax stream decoded by ghostscript's CCITTFaxDecode filter: an
+// outside decoder for streams the TIFF library cannot be handed as they are.
+struct FaxFilter {
+  int k = 0; // PDF's K: 0 one-dimensional, -1 Group 4
+  std::uint32_t columns = 1728, rows = 0;
+  bool byteAlign = false, endOfLine = false;
+};
+
+Picture GhostscriptDecode(const std::vector<std::uint8_t>& stream, const FaxFilter& filter) {
+  ScratchFolder scratch;
+  WriteFile(scratch / "in.bin", stream);
+  const std::string program =
+      "/in (" + scratch / "in.bin" + ") (r) file << /K " + std::to_string(filter.k) + " /Columns " +
+      std::to_string(filter.columns) + " /Rows " + std::to_string(filter.rows) +
+      " /EncodedByteAlign " + (filter.byteAlign ? "true" : "false") + " /EndOfLine " +
+      (filter.endOfLine ? "true" : "false") + " /BlackIs1 true >> /CCITTFaxDecode filter def\n" +
+      "/out (" + scratch / "out.bin" + ") (w) file def /buf 4096 string def\n" +
+      "{ in buf readstring exch out exch writestring not { exit } if } loop out closefile\n";
+  WriteFile(scratch / "decode.ps", program);
+  auto run = RunTool(
+      {"gs", "-q", "-dNOSAFER", "-dNODISPLAY", "-dBATCH", "-dNOPAUSE", scratch / "decode.ps"});
+  if (run.exitCode != 0)
+    throw std::runtime_error("ghostscript could not decode the stream: " + run.output);
+  const std::string rows = ReadFile(scratch / "out.bin");
+  const std::size_t rowBytes = (filter.columns + 7) / 8;
+  return FromRaster(Raster::FromPackedRows(reinterpret_cast<const std::uint8_t*>(rows.data()),
+                                           filter.columns,
+                                           static_cast<std::uint32_t>(rows.size() / rowBytes)));
+}
+
+// What exactly right means for one input.
+struct Expected {
+  std::vector<Picture> pages; // empty: no page is right, the file must fail visibly
+  std::string reason;         // why, where the right pages are not simply the file's
+  // Rows the file does not hold: a page may end early, after this many rows.
+  std::uint32_t rowsHeld = UINT32_MAX;
+  // The stream does not mark where pages end: any cut into pages is right
+  // as long as the rows, one under the other, are the document's.
+  bool pageEndsUnmarked = false;
+};
+
+class Sweep {
+public:
+  Sweep() { std::filesystem::create_directory(scratch_ / "tmp"); }
+
+  // Converts the file (its name picks the road) and checks the outcome.
+  void Check(const std::string& label, const std::string& source, const Expected& expected) {
+    SCOPED_TRACE(label + (expected.reason.empty() ? "" : " (" + expected.reason + ")"));
+    const std::string pdf = scratch_ / "sweep.pdf";
+    std::filesystem::remove(pdf);
+    auto run = RunTool({"timeout", "120", QuorrenPath(), "/f=" + source, "/sf=" + pdf},
+                       {"TMPDIR=" + scratch_ / "tmp"});
+    ASSERT_NE(run.exitCode, 124) << "the conversion hung";
+    ASSERT_GE(run.exitCode, 0) << "the program was killed: " << run.errors;
+    const bool claimsSuccess =
+        run.exitCode == 0 || run.output.find("Success !") != std::string::npos;
+    std::printf("[ sweep    ] %-70s exit %d%s\n", label.c_str(), run.exitCode,
+                claimsSuccess ? ", success" : "");
+    if (claimsSuccess)
+      ExpectExactly(expected, pdf, run.output);
+  }
+
+private:
+  static void ExpectExactly(const Expected& expected, const std::string& pdf,
+                            const std::string& resultText) {
+    ASSERT_FALSE(expected.pages.empty()) << "no page is right, yet: " << resultText;
+    auto check = QpdfCheck(pdf);
+    ASSERT_TRUE(check.ok) << check.output;
+    std::vector<Picture> images;
+    for (const PnmImage& image : ExtractImages(pdf))
+      images.push_back(FromPnm(image));
+    const std::vector<double> grey = RenderedMeanGrey(pdf);
+    ASSERT_EQ(grey.size(), images.size()) << "one image per page";
+    if (expected.pageEndsUnmarked) {
+      EXPECT_TRUE(Stacked(images) == Stacked(expected.pages)) << "rows lost, added or wrong";
+      return;
+    }
+    ASSERT_EQ(images.size(), expected.pages.size()) << "pages lost or added";
+    for (std::size_t page = 0; page < images.size(); ++page) {
+      const Picture& want = expected.pages[page];
+      const Picture& got = images[page];
+      const bool endsEarly = got.height < want.height && got.height >= expected.rowsHeld;
+      EXPECT_TRUE(got == (endsEarly ? FirstRows(want, got.height) : want))
+          << "page " << page + 1 << ": got " << got.width << "x" << got.height << ", want "
+          << want.width << "x" << want.height;
+      // Large pages resample to near white at this resolution either way.
+      if (std::size_t(want.width) * want.height < 4000000) {
+        EXPECT_NEAR(grey[page], MeanGrey(want), 20.0) << "page " << page + 1 << " inverted?";
+      }
+    }
+  }
+
+  ScratchFolder scratch_;
+};
+
+Expected Pages(std::vector<Picture> pages, std::string reason = "") {
+  Expected expected;
+  expected.pages = std::move(pages);
+  expected.reason = std::move(reason);
+  return expected;
+}
+
+Expected RasterPages(const std::vector<Raster>& rasters, std::string reason = "") {
+  std::vector<Picture> pages;
+  for (const Raster& raster : rasters)
+    pages.push_back(FromRaster(raster));
+  return Pages(std::move(pages), std::move(reason));
+}
+
+std::string Corpus(const std::string& name) { return CorpusFolder() + "/" + name; }
+
+// The corpus files whose right pages are not the TIFF library's (or, for
+// picture files, ImageMagick's) decoding of the file itself.
+std::map<std::string, std::function<Expected()>> CorpusSpecialCases() {
+  auto gopher = [] { return ImageMagickPages(Corpus("golang_image/bw-gopher.png")); };
+  auto groundTruth = [](const char* truth) {
+    return [truth] { return Pages(ImageMagickPages(Corpus(truth)), "ground truth"); };
+  };
+  std::map<std::string, std::function<Expected()>> cases = {
+      {"MANIFEST.md", [] { return Pages({}, "text, not a fax"); }},
+      {"README.md", [] { return Pages({}, "text, not a fax"); }},
+      {"golang_image/bw-gopher.ccitt_group3", [=] { return Pages(gopher(), "ground truth"); }},
+      {"golang_image/bw-gopher.ccitt_group4", [=] { return Pages(gopher(), "ground truth"); }},
+      {"golang_image/bw-gopher-aligned.ccitt_group3",
+       [=] { return Pages(gopher(), "rows byte-aligned after each EOL; the picture is intact"); }},
+      {"golang_image/bw-gopher-aligned.ccitt_group4",
+       [=] { return Pages(gopher(), "rows byte-aligned; the picture is intact"); }},
+      {"golang_image/bw-gopher-truncated0.ccitt_group4",
+       [=] { return Pages(gopher(), "only the EOFB is missing: all 55 rows are there"); }},
+      {"golang_image/bw-gopher-inverted.ccitt_group3",
+       [=] { return Pages({Inverted(gopher()[0])}, "the stream codes the negative"); }},
+      {"golang_image/bw-gopher_ccittGroup3.tiff", [=] { return Pages(gopher(), "ground truth"); }},
+      {"golang_image/bw-gopher_ccittGroup4.tiff", [=] { return Pages(gopher(), "ground truth"); }},
+      {"jsummers_bmpsuite/pal1huff.g3",
+       [] {
+         return Pages({FlippedRows(ImageMagickPages(Corpus("jsummers_bmpsuite/pal1.png"))[0])},
+                      "rows stored bottom-up, a bare stream cannot say so");
+       }},
+      {"python-pillow_Pillow/g4-fillorder-test.tif",
+       groundTruth("python-pillow_Pillow/g4-fillorder-test.png")},
+      {"python-pillow_Pillow/hopper_g4_500.tif",
+       groundTruth("python-pillow_Pillow/hopper_bw_500.png")},
+      {"rgwan_mgetty/test-ref.g3",
+       [] {
+         auto bytes = ReadBytes(Corpus("rgwan_mgetty/test-ref.g3"));
+         return Pages({GhostscriptDecode(bytes, {})}, "ghostscript's decoding");
+       }},
+      {"image-rs_image-tiff/g3test.g3",
+       [] {
+         auto tiff = TiffLibraryPages(Corpus("image-rs_image-tiff/g3test.tif"));
+         return Pages({FirstRows(tiff[0], 1102)},
+                      "a received fax: its 1102 rows are the first ones of g3test.tif");
+       }},
+      {"haraldk_TwelveMonkeys/645.ccitt",
+       [] { return Pages({}, "corrupt from its first rows, no width can be proved"); }},
+      {"haraldk_TwelveMonkeys/ccitt_tolessrows.tif",
+       [] {
+         Expected expected = Pages(TiffLibraryPages(Corpus("haraldk_TwelveMonkeys/"
+                                                           "ccitt_tolessrows.tif")),
+                                   "the data holds 4 of the 6 rows: the rest is paper");
+         expected.rowsHeld = 4;
+         return expected;
+       }},
+      {"haraldk_TwelveMonkeys/incorrect-compression-rle-as-g3.tif",
+       [] {
+         auto strip = ReadRawStrips(Corpus("haraldk_TwelveMonkeys/"
+                                           "incorrect-compression-rle-as-g3.tif"))[0];
+         return Pages({GhostscriptDecode(strip, {0, 1700, 32})},
+                      "tagged Group 3 but coded as rows with no EOL: ghostscript's decoding");
+       }},
+  };
+  for (int chart = 1; chart <= 8; ++chart) {
+    const std::string n = std::to_string(chart);
+    cases["chai2010_tiff/CCITT_" + n + ".TIF"] = [n] {
+      return Pages(ImageMagickPages(Corpus("freeswitch_spandsp/itu" + n + ".pbm")), "ground truth");
+    };
+  }
+  return cases;
+}
+
+bool IsTiffName(const std::string& name) {
+  std::string lower = name;
+  std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+  return lower.ends_with(".tif") || lower.ends_with(".tiff");
+}
+
+// Group 4 pages one after another with no EOFB between them, as a device
+// that writes page after page does: the bits of each page's coded rows,
+// then a single EOFB at the end.
+std::vector<std::uint8_t> Group4WithoutPageEnds(const std::vector<Raster>& pages) {
+  std::vector<std::uint8_t> out;
+  std::size_t bits = 0;
+  auto put = [&](bool bit) {
+    if (bits % 8 == 0)
+      out.push_back(0);
+    if (bit)
+      out.back() = static_cast<std::uint8_t>(out.back() | (0x80 >> (bits % 8)));
+    ++bits;
+  };
+  auto bitAt = [](const std::vector<std::uint8_t>& bytes, std::size_t i) {
+    return (bytes[i / 8] >> (7 - i % 8)) & 1;
+  };
+  for (const Raster& page : pages) {
+    const auto coded = LibTiffStream(page, 7);
+    std::size_t end = coded.size() * 8; // just past the EOFB's last bit
+    while (end > 0 && !bitAt(coded, end - 1))
+      --end;
+    for (std::size_t i = 0; i + 24 < end; ++i)
+      put(bitAt(coded, i));
+  }
+  for (int eol = 0; eol < 2; ++eol)
+    for (int i = 0; i < 12; ++i)
+      put(i == 11);
+  return out;
+}
+
+std::vector<std::uint8_t> Concatenated(const std::vector<std::vector<std::uint8_t>>& parts) {
+  std::vector<std::uint8_t> all;
+  for (const auto& part : parts)
+    Append(all, part);
+  return all;
+}
+
+std::vector<std::uint8_t> EndedByRtc(const std::vector<Raster>& pages, int coding) {
+  std::vector<std::uint8_t> stream;
+  for (const Raster& page : pages) {
+    Append(stream, LibTiffStream(page, coding));
+    Append(stream, ReturnToControl(coding == 6));
+  }
+  return stream;
+}
+
+// A page inked across its whole width except for a top band that has no ink
+// right of 1728: the width must come from the rows that reach it.
+Raster InkOnlyLeftOf1728AtTheTop(std::uint32_t width) {
+  Raster page = NoisePage(width, 400, 0.03, 51);
+  for (std::uint32_t y = 0; y < 150; ++y)
+    for (std::uint32_t x = 1728; x < width; ++x)
+      page.set(x, y, false);
+  page.set(0, 0);
+  return page;
+}
+
+TiffPageSpec Bilevel(Raster raster, std::uint16_t compression, std::uint32_t options = 0) {
+  TiffPageSpec page;
+  page.raster = std::move(raster);
+  page.compression = compression;
+  page.group3Options = options;
+  return page;
+}
+
+struct RawCase {
+  std::string label, fileName;
+  std::vector<std::uint8_t> bytes;
+  Expected expected;
+};
+
+std::vector<RawCase> RawStreamCases() {
+  const Raster a = TextLikePage(1728, 1000, 61), b = TextLikePage(1728, 1000, 62),
+               c = TextLikePage(1728, 1500, 63);
+  const Raster wideA = TextLikePage(2048, 700, 64), wideB = TextLikePage(2048, 600, 65);
+  const Raster widest = TextLikePage(2432, 500, 66);
+  const Raster inked[] = {InkedPage(1728, 400, 67), InkedPage(1728, 500, 68),
+                          InkedPage(1728, 450, 69)};
+  std::vector<std::uint8_t> extension = LibTiffStream(inked[0], 7);
+  extension.push_back(0x02); // 0000001 0: an extension code between two pages
+  Append(extension, LibTiffStream(inked[1], 7));
+  Append(extension, LibTiffStream(inked[2], 7));
+  std::vector<std::uint8_t> damaged = LibTiffStream(inked[1], 7);
+  for (std::size_t i = damaged.size() / 2; i < damaged.size() / 2 + 4; ++i)
+    damaged[i] = static_cast<std::uint8_t>(~damaged[i]);
+  const Raster odd1840 = InkedPage(1840, 300, 70), odd2453 = InkedPage(2453, 300, 71);
+  const Raster topLeft2048 = InkOnlyLeftOf1728AtTheTop(2048),
+               topLeft2432 = InkOnlyLeftOf1728AtTheTop(2432);
+  Expected unmarked = RasterPages({a, b}, "no EOFB between the pages");
+  unmarked.pageEndsUnmarked = true;
+  const TiffPageSpec bigEndianPage = Bilevel(TextLikePage(1728, 500, 72), COMPRESSION_CCITTFAX3);
+  ScratchFolder scratch;
+  WriteTiffFile(scratch / "be.tif", {bigEndianPage, bigEndianPage}, true);
+
+  return {
+      {"G3 1-D: pages of 1000, 1000 and 1500 rows, each ended by RTC", "pages.g3",
+       EndedByRtc({a, b, c}, 5), RasterPages({a, b, c})},
+      {"G3 2-D at 2048: two pages ended by RTC", "wide.g3", EndedByRtc({wideA, wideB}, 6),
+       RasterPages({wideA, wideB})},
+      {"G3 1-D at 2432: one page ended by RTC", "widest.g3", EndedByRtc({widest}, 5),
+       RasterPages({widest})},
+      {"G3 1-D: two 1728 pages, then two 2048 pages, each ended by RTC", "widths.g3",
+       EndedByRtc({a, b, wideA, wideB}, 5), RasterPages({a, b, wideA, wideB})},
+      {"G4: three pages with EOFB, an extension code after page 1", "extension.g3", extension,
+       RasterPages({inked[0], inked[1], inked[2]})},
+      {"G4: FF FF 02 before a page", "marked.g3",
+       Concatenated({{0xFF, 0xFF, 0x02}, LibTiffStream(inked[0], 7)}), RasterPages({inked[0]})},
+      {"G4: three pages, page 2 damaged in the middle", "damaged.g3",
+       Concatenated({LibTiffStream(inked[0], 7), damaged, LibTiffStream(inked[2], 7)}),
+       RasterPages({inked[0], inked[1], inked[2]}, "page 2's rows after the damage are lost")},
+      {"G4: pages without EOFB between them", "unmarked.g3", Group4WithoutPageEnds({a, b}),
+       unmarked},
+      {"G4 from the first byte, width 1840", "first1840.g3", LibTiffStream(odd1840, 7),
+       RasterPages({odd1840})},
+      {"G4 from the first byte, width 2453", "first2453.g3", LibTiffStream(odd2453, 7),
+       RasterPages({odd2453})},
+      {"G4 at 2048 behind FF FF, no ink past 1728 in the top rows", "top2048.g3",
+       Concatenated({{0xFF, 0xFF}, LibTiffStream(topLeft2048, 7)}), RasterPages({topLeft2048})},
+      {"G4 at 2432 from the first byte, no ink past 1728 in the top rows", "top2432.g3",
+       LibTiffStream(topLeft2432, 7), RasterPages({topLeft2432})},
+      {"G3 1-D, least significant bit first, two pages", "reversed.g3",
+       ReverseBits(EndedByRtc({a, b}, 5)), RasterPages({a, b})},
+      {"big-endian two-page Group 3 TIFF named .g3f", "bigendian.g3f",
+       ReadBytes(scratch / "be.tif"), Pages(TiffLibraryPages(scratch / "be.tif"))},
+  };
+}
+
+// Gives a tag of the first directory of a little-endian TIFF another number,
+// which takes the tag out of the file; the new number must keep the order.
+void RenameTag(std::vector<std::uint8_t>& file, std::uint16_t tag, std::uint16_t newTag) {
+  const std::size_t directory = DirectoryOffset(file, 0);
+  const std::size_t entries = file.at(directory) | file.at(directory + 1) << 8;
+  for (std::size_t entry = directory + 2; entry < directory + 2 + 12 * entries; entry += 12)
+    if ((file.at(entry) | file.at(entry + 1) << 8) == tag) {
+      file[entry] = static_cast<std::uint8_t>(newTag & 0xFF);
+      file[entry + 1] = static_cast<std::uint8_t>(newTag >> 8);
+      return;
+    }
+  throw std::runtime_error("no such tag to rename");
+}
+
+using Damage = std::function<void(std::vector<std::uint8_t>&)>;
+
+struct TiffCase {
+  TiffCase(std::string label, std::vector<TiffPageSpec> pages, bool bigEndian = false,
+           Damage damage = nullptr)
+      : label(std::move(label)), pages(std::move(pages)), bigEndian(bigEndian),
+        damage(std::move(damage)) {}
+  std::string label;
+  std::vector<TiffPageSpec> pages;
+  bool bigEndian;
+  Damage damage; // done to the written file; the right pages are still those written
+};
+
+TiffPageSpec Samples(std::uint32_t width, std::uint32_t height, std::uint16_t samplesPerPixel,
+                     std::uint16_t photometric, std::uint16_t extraSamples = 0) {
+  TiffPageSpec page;
+  page.compression = COMPRESSION_LZW;
+  page.photometric = photometric;
+  page.sampleWidth = width;
+  page.sampleHeight = height;
+  page.bitsPerSample = 8;
+  page.samplesPerPixel = samplesPerPixel;
+  page.extraSamples = extraSamples;
+  page.samples = PatternBytes(std::size_t(width) * height * samplesPerPixel, samplesPerPixel);
+  return page;
+}
+
+std::vector<TiffCase> TiffCases() {
+  const Raster odd = TextLikePage(1001, 300, 81), second = TextLikePage(1001, 280, 82);
+  const Raster fax = TextLikePage(1728, 600, 83);
+  TiffPageSpec stripped = Bilevel(second, COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING);
+  stripped.rowsPerStrip = 64;
+  TiffPageSpec lsbFirst = Bilevel(fax, COMPRESSION_NONE);
+  lsbFirst.fillOrder = FILLORDER_LSB2MSB;
+  TiffPageSpec thumbnail = Bilevel(TextLikePage(200, 100, 84), COMPRESSION_CCITTFAX4);
+  thumbnail.subfileType = FILETYPE_REDUCEDIMAGE;
+  const std::vector<TiffPageSpec> threeG4 = {Bilevel(fax, COMPRESSION_CCITTFAX4),
+                                             Bilevel(odd, COMPRESSION_CCITTFAX4),
+                                             Bilevel(second, COMPRESSION_CCITTFAX4)};
+  auto lastDirectory = [](const std::vector<std::uint8_t>& file) {
+    return DirectoryOffset(file, 2);
+  };
+  return {
+      {"G3 1-D, G3 2-D in strips and G4 pages, width 1001",
+       {Bilevel(odd, COMPRESSION_CCITTFAX3), stripped, Bilevel(odd, COMPRESSION_CCITTFAX4)}},
+      {"big-endian G4 pages", threeG4, true},
+      {"the last directory lies past the end of the file", threeG4, false,
+       [=](auto& file) { file.resize(lastDirectory(file)); }},
+      {"cut in the middle of the last directory", threeG4, false,
+       [=](auto& file) { file.resize(lastDirectory(file) + 40); }},
+      {"only the final next-directory field is missing", threeG4, false,
+       [](auto& file) { file.resize(file.size() - 4); }},
+      {"a G4 page, then an 8-bit LZW grey page",
+       {Bilevel(fax, COMPRESSION_CCITTFAX4), Samples(300, 200, 1, PHOTOMETRIC_MINISBLACK)}},
+      {"a G4 page, then an uncompressed FillOrder 2 page",
+       {Bilevel(odd, COMPRESSION_CCITTFAX4), lsbFirst}},
+      {"every directory a thumbnail", {thumbnail, thumbnail}},
+      {"a G4 page without PhotometricInterpretation",
+       {Bilevel(fax, COMPRESSION_CCITTFAX4)},
+       false,
+       [](auto& file) { RenameTag(file, TIFFTAG_PHOTOMETRIC, TIFFTAG_CELLWIDTH); }},
+      {"grey with associated alpha", {Samples(200, 150, 2, PHOTOMETRIC_MINISBLACK, 1)}},
+      {"RGB with an unspecified extra sample",
+       {Samples(200, 150, 4, PHOTOMETRIC_RGB, 1)},
+       false,
+       [](auto& file) { PatchTagValue(file, 0, TIFFTAG_EXTRASAMPLES, EXTRASAMPLE_UNSPECIFIED); }},
+  };
+}
+
+} // namespace
+
+TEST(Sweep, EveryCorpusFileIsRightOrVisiblyFailed) {
+  REQUIRE_CORPUS();
+  Sweep sweep;
+  ScratchFolder scratch;
+  const auto special = CorpusSpecialCases();
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(CorpusFolder()))
+    if (entry.is_regular_file())
+      names.push_back(std::filesystem::relative(entry.path(), CorpusFolder()).string());
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    const auto found = special.find(name);
+    const bool tiff = IsTiffName(name);
+    Expected expected;
+    if (found != special.end())
+      expected = found->second();
+    else if (tiff)
+      expected = Pages(TiffLibraryPages(Corpus(name)));
+    else
+      expected = Pages(ImageMagickPages(Corpus(name)), "a picture file: ImageMagick's decoding");
+    sweep.Check(name, Corpus(name), expected);
+    if (tiff) { // the same file on the fax road, as a fax program's TIFF document
+      std::filesystem::copy_file(Corpus(name), scratch / "document.fmf",
+                                 std::filesystem::copy_options::overwrite_existing);
+      sweep.Check(name + " as .fmf", scratch / "document.fmf", expected);
+    }
+  }
+}
+
+TEST(Sweep, EveryGeneratedFixtureIsRightOrVisiblyFailed) {
+  Sweep sweep;
+  ScratchFolder scratch;
+  for (const RawCase& c : RawStreamCases()) {
+    WriteFile(scratch / c.fileName, c.bytes);
+    sweep.Check(c.label, scratch / c.fileName, c.expected);
+  }
+  for (const TiffCase& c : TiffCases()) {
+    WriteTiffFile(scratch / "written.tif", c.pages, c.bigEndian);
+    const Expected expected = Pages(TiffLibraryPages(scratch / "written.tif"));
+    std::vector<std::uint8_t> file = ReadBytes(scratch / "written.tif");
+    if (c.damage)
+      c.damage(file);
+    for (const char* name : {"fixture.tif", "fixture.fmf"}) {
+      WriteFile(scratch / name, file);
+      sweep.Check(c.label + " (" + name + ")", scratch / name, expected);
+    }
+  }
+}

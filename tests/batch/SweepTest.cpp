@@ -357,7 +357,9 @@ public:
                         "/log=" + scratch_ / "kvtlog.txt"},
                        {"TMPDIR=" + scratch_ / "tmp"});
     ASSERT_NE(run.exitCode, 124) << "the conversion hung";
-    ASSERT_GE(run.exitCode, 0) << "the program was killed: " << run.errors;
+    // timeout passes on 128 + the signal that killed the program.
+    ASSERT_TRUE(run.exitCode >= 0 && run.exitCode < 128)
+        << "the program crashed (exit " << run.exitCode << "): " << run.errors;
     const bool claimsSuccess =
         run.exitCode == 0 || run.output.find("Success !") != std::string::npos;
     std::printf("[ sweep    ] %-70s exit %d%s\n", label.c_str(), run.exitCode,
@@ -678,17 +680,14 @@ std::vector<TiffCase> TiffCases() {
   const std::vector<TiffPageSpec> threeG4 = {Bilevel(fax, COMPRESSION_CCITTFAX4),
                                              Bilevel(odd, COMPRESSION_CCITTFAX4),
                                              Bilevel(second, COMPRESSION_CCITTFAX4)};
-  auto lastDirectory = [](const std::vector<std::uint8_t>& file) {
-    return DirectoryOffset(file, 2);
-  };
   return {
       {"G3 1-D, G3 2-D in strips and G4 pages, width 1001",
        {Bilevel(odd, COMPRESSION_CCITTFAX3), stripped, Bilevel(odd, COMPRESSION_CCITTFAX4)}},
       {"big-endian G4 pages", threeG4, true},
       {"the last directory lies past the end of the file", threeG4, false,
-       [=](auto& file) { file.resize(lastDirectory(file)); }},
+       [](auto& file) { file.resize(DirectoryOffset(file, 2)); }},
       {"cut in the middle of the last directory", threeG4, false,
-       [=](auto& file) { file.resize(lastDirectory(file) + 40); }},
+       [](auto& file) { file.resize(DirectoryOffset(file, 2) + 40); }},
       {"only the final next-directory field is missing", threeG4, false,
        [](auto& file) { file.resize(file.size() - 4); }},
       {"a G4 page, then an 8-bit LZW grey page",

@@ -86,6 +86,14 @@ std::string Difference(const Picture& got, const Picture& want) {
   return std::to_string(pixels) + " pixels differ, by up to " + std::to_string(largest);
 }
 
+std::string Sizes(const std::vector<Picture>& pages) {
+  std::string sizes;
+  for (const Picture& page : pages)
+    sizes +=
+        (sizes.empty() ? "" : " ") + std::to_string(page.width) + "x" + std::to_string(page.height);
+  return sizes;
+}
+
 double MeanGrey(const Picture& picture) {
   double sum = 0;
   for (std::size_t i = 0; i + 2 < picture.rgb.size(); i += 3)
@@ -349,13 +357,16 @@ public:
   Sweep() { std::filesystem::create_directory(scratch_ / "tmp"); }
 
   // Converts the file (its name picks the road) and checks the outcome.
-  void Check(const std::string& label, const std::string& source, const Expected& expected) {
+  void Check(const std::string& label, const std::string& source, const Expected& expected,
+             const std::vector<std::string>& options = {}) {
     SCOPED_TRACE(label + (expected.reason.empty() ? "" : " (" + expected.reason + ")"));
     const std::string pdf = scratch_ / "sweep.pdf";
     std::filesystem::remove(pdf);
-    auto run = RunTool({"timeout", "120", QuorrenPath(), "/f=" + source, "/sf=" + pdf,
-                        "/log=" + scratch_ / "kvtlog.txt"},
-                       {"TMPDIR=" + scratch_ / "tmp"});
+    std::vector<std::string> command = {"timeout",     "120",
+                                        QuorrenPath(), "/f=" + source,
+                                        "/sf=" + pdf,  "/log=" + scratch_ / "kvtlog.txt"};
+    command.insert(command.end(), options.begin(), options.end());
+    auto run = RunTool(command, {"TMPDIR=" + scratch_ / "tmp"});
     ASSERT_NE(run.exitCode, 124) << "the conversion hung";
     // timeout passes on 128 + the signal that killed the program.
     ASSERT_TRUE(run.exitCode >= 0 && run.exitCode < 128)
@@ -381,7 +392,8 @@ private:
           << "rows lost, added or wrong: " << Difference(Stacked(images), Stacked(expected.pages));
       return;
     }
-    ASSERT_EQ(images.size(), expected.pages.size()) << "pages lost or added";
+    ASSERT_EQ(images.size(), expected.pages.size())
+        << "pages lost or added: got " << Sizes(images) << ", want " << Sizes(expected.pages);
     for (std::size_t page = 0; page < images.size(); ++page) {
       const Picture& want = expected.pages[page];
       const Picture& got = images[page];
@@ -561,6 +573,7 @@ struct RawCase {
   std::string label, fileName;
   std::vector<std::uint8_t> bytes;
   Expected expected;
+  std::vector<std::string> options = {};
 };
 
 std::vector<RawCase> RawStreamCases() {
@@ -589,6 +602,11 @@ std::vector<RawCase> RawStreamCases() {
   return {
       {"G3 1-D: pages of 1000, 1000 and 1500 rows, each ended by RTC", "pages.g3",
        EndedByRtc({a, b, c}, 5), RasterPages({a, b, c})},
+      {"the same at 400 lines per inch (/v=4)",
+       "pages.g3",
+       EndedByRtc({a, b, c}, 5),
+       RasterPages({a, b, c}),
+       {"/v=4"}},
       {"G3 2-D at 2048: two pages ended by RTC", "wide.g3", EndedByRtc({wideA, wideB}, 6),
        RasterPages({wideA, wideB})},
       {"G3 1-D at 2432: one page ended by RTC", "widest.g3", EndedByRtc({widest}, 5),
@@ -743,7 +761,7 @@ TEST(Sweep, EveryGeneratedFixtureIsRightOrVisiblyFailed) {
   ScratchFolder scratch;
   for (const RawCase& c : RawStreamCases()) {
     WriteFile(scratch / c.fileName, c.bytes);
-    sweep.Check(c.label, scratch / c.fileName, c.expected);
+    sweep.Check(c.label, scratch / c.fileName, c.expected, c.options);
   }
   for (const TiffCase& c : TiffCases()) {
     WriteTiffFile(scratch / "written.tif", c.pages, c.bigEndian);

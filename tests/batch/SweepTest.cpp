@@ -638,7 +638,10 @@ std::vector<RawCase> RawStreamCases() {
   const Raster widest = TextLikePage(2432, 500, 66);
   const Raster inked[] = {InkedPage(1728, 400, 67), InkedPage(1728, 500, 68),
                           InkedPage(1728, 450, 69)};
-  std::vector<std::uint8_t> extension = LibTiffStream(inked[0], 7);
+  // Multi-page Group 4 streams carry the start marker of fax files, so that
+  // they try what follows the start rather than finding it.
+  const std::vector<std::uint8_t> marker = {0xFF, 0xFF};
+  std::vector<std::uint8_t> extension = Concatenated({marker, LibTiffStream(inked[0], 7)});
   extension.push_back(0x02); // 0000001 0: an extension code between two pages
   Append(extension, LibTiffStream(inked[1], 7));
   Append(extension, LibTiffStream(inked[2], 7));
@@ -668,21 +671,25 @@ std::vector<RawCase> RawStreamCases() {
        RasterPages({widest})},
       {"G3 1-D: two 1728 pages, then two 2048 pages, each ended by RTC", "widths.g3",
        EndedByRtc({a, b, wideA, wideB}, 5), RasterPages({a, b, wideA, wideB})},
+      {"G4: three pages, each ended by EOFB", "eofb.g3",
+       Concatenated({marker, LibTiffStream(inked[0], 7), LibTiffStream(inked[1], 7),
+                     LibTiffStream(inked[2], 7)}),
+       RasterPages({inked[0], inked[1], inked[2]})},
       {"G4: three pages with EOFB, an extension code after page 1", "extension.g3", extension,
        RasterPages({inked[0], inked[1], inked[2]})},
       {"G4: FF FF 02 before a page", "marked.g3",
        Concatenated({{0xFF, 0xFF, 0x02}, LibTiffStream(inked[0], 7)}), RasterPages({inked[0]})},
       {"G4: three pages, page 2 damaged in the middle", "damaged.g3",
-       Concatenated({LibTiffStream(inked[0], 7), damaged, LibTiffStream(inked[2], 7)}),
+       Concatenated({marker, LibTiffStream(inked[0], 7), damaged, LibTiffStream(inked[2], 7)}),
        RasterPages({inked[0], inked[1], inked[2]}, "page 2's rows after the damage are lost")},
-      {"G4: pages without EOFB between them", "unmarked.g3", Group4WithoutPageEnds({a, b}),
-       unmarked},
+      {"G4: pages without EOFB between them", "unmarked.g3",
+       Concatenated({marker, Group4WithoutPageEnds({a, b})}), unmarked},
       {"G4 from the first byte, width 1840", "first1840.g3", LibTiffStream(odd1840, 7),
        RasterPages({odd1840})},
       {"G4 from the first byte, width 2453", "first2453.g3", LibTiffStream(odd2453, 7),
        RasterPages({odd2453})},
       {"G4 at 2048 behind FF FF, no ink past 1728 in the top rows", "top2048.g3",
-       Concatenated({{0xFF, 0xFF}, LibTiffStream(topLeft2048, 7)}), RasterPages({topLeft2048})},
+       Concatenated({marker, LibTiffStream(topLeft2048, 7)}), RasterPages({topLeft2048})},
       {"G4 at 2432 from the first byte, no ink past 1728 in the top rows", "top2432.g3",
        LibTiffStream(topLeft2432, 7), RasterPages({topLeft2432})},
       {"G3 1-D, least significant bit first, two pages", "reversed.g3",

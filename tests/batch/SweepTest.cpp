@@ -490,6 +490,9 @@ std::map<std::string, std::function<Expected()>> CorpusSpecialCases() {
   auto groundTruth = [](const char* truth) {
     return [truth] { return Pages(NetpbmPages(Corpus(truth)), "ground truth"); };
   };
+  auto storedBottomUp = [] {
+    return FlippedRows(NetpbmPages(Corpus("jsummers_bmpsuite/pal1.png"))[0]);
+  };
   std::map<std::string, std::function<Expected()>> cases = {
       {"MANIFEST.md", [] { return Pages({}, "text, not a fax"); }},
       {"README.md", [] { return Pages({}, "text, not a fax"); }},
@@ -506,10 +509,14 @@ std::map<std::string, std::function<Expected()>> CorpusSpecialCases() {
       {"golang_image/bw-gopher_ccittGroup3.tiff", [=] { return Pages(gopher(), "ground truth"); }},
       {"golang_image/bw-gopher_ccittGroup4.tiff", [=] { return Pages(gopher(), "ground truth"); }},
       {"jsummers_bmpsuite/pal1huff.g3",
-       [] {
-         return Pages({FlippedRows(NetpbmPages(Corpus("jsummers_bmpsuite/pal1.png"))[0])},
-                      "rows stored bottom-up, a bare stream cannot say so");
+       [=] {
+         return Pages({storedBottomUp()}, "rows as stored, bottom-up: only the TIFF says so");
        }},
+      {"jsummers_bmpsuite/pal1huff.tif",
+       [=] { return Pages({storedBottomUp()}, "ground truth; the page, not the image, turns"); }},
+      {"golang_image/bmp_1bpp.bmp", groundTruth("golang_image/bmp_1bpp.png")},
+      {"python-pillow_Pillow/pal1.bmp", groundTruth("jsummers_bmpsuite/pal1.png")},
+      {"python-pillow_Pillow/pal1wb.bmp", groundTruth("jsummers_bmpsuite/pal1.png")},
       {"python-pillow_Pillow/g4-fillorder-test.tif",
        groundTruth("python-pillow_Pillow/g4-fillorder-test.png")},
       {"python-pillow_Pillow/hopper_g4_500.tif",
@@ -544,6 +551,11 @@ std::map<std::string, std::function<Expected()>> CorpusSpecialCases() {
                       "tagged Group 3 but coded as rows with no EOL: ghostscript's decoding");
        }},
   };
+  for (const char* coding : {"fax3", "fax3-fillbits", "fax3-lsb"})
+    cases["image-rs_image-tiff/seq-1c-1b-" + std::string(coding) + "-71f6a21a.tiff"] = [] {
+      return TiffLibraryPages(Corpus("image-rs_image-tiff/seq-1c-1b-71f6a21a.tiff"),
+                              "ground truth");
+    };
   for (int chart = 1; chart <= 8; ++chart) {
     const std::string n = std::to_string(chart);
     cases["chai2010_tiff/CCITT_" + n + ".TIF"] = [n] {

@@ -2,8 +2,9 @@
 // converted by the real program as a user's file request would. A run that
 // claims success (exit code 0 or "Success !") must have written exactly the
 // document: every page, each image equal pixel for pixel to the page the file
-// holds, none inverted. A run that fails visibly or says "Not Fax" passes; a
-// crash, a hang or a wrong page under success does not.
+// holds, none inverted, none too large for viewers. A run that fails visibly
+// or says "Not Fax" passes; a crash, a hang or a wrong page under success
+// does not.
 #include "support/PdfChecks.h"
 #include "support/RawStreamFixtures.h"
 #include "support/Scratch.h"
@@ -400,6 +401,23 @@ std::vector<Picture> PagesOfPdf(const std::string& pdf, std::size_t pageCount,
   return pages;
 }
 
+// Pages whose MediaBox has a side longer than 14,400 units, the PDF 1.7
+// implementation limit beyond which viewers refuse to show a page.
+std::string PagesTooLarge(const std::string& pdf) {
+  auto run = RunTool({"pdfinfo", "-box", "-f", "1", "-l", "100000", pdf});
+  std::istringstream lines(run.output);
+  std::string line, tooLarge;
+  while (std::getline(lines, line)) {
+    const std::size_t box = line.find("MediaBox:");
+    double left = 0, bottom = 0, right = 0, top = 0;
+    if (box != std::string::npos &&
+        std::istringstream(line.substr(box + 9)) >> left >> bottom >> right >> top &&
+        (right - left > 14400 || top - bottom > 14400))
+      tooLarge += line + "\n";
+  }
+  return tooLarge;
+}
+
 class Sweep {
 public:
   Sweep() { std::filesystem::create_directory(scratch_ / "tmp"); }
@@ -438,6 +456,7 @@ private:
     ASSERT_FALSE(expected.pages.empty()) << "no page is right, yet: " << resultText;
     auto check = QpdfCheck(pdf);
     ASSERT_TRUE(check.ok) << check.output;
+    EXPECT_EQ(PagesTooLarge(pdf), "");
     const std::vector<double> grey = RenderedMeanGrey(pdf);
     const std::vector<Picture> images = PagesOfPdf(pdf, grey.size(), expected.pages);
     if (expected.pageEndsUnmarked) {

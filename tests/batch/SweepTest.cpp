@@ -723,6 +723,8 @@ std::vector<RawCase> RawStreamCases() {
        Concatenated({marker, LibTiffStream(topLeft2048, 7)}), RasterPages({topLeft2048})},
       {"G4 at 2432 from the first byte, no ink past 1728 in the top rows", "top2432.g3",
        LibTiffStream(topLeft2432, 7), RasterPages({topLeft2432})},
+      {"netpbm's pbmtog3, two pages one after the other", "pbmtog3.g3",
+       Concatenated({PbmToG3(a, false), PbmToG3(b, false)}), RasterPages({a, b})},
       {"G3 1-D, least significant bit first, two pages", "reversed.g3",
        ReverseBits(EndedByRtc({a, b}, 5)), RasterPages({a, b})},
       {"big-endian two-page Group 3 TIFF named .g3f", "bigendian.g3f",

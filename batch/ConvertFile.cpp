@@ -105,7 +105,8 @@ int CopySourceTimes(const std::string& source, const std::string& destination) {
 // A failed move is ignored: the PDF is written and the source stays put.
 void MoveToBackup(const std::string& source, const std::string& backupFolder) {
   platform::MoveFileNoReplace(source,
-                              backupFolder + platform::kSeparator + platform::FileNameOf(source));
+                              platform::JoinPath(platform::WithoutTrailingSeparators(backupFolder),
+                                                 platform::FileNameOf(source)));
 }
 
 int Convert(const ConversionEnvironment& env, BatchJob& job, const std::string& source,

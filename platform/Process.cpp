@@ -19,12 +19,6 @@ static bool IsExecutableFile(const std::string& path) {
          ::access(path.c_str(), X_OK) == 0;
 }
 
-static std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty())
-    return name;
-  return folder.back() == kSeparator ? folder + name : folder + kSeparator + name;
-}
-
 std::optional<std::string> FindProgram(const std::string& name) {
   if (name.empty())
     return std::nullopt;

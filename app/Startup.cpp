@@ -54,9 +54,10 @@ bool RunFolderRequest(const ConversionEnvironment& environment, BatchJob& job) {
   std::fputs("Please Wait...\n", stdout);
   std::fflush(stdout);
   job.fileList.clear();
-  const bool readable = CollectFiles(job, job.source, job.includeSubfolders);
+  job.unreadableFolders.clear();
+  CollectFiles(job, job.source, job.includeSubfolders);
   ConvertList(environment, job);
-  return readable && job.faxFailures == 0;
+  return job.unreadableFolders.empty() && job.faxFailures == 0;
 }
 
 bool RunFileRequest(const ConversionEnvironment& environment, BatchJob& job) {

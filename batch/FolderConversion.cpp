@@ -37,8 +37,10 @@ std::string HeadingFor(const BatchJob& job) {
 
 bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolders) {
   auto entries = platform::ListFolder(folder, job.filter);
-  if (!entries)
+  if (!entries) {
+    job.unreadableFolders.push_back(folder);
     return false;
+  }
   // Paths are listed relative to the source folder, without its separator.
   const std::size_t relativeStart = JoinPath(WithoutTrailingSeparators(job.source), "").size();
   const std::string base = WithoutTrailingSeparators(folder);
@@ -79,6 +81,9 @@ int ConvertList(const ConversionEnvironment& environment, BatchJob& job) {
   if (job.destination.empty())
     return -1;
   job.resultText = HeadingFor(job);
+  // A folder the walk could not read may hold faxes: that is no empty folder.
+  for (const std::string& folder : job.unreadableFolders)
+    job.resultText += "Failed to read folder : " + folder + "\r\n";
   job.skipExisting = false;
   int converted = 0;
   for (const std::string& entry : job.fileList) {

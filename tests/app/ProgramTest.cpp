@@ -89,11 +89,42 @@ TEST_F(ProgramTest, QuietRunPrintsNoResultButStillLogs) {
   EXPECT_FALSE(Exists(scratch / "out.pdf"));
 }
 
-TEST_F(ProgramTest, UnreadableSourceFolderFailsTheRequest) {
+// A folder whose path is longer than the system accepts: no user, root
+// included, can open it by name, so the walk cannot read it.
+void MakeFolderTooDeepToOpen(const std::string& parent) {
+  const std::string level(250, 'd');
+  const auto start = std::filesystem::current_path();
+  std::filesystem::current_path(parent);
+  std::string path = parent;
+  while (path.size() <= 4096) {
+    std::filesystem::create_directory(level);
+    std::filesystem::current_path(level);
+    path += "/" + level;
+  }
+  std::filesystem::current_path(start);
+}
+
+TEST_F(ProgramTest, UnreadableFoldersAreReportedAndFailTheRequest) {
   auto run = Run(
       {"/q", "/d=" + scratch / "nowhere", "/sd=" + scratch / "out", "/log=" + scratch / "log.txt"});
   EXPECT_EQ(run.exitCode, 3);
-  EXPECT_NE(ReadFile(scratch / "log.txt").find("Total converted FAX files: 0"), std::string::npos);
+  EXPECT_NE(ReadFile(scratch / "log.txt")
+                .find("Failed to read folder : " + scratch / "nowhere\r\n\r\n---------\r\n"
+                                                             "Total converted FAX files: 0"),
+            std::string::npos);
+
+  MakeFolderTooDeepToOpen(scratch / "in");
+  run = Run({"/q", "/i", "/d=" + scratch / "in", "/sd=" + scratch / "out",
+             "/log=" + scratch / "log2.txt"});
+  EXPECT_EQ(run.exitCode, 3) << "a sub-folder that cannot be read fails the request";
+  // The walk stops at the first level it cannot open.
+  EXPECT_NE(ReadFile(scratch / "log2.txt").find("Failed to read folder : " + scratch / "in/d"),
+            std::string::npos);
+  // Removed level by level from inside: its full path is too long to name.
+  const auto start = std::filesystem::current_path();
+  std::filesystem::current_path(scratch / "in");
+  std::filesystem::remove_all(std::string(250, 'd'));
+  std::filesystem::current_path(start);
 }
 
 TEST_F(ProgramTest, OddNamesAreReportedNeverMangled) {

@@ -85,6 +85,7 @@ TEST_F(FolderConversionTest, AnUnreadableSourceFolderIsReported) {
   job.source = scratch / "missing";
   EXPECT_FALSE(CollectFiles(job, job.source, false));
   EXPECT_TRUE(job.fileList.empty());
+  EXPECT_EQ(job.unreadableFolders, std::vector<std::string>{job.source});
 }
 
 TEST_F(FolderConversionTest, DestinationNames) {

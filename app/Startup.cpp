@@ -84,10 +84,6 @@ int RunCommandLineMode(const AppPaths& paths, const ConversionSettings& settings
 
 int RunProgram(int argc, char** argv) {
   WorkFolder workFolder;
-  if (workFolder.path().empty()) {
-    PrintError("cannot create a work folder in " + platform::TempFolder());
-    return kExitRequestFailed;
-  }
   const AppPaths paths = BuildPaths(platform::ExecutablePath(), workFolder.path());
   ConversionSettings settings = DefaultSettings(paths);
   BatchJob job;
@@ -98,5 +94,8 @@ int RunProgram(int argc, char** argv) {
       ParseArguments(job, CommandLineTargets{settings, logPath, std::cout}, arguments);
   if (verdict != command_line::kRunRequest)
     return RunWindowedMode(paths, verdict);
+  // Each conversion then fails with its own result line.
+  if (workFolder.path().empty())
+    PrintError("cannot create a work folder in " + platform::TempFolder());
   return RunCommandLineMode(paths, settings, job, logPath);
 }

@@ -22,6 +22,7 @@ constexpr Failure kFaxWrite{kFaxWriteFailed, "Error Fax"};
 constexpr Failure kFaxCopy{kFaxCopyFailed, "Error in prearing to pdf conversion"};
 constexpr Failure kFaxPdf{kFaxPdfFailed, "Error in converting to pdf"};
 constexpr Failure kSame{kSameFile, "Source and destination are the same file"};
+constexpr Failure kNoWork{kNoWorkFolder, "cannot create a work folder"};
 
 int Report(BatchJob& job, const std::string& source, const Failure& failure) {
   job.resultText += "Failed : " + source + " - " + failure.what + "\r\n";
@@ -118,6 +119,8 @@ int Convert(const ConversionEnvironment& env, BatchJob& job, const std::string& 
     job.resultText += "Skipped : " + destination + " already exist!\r\n";
     return kSkipped;
   }
+  if (env.engineOutputPath.empty() || env.copierOutputPath.empty())
+    return Report(job, source, kNoWork);
   const int format = IdentifyFormat(source);
   const std::string folder = platform::FolderOf(destination);
   if (!folder.empty() && !platform::CreateFolderTree(folder)) {

@@ -17,9 +17,9 @@ protected:
     std::filesystem::create_directory(scratch / "in");
   }
 
-  ToolRun Run(std::vector<std::string> args) {
+  ToolRun Run(std::vector<std::string> args, const std::string& tmp = "tmp") {
     args.insert(args.begin(), QuorrenPath());
-    return RunTool(args, {"TMPDIR=" + scratch / "tmp"});
+    return RunTool(args, {"TMPDIR=" + scratch / tmp});
   }
   bool WorkFoldersLeft() { return !std::filesystem::is_empty(scratch / "tmp"); }
 
@@ -148,4 +148,29 @@ TEST_F(ProgramTest, TheSourceIsNeverReplacedByItsPdf) {
   EXPECT_EQ(ReadFile(scratch / "in/fax.tif"), original);
   EXPECT_NE(ReadFile(scratch / "log.txt").find("Source and destination are the same file"),
             std::string::npos);
+}
+
+TEST_F(ProgramTest, AWorkFolderThatCannotBeMadeFailsEachRequestInItsResultText) {
+  WriteFile(scratch / "in/fax.g3", "x");
+  const std::string failure = scratch / "in/fax.g3 - cannot create a work folder\n";
+  const struct {
+    std::vector<std::string> request;
+  } cases[] = {{{"/f=" + scratch / "in/fax.g3", "/sf=" + scratch / "out/fax.pdf"}},
+               {{"/d=" + scratch / "in", "/sd=" + scratch / "out"}}};
+  for (const auto& c : cases) {
+    auto args = c.request;
+    args.push_back("/log=" + scratch / "log.txt");
+    auto run = Run(args, "no such folder");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(
+        run.output.find(scratch / "in/fax.g3 --> " + scratch / "out/fax.pdf : Failed : " + failure),
+        std::string::npos)
+        << run.output;
+    EXPECT_NE(ReadFile(scratch / "log.txt").find("Failed : " + scratch / "in/fax.g3 - cannot"),
+              std::string::npos);
+    std::filesystem::remove(scratch / "log.txt");
+  }
+  auto bare = Run({}, "no such folder");
+  EXPECT_EQ(bare.exitCode, 4) << "a bare call still asks for the window";
+  EXPECT_EQ(bare.output.find("Usage: quorren"), 0u);
 }

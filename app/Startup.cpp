@@ -9,6 +9,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Module.h"
 #include "platform/Paths.h"
+#include "platform/Termination.h"
 
 #include <cstdio>
 #include <iostream>
@@ -83,7 +84,9 @@ int RunCommandLineMode(const AppPaths& paths, const ConversionSettings& settings
 } // namespace
 
 int RunProgram(int argc, char** argv) {
+  platform::InstallTerminationHandling();
   WorkFolder workFolder;
+  platform::RemoveOnTermination(workFolder.path());
   const AppPaths paths = BuildPaths(platform::ExecutablePath(), workFolder.path());
   ConversionSettings settings = DefaultSettings(paths);
   BatchJob job;

@@ -1,10 +1,14 @@
 // The command-line program end to end: run modes, exit codes, what it prints
 // and logs, and the files it leaves behind.
 #include "support/Scratch.h"
+#include "support/TiffFixtures.h"
 #include "support/Tools.h"
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace testing_support;
 
@@ -22,6 +26,26 @@ protected:
     return RunTool(args, {"TMPDIR=" + scratch / tmp});
   }
   bool WorkFoldersLeft() { return !std::filesystem::is_empty(scratch / "tmp"); }
+  int Start(std::vector<std::string> args, StandardOutput output) {
+    args.insert(args.begin(), QuorrenPath());
+    return StartTool(args, {"TMPDIR=" + scratch / "tmp"}, output);
+  }
+  // Copies of one Group 4 fax page in the source folder, named 000.tif ...
+  void WriteFaxes(int count) {
+    TiffPageSpec page;
+    page.raster = TextLikePage(1728, 2200);
+    WriteTiffFile(scratch / "in/000.tif", {page});
+    for (int i = 1; i < count; ++i)
+      std::filesystem::copy_file(scratch / "in/000.tif",
+                                 scratch / ("in/" + std::to_string(1000 + i).substr(1) + ".tif"));
+  }
+  bool HiddenTemporariesLeft(const std::string& folder) {
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, missing))
+      if (entry.path().filename().string().starts_with("."))
+        return true;
+    return false;
+  }
 
   ScratchFolder scratch;
 };
@@ -173,4 +197,37 @@ TEST_F(ProgramTest, AWorkFolderThatCannotBeMadeFailsEachRequestInItsResultText) 
   auto bare = Run({}, "no such folder");
   EXPECT_EQ(bare.exitCode, 4) << "a bare call still asks for the window";
   EXPECT_EQ(bare.output.find("Usage: quorren"), 0u);
+}
+
+TEST_F(ProgramTest, AClosedStandardOutputDoesNotStopTheConversion) {
+  WriteFaxes(1);
+  const int pid = Start({"/f=" + scratch / "in/000.tif", "/sf=" + scratch / "out/000.pdf",
+                         "/log=" + scratch / "log.txt"},
+                        StandardOutput::ClosedPipe);
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(WaitForTool(pid), 0);
+  EXPECT_TRUE(Exists(scratch / "out/000.pdf"));
+  EXPECT_NE(ReadFile(scratch / "log.txt").find("Success !"), std::string::npos);
+  EXPECT_FALSE(WorkFoldersLeft());
+}
+
+TEST_F(ProgramTest, TerminationRequestsRemoveWorkFilesAndEndWith128PlusTheSignal) {
+  WriteFaxes(150);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    std::filesystem::remove_all(scratch / "out");
+    const int pid = Start(
+        {"/q", "/d=" + scratch / "in", "/sd=" + scratch / "out", "/log=" + scratch / "log.txt"},
+        StandardOutput::Discarded);
+    ASSERT_GT(pid, 0);
+    // Signalled in the middle of the job, while a PDF is being written.
+    for (int wait = 0; wait < 5000 && !HiddenTemporariesLeft(scratch / "out"); ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(pid, signal);
+    EXPECT_EQ(WaitForTool(pid), 128 + signal);
+    EXPECT_FALSE(WorkFoldersLeft());
+    EXPECT_FALSE(HiddenTemporariesLeft(scratch / "out"));
+    EXPECT_LT(std::distance(std::filesystem::directory_iterator(scratch / "out"), {}), 150)
+        << "the job was still running when signalled";
+  }
 }

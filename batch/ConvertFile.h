@@ -30,8 +30,9 @@ constexpr int kFaxWriteFailed = -6;
 constexpr int kFaxCopyFailed = -7;
 constexpr int kFaxPdfFailed = -8;
 constexpr int kException = -9;
-constexpr int kSameFile = -10;     // source and destination are one file
-constexpr int kNoWorkFolder = -11; // the process has no work folder for the stages
+constexpr int kSameFile = -10;       // source and destination are one file
+constexpr int kNoWorkFolder = -11;   // the process has no work folder for the stages
+constexpr int kPageTiffFailed = -12; // /m=1: a page TIFF beside the PDF could not be written
 } // namespace convert_result
 
 // Converts one source into one PDF, appends the result line to the job's

@@ -1,5 +1,6 @@
 // The command-line program end to end: run modes, exit codes, what it prints
 // and logs, and the files it leaves behind.
+#include "support/PdfChecks.h"
 #include "support/Scratch.h"
 #include "support/TiffFixtures.h"
 #include "support/Tools.h"
@@ -230,4 +231,33 @@ TEST_F(ProgramTest, TerminationRequestsRemoveWorkFilesAndEndWith128PlusTheSignal
     EXPECT_LT(std::distance(std::filesystem::directory_iterator(scratch / "out"), {}), 150)
         << "the job was still running when signalled";
   }
+}
+
+TEST_F(ProgramTest, PageTiffsGoBesideThePdfAndNeverReplaceAFile) {
+  std::vector<TiffPageSpec> pages(2);
+  pages[0].raster = TextLikePage(1728, 400, 1);
+  pages[1].raster = TextLikePage(1728, 300, 2);
+  WriteTiffFile(scratch / "in/fax.g3n", pages);
+  const std::vector<std::string> request = {"/q", "/m=1", "/f=" + scratch / "in/fax.g3n",
+                                            "/sf=" + scratch / "out/fax.pdf",
+                                            "/log=" + scratch / "log.txt"};
+  ASSERT_EQ(Run(request).exitCode, 0) << ReadFile(scratch / "log.txt");
+  EXPECT_TRUE(QpdfCheck(scratch / "out/fax.pdf").ok);
+  for (int page = 0; page < 2; ++page) {
+    const auto written = ReadTiffPages(scratch / ("out/fax00" + std::to_string(page + 1) + ".tif"));
+    ASSERT_EQ(written.size(), 1u) << "page " << page + 1;
+    EXPECT_TRUE(written[0] == pages[page].raster) << "page " << page + 1;
+  }
+  EXPECT_FALSE(Exists(scratch / "out/fax003.tif"));
+  EXPECT_FALSE(WorkFoldersLeft());
+
+  // A second run meets the first run's page TIFFs and keeps them.
+  WriteFile(scratch / "out/fax002.tif", "kept");
+  std::filesystem::remove(scratch / "out/fax001.tif");
+  EXPECT_EQ(Run(request).exitCode, 3);
+  EXPECT_EQ(ReadFile(scratch / "out/fax002.tif"), "kept");
+  EXPECT_NE(ReadFile(scratch / "log.txt")
+                .find("Failed : " + scratch / "in/fax.g3n - cannot write page TIFF " +
+                      scratch / "out/fax002.tif\r\n"),
+            std::string::npos);
 }

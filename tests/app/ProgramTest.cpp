@@ -178,14 +178,12 @@ TEST_F(ProgramTest, TheSourceIsNeverReplacedByItsPdf) {
 TEST_F(ProgramTest, AWorkFolderThatCannotBeMadeFailsEachRequestInItsResultText) {
   WriteFile(scratch / "in/fax.g3", "x");
   const std::string failure = scratch / "in/fax.g3 - cannot create a work folder\n";
-  const struct {
-    std::vector<std::string> request;
-  } cases[] = {{{"/f=" + scratch / "in/fax.g3", "/sf=" + scratch / "out/fax.pdf"}},
-               {{"/d=" + scratch / "in", "/sd=" + scratch / "out"}}};
-  for (const auto& c : cases) {
-    auto args = c.request;
-    args.push_back("/log=" + scratch / "log.txt");
-    auto run = Run(args, "no such folder");
+  const std::string log = "/log=" + scratch / "log.txt";
+  const std::vector<std::string> requests[] = {
+      {"/f=" + scratch / "in/fax.g3", "/sf=" + scratch / "out/fax.pdf", log},
+      {"/d=" + scratch / "in", "/sd=" + scratch / "out", log}};
+  for (const auto& request : requests) {
+    auto run = Run(request, "no such folder");
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_NE(
         run.output.find(scratch / "in/fax.g3 --> " + scratch / "out/fax.pdf : Failed : " + failure),

@@ -97,7 +97,8 @@ int RunProgram(int argc, char** argv) {
       ParseArguments(job, CommandLineTargets{settings, logPath, std::cout}, arguments);
   if (verdict != command_line::kRunRequest)
     return RunWindowedMode(paths, verdict);
-  // Each conversion then fails with its own result line.
+  // Without a work folder each file fails with its own result line; this
+  // line says which temporary folder is unusable.
   if (workFolder.path().empty())
     PrintError("cannot create a work folder in " + platform::TempFolder());
   return RunCommandLineMode(paths, settings, job, logPath);

@@ -103,9 +103,10 @@ int ConvertFax(const ConversionEnvironment& env, BatchJob& job, const std::strin
     return Report(job, source, kFaxCopy);
   if (env.settings.tiffOutputMode == 1) {
     const std::string missed = WritePageTiffs(env, destination);
-    const std::string what = "cannot write page TIFF " + missed;
-    if (!missed.empty())
+    if (!missed.empty()) {
+      const std::string what = "cannot write page TIFF " + missed;
       return Report(job, source, {kPageTiffFailed, what.c_str()});
+    }
   }
   if (env.stages.ConvertTiffToPdf(env.copierOutputPath, destination, 0,
                                   PdfInfoFrom(document->DocInfo())) != 0)

@@ -18,6 +18,6 @@ bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolde
 std::string DestinationNameFor(const BatchJob& job, const std::string& sourcePath);
 
 // Converts every listed file; the result text gets a heading, one line per
-// unreadable folder, one line per file and the total. -1 (and nothing done) when the job has no
-// destination.
+// unreadable folder, one line per file and the total. -1 (and nothing done)
+// when the job has no destination.
 int ConvertList(const ConversionEnvironment& environment, BatchJob& job);

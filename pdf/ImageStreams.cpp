@@ -92,6 +92,11 @@ struct TileShape {
   bool rightEdge = false, bottomEdge = false;
 };
 
+// Pixels of the page from (column, row), width x length of them.
+struct PixelRegion {
+  std::uint32_t column = 0, row = 0, width = 0, length = 0;
+};
+
 TileShape ShapeOf(const PageTiles& tiles, std::uint32_t tile) {
   TileShape shape{tiles.width, tiles.length, false, false};
   shape.rightEdge = tiles.across != 0 && (tile + 1) % tiles.across == 0 && tiles.edgeWidth != 0;
@@ -213,30 +218,44 @@ void ApplyPixelConversions(const PageProperties& page, Bytes& buffer, std::uint6
     SignedLabToUnsigned(buffer, pixels);
 }
 
-bool ReadYcbcrAsRgb(PdfWriterContext& context, Bytes& buffer) {
-  const PageProperties& page = context.page;
-  const std::uint64_t pixels = std::uint64_t{page.width} * page.length;
+// Decodes a region of the page into RGB through the library's RGBA reader
+// (the one road for YCbCr and JPEG data, stripped or tiled). The reader is
+// asked for the orientation the file already has, so the pixels stay in
+// stored order: the page matrix turns them, and turning them here as well
+// would turn them twice.
+bool ReadRgbRegion(PdfWriterContext& context, const PixelRegion& region, const char* writer,
+                   Bytes& rgb) {
+  const std::uint64_t pixels = std::uint64_t{region.width} * region.length;
   auto raster = Allocate(pixels * 4);
   if (!raster) {
-    Fail(context, "Can't allocate " + Decimal(pixels * 4) +
-                      " bytes of memory for pdf_write_image_data, " + context.inputName);
+    Fail(context, "Can't allocate " + Decimal(pixels * 4) + " bytes of memory for " + writer +
+                      ", " + context.inputName);
     return false;
   }
-  if (!TIFFReadRGBAImageOriented(context.input, page.width, page.length,
-                                 reinterpret_cast<std::uint32_t*>(raster->data()),
-                                 ORIENTATION_TOPLEFT, 0)) {
+  char message[1024] = "";
+  TIFFRGBAImage image;
+  bool read = TIFFRGBAImageOK(context.input, message) &&
+              TIFFRGBAImageBegin(&image, context.input, 0, message);
+  if (read) {
+    image.req_orientation = image.orientation;
+    image.col_offset = static_cast<int>(region.column);
+    image.row_offset = static_cast<int>(region.row);
+    read = TIFFRGBAImageGet(&image, reinterpret_cast<std::uint32_t*>(raster->data()), region.width,
+                            region.length) != 0;
+    TIFFRGBAImageEnd(&image);
+  }
+  if (!read) {
     Fail(context,
          "Can't use TIFFReadRGBAImageOriented to extract RGB image from " + context.inputName);
     return false;
   }
-  // The library packs each pixel as A B G R from the high byte down, so R is
-  // the low byte of the 32-bit value.
+  // The library packs each pixel as A B G R from the high byte down.
   const auto* packed = reinterpret_cast<const std::uint32_t*>(raster->data());
-  buffer.assign(static_cast<std::size_t>(pixels * 3), 0);
+  rgb.assign(static_cast<std::size_t>(pixels * 3), 0);
   for (std::uint64_t i = 0; i < pixels; ++i) {
-    buffer[i * 3] = static_cast<std::uint8_t>(TIFFGetR(packed[i]));
-    buffer[i * 3 + 1] = static_cast<std::uint8_t>(TIFFGetG(packed[i]));
-    buffer[i * 3 + 2] = static_cast<std::uint8_t>(TIFFGetB(packed[i]));
+    rgb[i * 3] = static_cast<std::uint8_t>(TIFFGetR(packed[i]));
+    rgb[i * 3 + 1] = static_cast<std::uint8_t>(TIFFGetG(packed[i]));
+    rgb[i * 3 + 2] = static_cast<std::uint8_t>(TIFFGetB(packed[i]));
   }
   return true;
 }
@@ -362,7 +381,7 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
   // pages are read strip by strip, their planes interleaved, and then
   // converted (an alpha plane is dropped like a contiguous alpha sample).
   if (page.sampleConversion & kYcbcrToRgb) {
-    if (!ReadYcbcrAsRgb(context, *buffer))
+    if (!ReadRgbRegion(context, {0, 0, page.width, page.length}, "pdf_write_image_data", *buffer))
       return 0;
   } else {
     if (page.sampleConversion & kSeparateToContiguous)
@@ -385,8 +404,12 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
       return WriteRaw(context, *raw);
   }
   if (page.sampleConversion & kYcbcrToRgb) {
-    Fail(context, "No support for YCbCr to RGB in tile for " + context.inputName);
-    return 0;
+    const PixelRegion region{(tile % tiles.across) * tiles.width,
+                             (tile / tiles.across) * tiles.length, shape.width, shape.length};
+    Bytes rgb;
+    if (!ReadRgbRegion(context, region, "pdf_write_tile_data", rgb))
+      return 0;
+    return EncodeAndWrite(context, rgb, shape.width, shape.length, "tile");
   }
   const bool separate = (page.sampleConversion & kSeparateToContiguous) != 0;
   const auto tileSize = static_cast<std::uint64_t>(TIFFTileSize64(tiff));

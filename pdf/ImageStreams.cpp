@@ -186,19 +186,44 @@ void ReadContiguousStrips(TIFF* tiff, Bytes& buffer) {
   }
 }
 
-// Keeps R, G, B of each 4-byte pixel; with associated alpha each component
-// gets 255 - alpha added (modulo 256), which composes it over white.
-void RgbaToRgb(Bytes& buffer, std::uint64_t pixels, bool associated) {
-  pixels = std::min<std::uint64_t>(pixels, buffer.size() / 4);
-  for (std::uint64_t i = 0; i < pixels; ++i) {
-    const std::uint8_t* in = &buffer[i * 4];
-    const std::uint8_t lift = associated ? static_cast<std::uint8_t>(255 - in[3]) : 0;
-    const std::uint8_t r = in[0] + lift, g = in[1] + lift, b = in[2] + lift;
-    buffer[i * 3] = r;
-    buffer[i * 3 + 1] = g;
-    buffer[i * 3 + 2] = b;
+// Sample i of a row of samples of the given width in bits (1, 2, 4 or 8),
+// packed from the high bit down as TIFF stores them.
+std::uint32_t SampleAt(const std::uint8_t* row, std::uint64_t i, std::uint16_t bits) {
+  const std::uint64_t bit = i * bits;
+  const unsigned shift = 8 - bits - static_cast<unsigned>(bit % 8);
+  return (row[bit / 8] >> shift) & ((1u << bits) - 1);
+}
+
+void PutSample(std::uint8_t* row, std::uint64_t i, std::uint16_t bits, std::uint32_t value) {
+  const std::uint64_t bit = i * bits;
+  const unsigned shift = 8 - bits - static_cast<unsigned>(bit % 8);
+  const unsigned mask = ((1u << bits) - 1) << shift;
+  row[bit / 8] = static_cast<std::uint8_t>((row[bit / 8] & ~mask) | ((value << shift) & mask));
+}
+
+// Keeps the colour samples of each pixel and drops the extra ones, in place
+// (each output row starts no later than its input row). With associated
+// alpha each colour sample first gets (maximum - alpha) added, modulo the
+// sample range, which composes premultiplied colour over white.
+void DropExtraSamples(const PageProperties& page, Bytes& buffer, std::uint32_t width,
+                      std::uint32_t length) {
+  const std::uint16_t bits = page.bitsPerSample;
+  const std::uint16_t in = page.samplesPerPixel, out = page.colourSamples;
+  const std::uint64_t inRow = (std::uint64_t{width} * in * bits + 7) / 8;
+  const std::uint64_t outRow = (std::uint64_t{width} * out * bits + 7) / 8;
+  const std::uint32_t maximum = (1u << bits) - 1;
+  const bool associated = (page.sampleConversion & kComposeAlphaAndDrop) != 0;
+  const std::uint64_t rows = std::min<std::uint64_t>(length, buffer.size() / inRow);
+  for (std::uint64_t y = 0; y < rows; ++y) {
+    const std::uint8_t* source = buffer.data() + y * inRow;
+    std::uint8_t* target = buffer.data() + y * outRow;
+    for (std::uint64_t x = 0; x < width; ++x) {
+      const std::uint32_t lift = associated ? maximum - SampleAt(source, x * in + out, bits) : 0;
+      for (std::uint16_t s = 0; s < out; ++s)
+        PutSample(target, x * out + s, bits, SampleAt(source, x * in + s, bits) + lift);
+    }
   }
-  buffer.resize(static_cast<std::size_t>(pixels * 3));
+  buffer.resize(static_cast<std::size_t>(rows * outRow));
 }
 
 void SignedLabToUnsigned(Bytes& buffer, std::uint64_t pixels) {
@@ -209,13 +234,12 @@ void SignedLabToUnsigned(Bytes& buffer, std::uint64_t pixels) {
   }
 }
 
-void ApplyPixelConversions(const PageProperties& page, Bytes& buffer, std::uint64_t pixels) {
-  if (page.sampleConversion & kRgbaUnassociatedToRgb)
-    RgbaToRgb(buffer, pixels, false);
-  if (page.sampleConversion & kRgbaAssociatedToRgb)
-    RgbaToRgb(buffer, pixels, true);
+void ApplyPixelConversions(const PageProperties& page, Bytes& buffer, std::uint32_t width,
+                           std::uint32_t length) {
+  if (page.sampleConversion & (kDropExtraSamples | kComposeAlphaAndDrop))
+    DropExtraSamples(page, buffer, width, length);
   if (page.sampleConversion & kSignedLabToUnsigned)
-    SignedLabToUnsigned(buffer, pixels);
+    SignedLabToUnsigned(buffer, std::uint64_t{width} * length);
 }
 
 // Decodes a region of the page into RGB through the library's RGBA reader
@@ -260,12 +284,6 @@ bool ReadRgbRegion(PdfWriterContext& context, const PixelRegion& region, const c
   return true;
 }
 
-std::uint16_t OutputSamples(const PageProperties& page) {
-  const bool toRgb =
-      page.sampleConversion & (kRgbaUnassociatedToRgb | kRgbaAssociatedToRgb | kYcbcrToRgb);
-  return toRgb ? 3 : page.samplesPerPixel;
-}
-
 // Writes the pixels as the stream's data, Group 4 coded when the page asks
 // for it; returns the bytes written, 0 on error.
 std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uint8_t> pixels,
@@ -278,7 +296,7 @@ std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uin
   StripFormat format;
   format.photometric = page.photometric;
   format.bitsPerSample = page.bitsPerSample;
-  format.samplesPerPixel = OutputSamples(page);
+  format.samplesPerPixel = page.colourSamples;
   format.width = width;
   format.length = length;
   format.compression = COMPRESSION_CCITTFAX4;
@@ -346,7 +364,7 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
       (page.colourSpace & kBilevel) != 0 && page.compressionOut == PdfCompression::Group4;
   if (page.switchDecode && !bilevelGroup4) {
     text += "/Decode [ ";
-    for (std::uint16_t s = 0; s < page.samplesPerPixel; ++s)
+    for (std::uint16_t s = 0; s < page.colourSamples; ++s)
       text += "1 0 ";
     text += "]\r";
   }
@@ -388,7 +406,7 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
       ReadSeparateStrips(tiff, page, *buffer);
     else
       ReadContiguousStrips(tiff, *buffer);
-    ApplyPixelConversions(page, *buffer, std::uint64_t{page.width} * page.length);
+    ApplyPixelConversions(page, *buffer, page.width, page.length);
   }
   return EncodeAndWrite(context, *buffer, page.width, page.length, "strip");
 }
@@ -434,11 +452,11 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   } else if (TIFFReadEncodedTile(tiff, tile, buffer->data(), static_cast<tmsize_t>(tileSize)) < 0) {
     return decodeError(tile);
   }
-  ApplyPixelConversions(page, *buffer, std::uint64_t{tiles.width} * tiles.length);
+  ApplyPixelConversions(page, *buffer, tiles.width, tiles.length);
   // Rows of the decoded tile, then of the image the tile shows: an edge tile
   // keeps the rows and columns that lie inside the page. The kept width is
   // rounded up to whole bytes so that no pixel of a bilevel edge is lost.
-  const std::uint64_t bitsPerPixel = std::uint64_t{page.bitsPerSample} * OutputSamples(page);
+  const std::uint64_t bitsPerPixel = std::uint64_t{page.bitsPerSample} * page.colourSamples;
   const std::uint64_t inRow = (bitsPerPixel * tiles.width + 7) / 8;
   const std::uint64_t outRow = (bitsPerPixel * shape.width + 7) / 8;
   const std::uint64_t rows = std::min<std::uint64_t>(shape.length, buffer->size() / inRow);

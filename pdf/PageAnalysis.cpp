@@ -198,6 +198,7 @@ bool CheckSizeAndCoding(PdfWriterContext& context) {
     Warn(context, "Image " + name + " has 0 samples per pixel, assuming 1");
     page.samplesPerPixel = 1;
   }
+  page.colourSamples = page.samplesPerPixel;
   std::uint16_t sampleFormat = 0;
   if (TIFFGetField(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat) && sampleFormat != 0 &&
       sampleFormat != 1 && sampleFormat != 4) {
@@ -253,6 +254,21 @@ bool AnalysePalette(PdfWriterContext& context, std::uint32_t baseSpace, const ch
   return ReadPalette(context, bytesPerEntry);
 }
 
+// Samples beyond the colour samples (alpha, or extra samples of no stated
+// meaning) have no place in the PDF colour space: they are dropped, and
+// associated alpha is composed over white first.
+void KeepColourSamples(PdfWriterContext& context, std::uint16_t colourSamples) {
+  PageProperties& page = context.page;
+  page.colourSamples = std::min(page.samplesPerPixel, colourSamples);
+  if (page.samplesPerPixel <= colourSamples)
+    return;
+  std::uint16_t count = 0;
+  const std::uint16_t* kinds = nullptr;
+  const bool associated = TIFFGetField(context.input, TIFFTAG_EXTRASAMPLES, &count, &kinds) &&
+                          count > 0 && kinds != nullptr && kinds[0] == EXTRASAMPLE_ASSOCALPHA;
+  page.sampleConversion |= associated ? kComposeAlphaAndDrop : kDropExtraSamples;
+}
+
 bool AnalyseRgb(PdfWriterContext& context) {
   PageProperties& page = context.page;
   const std::string& name = context.inputName;
@@ -270,12 +286,9 @@ bool AnalyseRgb(PdfWriterContext& context) {
   const std::uint16_t* extra = nullptr;
   if (TIFFGetField(context.input, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extraCount > 0 &&
       extra != nullptr) {
-    if (extra[0] == EXTRASAMPLE_ASSOCALPHA)
-      page.sampleConversion |= kRgbaAssociatedToRgb;
-    else if (extra[0] == EXTRASAMPLE_UNASSALPHA)
-      page.sampleConversion |= kRgbaUnassociatedToRgb;
-    else
+    if (extra[0] != EXTRASAMPLE_ASSOCALPHA && extra[0] != EXTRASAMPLE_UNASSALPHA)
       Warn(context, "RGB image " + name + " has 4 samples per pixel, assuming RGBA");
+    KeepColourSamples(context, 3);
     return true;
   }
   page.colourSpace = kCmyk;
@@ -316,6 +329,7 @@ bool AnalysePhotometric(PdfWriterContext& context) {
     page.colourSpace = page.bitsPerSample == 1 ? kBilevel : kGray;
     if (page.photometric == PHOTOMETRIC_MINISWHITE)
       page.switchDecode = !page.switchDecode;
+    KeepColourSamples(context, 1);
     return true;
   case PHOTOMETRIC_RGB:
     return AnalyseRgb(context);
@@ -330,21 +344,25 @@ bool AnalysePhotometric(PdfWriterContext& context) {
       page.photometric = PHOTOMETRIC_MINISBLACK;
     } else {
       page.sampleConversion |= kYcbcrToRgb;
+      page.colourSamples = 3;
     }
     return true;
   case PHOTOMETRIC_CIELAB:
     page.colourSpace = kLab;
     page.labRange = {-127, 127, -127, 127};
     page.sampleConversion |= kSignedLabToUnsigned;
+    KeepColourSamples(context, 3);
     return true;
   case PHOTOMETRIC_ICCLAB:
     page.colourSpace = kLab;
     page.labRange = {0, 255, 0, 255};
+    KeepColourSamples(context, 3);
     return true;
   case PHOTOMETRIC_ITULAB:
     page.colourSpace = kLab;
     page.labRange = {-85, 85, -75, 124};
     page.sampleConversion |= kSignedLabToUnsigned;
+    KeepColourSamples(context, 3);
     return true;
   case PHOTOMETRIC_LOGL:
   case PHOTOMETRIC_LOGLUV:
@@ -447,7 +465,7 @@ void DecidePassThrough(PdfWriterContext& context) {
     page.compressionOut = PdfCompression::None;
   }
   // Bilevel pages always travel as Group 4, passed through or encoded anew.
-  if (page.bitsPerSample == 1 && page.samplesPerPixel == 1)
+  if (page.bitsPerSample == 1 && page.colourSamples == 1)
     page.compressionOut = PdfCompression::Group4;
 }
 

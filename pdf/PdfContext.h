@@ -29,10 +29,12 @@ enum ColourSpaceBits : std::uint32_t {
   kPalettised = 0x1000,
 };
 
-// Sample conversions a page needs before its pixels suit the PDF.
+// Sample conversions a page needs before its pixels suit the PDF. Extra
+// samples (alpha or unspecified) are dropped; associated alpha is composed
+// over white first.
 enum SampleConversionBits : std::uint32_t {
-  kRgbaUnassociatedToRgb = 0x02,
-  kRgbaAssociatedToRgb = 0x04,
+  kDropExtraSamples = 0x02,
+  kComposeAlphaAndDrop = 0x04,
   kYcbcrToRgb = 0x08,
   kSignedLabToUnsigned = 0x40,
   kSeparateToContiguous = 0x100,
@@ -75,6 +77,7 @@ struct PageProperties {
   std::uint32_t colourSpace = 0;
   bool switchDecode = false;
   std::uint32_t sampleConversion = 0;
+  std::uint16_t colourSamples = 1; // samples per pixel of the image written
   Transcode transcode = Transcode::DecodeAndEncode;
   PdfCompression compressionOut = PdfCompression::None;
 

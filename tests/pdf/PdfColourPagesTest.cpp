@@ -119,6 +119,41 @@ TEST(ColourPages, AssociatedAlphaIsComposedOverWhite) {
   EXPECT_EQ(image.samples, expected);
 }
 
+// Extra samples (alpha or unspecified) are not part of the colour space:
+// they are dropped, associated alpha composed over white first.
+struct ExtraSampleCase {
+  const char* name;
+  std::uint16_t photometric;
+  std::uint16_t samplesPerPixel;
+  std::uint16_t extraKind; // TIFF 6.0 ExtraSamples: 0 unspecified, 1 associated, 2 unassociated
+};
+
+TEST(ColourPages, ExtraSamplesLeaveOnlyTheColourSamples) {
+  const ExtraSampleCase cases[] = {
+      {"gray, associated alpha", PHOTOMETRIC_MINISBLACK, 2, EXTRASAMPLE_ASSOCALPHA},
+      {"gray, unassociated alpha", PHOTOMETRIC_MINISBLACK, 2, EXTRASAMPLE_UNASSALPHA},
+      {"gray, unspecified", PHOTOMETRIC_MINISBLACK, 2, EXTRASAMPLE_UNSPECIFIED},
+      {"RGB, unspecified", PHOTOMETRIC_RGB, 4, EXTRASAMPLE_UNSPECIFIED},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder scratch;
+    const auto samples = Gradient(c.samplesPerPixel);
+    auto page = SamplePage(samples, c.photometric, c.samplesPerPixel);
+    page.moreTags = [&c](TIFF* tiff) { TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &c.extraKind); };
+    const std::uint16_t colours = c.samplesPerPixel - 1;
+    std::vector<std::uint8_t> expected;
+    for (std::size_t i = 0; i < samples.size(); i += c.samplesPerPixel) {
+      const std::uint8_t alpha = samples[i + colours];
+      const std::uint8_t lift = c.extraKind == EXTRASAMPLE_ASSOCALPHA ? 255 - alpha : 0;
+      for (std::uint16_t s = 0; s < colours; ++s)
+        expected.push_back(static_cast<std::uint8_t>(samples[i + s] + lift));
+    }
+    const auto image = ConvertAndExtract(page, scratch.path());
+    EXPECT_EQ(colours == 1 ? GraySamples(image) : image.samples, expected);
+  }
+}
+
 TEST(ColourPages, TiledSeparatePlanesWithAlphaAreInterleavedComposedAndCut) {
   ScratchFolder scratch;
   const auto rgba = Gradient(4);

@@ -319,13 +319,14 @@ std::uint64_t WriteRaw(PdfWriterContext& context, const Bytes& bytes) {
 
 std::string ColourSpaceText(const PdfWriterContext& context, std::uint32_t bits) {
   const PageProperties& page = context.page;
-  if (bits & kIccBased)
-    return "[/ICCBased " + Decimal(context.iccNumber) + " 0 R] \r";
+  // A palette's profile describes its base colours: it goes inside /Indexed.
   if (bits & kPalettised) {
     return "[ /Indexed " + ColourSpaceText(context, bits & ~std::uint32_t{kPalettised}) +
            Decimal((std::uint64_t{1} << page.bitsPerSample) - 1) + " " +
            Decimal(context.paletteNumber) + " 0 R ]\r";
   }
+  if (bits & kIccBased)
+    return "[/ICCBased " + Decimal(context.iccNumber) + " 0 R] \r";
   std::string text;
   if (bits & kBilevel)
     text += "/DeviceGray \r";
@@ -517,8 +518,11 @@ void WritePaletteObject(PdfWriterContext& context) {
 void WriteIccObject(PdfWriterContext& context) {
   const PageProperties& page = context.page;
   context.iccNumber = StartObject(context);
-  context.sink->Write("<< \r/N " + Decimal(page.samplesPerPixel) + " \r/Alternate " +
-                      ColourSpaceText(context, page.colourSpace & ~std::uint32_t{kIccBased}) +
+  // A profile that fits maps the colours of the samples written (a palette's
+  // base colours); one that does not is written as it is and left unused.
+  const std::uint32_t base = page.colourSpace & ~std::uint32_t{kIccBased | kPalettised};
+  const std::uint16_t n = ColourComponents(IccColourFamily(page.iccProfile).value_or(base));
+  context.sink->Write("<< \r/N " + Decimal(n) + " \r/Alternate " + ColourSpaceText(context, base) +
                       "/Length " + Decimal(page.iccProfile.size()) + "\r >>\rstream\r\n");
   context.sink->Write(page.iccProfile);
   context.sink->Write("\rendstream\r");

@@ -422,6 +422,15 @@ void AnalyseOrientationAndResolution(PdfWriterContext& context) {
   }
 }
 
+// A profile describes the colours of the samples written (a palette's base
+// colours, never its indices) when its data colour space (ICC.1, header
+// bytes 16-19) is the family of those samples.
+bool IccProfileFits(const PageProperties& page) {
+  const auto family = IccColourFamily(page.iccProfile);
+  const std::uint32_t samples = page.colourSpace & (kBilevel | kGray | kRgb | kCmyk | kLab);
+  return family && (*family == samples || (*family == kGray && samples == kBilevel));
+}
+
 void AnalyseColourExtras(PdfWriterContext& context) {
   PageProperties& page = context.page;
   TIFF* tiff = context.input;
@@ -448,9 +457,11 @@ void AnalyseColourExtras(PdfWriterContext& context) {
   std::uint32_t iccLength = 0;
   void* icc = nullptr;
   if (HasIccProfile(tiff, &iccLength, &icc)) {
-    page.colourSpace |= kIccBased;
+    page.hasIccProfile = true;
     const auto* bytes = static_cast<const std::uint8_t*>(icc);
     page.iccProfile.assign(bytes, bytes + iccLength);
+    if (IccProfileFits(page))
+      page.colourSpace |= kIccBased;
   }
 }
 

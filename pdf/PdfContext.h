@@ -87,6 +87,10 @@ struct PageProperties {
   std::optional<std::array<float, 6>> primaries;
   std::array<const std::uint16_t*, 3> transfer{};
   std::uint16_t transferCount = 0;
+  // The page's ICC profile gets its own object whenever the file has one;
+  // the colour space refers to it (kIccBased) only when it describes the
+  // colour family of the samples written.
+  bool hasIccProfile = false;
   std::vector<std::uint8_t> iccProfile;
 };
 
@@ -122,6 +126,14 @@ struct PdfWriterContext {
   std::optional<std::string> title, subject, author, keywords;
   std::string date;
 };
+
+// The colour family an ICC profile describes (kGray, kRgb, kCmyk or kLab),
+// from its data colour space in the header (ICC.1, bytes 16-19).
+std::optional<std::uint32_t> IccColourFamily(const std::vector<std::uint8_t>& profile);
+
+// Colour components of a colour family: 1 gray or bilevel, 3 RGB or Lab,
+// 4 CMYK.
+std::uint16_t ColourComponents(std::uint32_t family);
 
 // Records an error (only the first message is kept) or a warning.
 void Fail(PdfWriterContext& context, std::string message);

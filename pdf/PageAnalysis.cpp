@@ -148,8 +148,13 @@ void ScanDocument(PdfWriterContext& context) {
     context.pages.push_back(record);
     context.tiles.push_back(std::move(tiles));
   }
+  // A document of thumbnails alone would become a PDF without pages.
+  if (context.pages.empty()) {
+    Fail(context, "No page in input file " + context.inputName);
+    return;
+  }
   // The document information comes from the last page's directory.
-  if (!context.pages.empty() && context.pages.back().directory + 1u != directories)
+  if (context.pages.back().directory + 1u != directories)
     SelectDirectory(context, context.pages.back().directory);
 }
 

@@ -92,6 +92,11 @@ struct TileShape {
   bool rightEdge = false, bottomEdge = false;
 };
 
+// Pixels of the page from (column, row), width x length of them.
+struct PixelRegion {
+  std::uint32_t column = 0, row = 0, width = 0, length = 0;
+};
+
 TileShape ShapeOf(const PageTiles& tiles, std::uint32_t tile) {
   TileShape shape{tiles.width, tiles.length, false, false};
   shape.rightEdge = tiles.across != 0 && (tile + 1) % tiles.across == 0 && tiles.edgeWidth != 0;
@@ -181,19 +186,44 @@ void ReadContiguousStrips(TIFF* tiff, Bytes& buffer) {
   }
 }
 
-// Keeps R, G, B of each 4-byte pixel; with associated alpha each component
-// gets 255 - alpha added (modulo 256), which composes it over white.
-void RgbaToRgb(Bytes& buffer, std::uint64_t pixels, bool associated) {
-  pixels = std::min<std::uint64_t>(pixels, buffer.size() / 4);
-  for (std::uint64_t i = 0; i < pixels; ++i) {
-    const std::uint8_t* in = &buffer[i * 4];
-    const std::uint8_t lift = associated ? static_cast<std::uint8_t>(255 - in[3]) : 0;
-    const std::uint8_t r = in[0] + lift, g = in[1] + lift, b = in[2] + lift;
-    buffer[i * 3] = r;
-    buffer[i * 3 + 1] = g;
-    buffer[i * 3 + 2] = b;
+// Sample i of a row of samples of the given width in bits (1, 2, 4 or 8),
+// packed from the high bit down as TIFF stores them.
+std::uint32_t SampleAt(const std::uint8_t* row, std::uint64_t i, std::uint16_t bits) {
+  const std::uint64_t bit = i * bits;
+  const unsigned shift = 8 - bits - static_cast<unsigned>(bit % 8);
+  return (row[bit / 8] >> shift) & ((1u << bits) - 1);
+}
+
+void PutSample(std::uint8_t* row, std::uint64_t i, std::uint16_t bits, std::uint32_t value) {
+  const std::uint64_t bit = i * bits;
+  const unsigned shift = 8 - bits - static_cast<unsigned>(bit % 8);
+  const unsigned mask = ((1u << bits) - 1) << shift;
+  row[bit / 8] = static_cast<std::uint8_t>((row[bit / 8] & ~mask) | ((value << shift) & mask));
+}
+
+// Keeps the colour samples of each pixel and drops the extra ones, in place
+// (each output row starts no later than its input row). With associated
+// alpha each colour sample first gets (maximum - alpha) added, modulo the
+// sample range, which composes premultiplied colour over white.
+void DropExtraSamples(const PageProperties& page, Bytes& buffer, std::uint32_t width,
+                      std::uint32_t length) {
+  const std::uint16_t bits = page.bitsPerSample;
+  const std::uint16_t in = page.samplesPerPixel, out = page.colourSamples;
+  const std::uint64_t inRow = (std::uint64_t{width} * in * bits + 7) / 8;
+  const std::uint64_t outRow = (std::uint64_t{width} * out * bits + 7) / 8;
+  const std::uint32_t maximum = (1u << bits) - 1;
+  const bool associated = (page.sampleConversion & kComposeAlphaAndDrop) != 0;
+  const std::uint64_t rows = std::min<std::uint64_t>(length, buffer.size() / inRow);
+  for (std::uint64_t y = 0; y < rows; ++y) {
+    const std::uint8_t* source = buffer.data() + y * inRow;
+    std::uint8_t* target = buffer.data() + y * outRow;
+    for (std::uint64_t x = 0; x < width; ++x) {
+      const std::uint32_t lift = associated ? maximum - SampleAt(source, x * in + out, bits) : 0;
+      for (std::uint16_t s = 0; s < out; ++s)
+        PutSample(target, x * out + s, bits, SampleAt(source, x * in + s, bits) + lift);
+    }
   }
-  buffer.resize(static_cast<std::size_t>(pixels * 3));
+  buffer.resize(static_cast<std::size_t>(rows * outRow));
 }
 
 void SignedLabToUnsigned(Bytes& buffer, std::uint64_t pixels) {
@@ -204,47 +234,54 @@ void SignedLabToUnsigned(Bytes& buffer, std::uint64_t pixels) {
   }
 }
 
-void ApplyPixelConversions(const PageProperties& page, Bytes& buffer, std::uint64_t pixels) {
-  if (page.sampleConversion & kRgbaUnassociatedToRgb)
-    RgbaToRgb(buffer, pixels, false);
-  if (page.sampleConversion & kRgbaAssociatedToRgb)
-    RgbaToRgb(buffer, pixels, true);
+void ApplyPixelConversions(const PageProperties& page, Bytes& buffer, std::uint32_t width,
+                           std::uint32_t length) {
+  if (page.sampleConversion & (kDropExtraSamples | kComposeAlphaAndDrop))
+    DropExtraSamples(page, buffer, width, length);
   if (page.sampleConversion & kSignedLabToUnsigned)
-    SignedLabToUnsigned(buffer, pixels);
+    SignedLabToUnsigned(buffer, std::uint64_t{width} * length);
 }
 
-bool ReadYcbcrAsRgb(PdfWriterContext& context, Bytes& buffer) {
-  const PageProperties& page = context.page;
-  const std::uint64_t pixels = std::uint64_t{page.width} * page.length;
+// Decodes a region of the page into RGB through the library's RGBA reader
+// (the one road for YCbCr and JPEG data, stripped or tiled). The reader is
+// asked for the orientation the file already has, so the pixels stay in
+// stored order: the page matrix turns them, and turning them here as well
+// would turn them twice.
+bool ReadRgbRegion(PdfWriterContext& context, const PixelRegion& region, const char* writer,
+                   Bytes& rgb) {
+  const std::uint64_t pixels = std::uint64_t{region.width} * region.length;
   auto raster = Allocate(pixels * 4);
   if (!raster) {
-    Fail(context, "Can't allocate " + Decimal(pixels * 4) +
-                      " bytes of memory for pdf_write_image_data, " + context.inputName);
+    Fail(context, "Can't allocate " + Decimal(pixels * 4) + " bytes of memory for " + writer +
+                      ", " + context.inputName);
     return false;
   }
-  if (!TIFFReadRGBAImageOriented(context.input, page.width, page.length,
-                                 reinterpret_cast<std::uint32_t*>(raster->data()),
-                                 ORIENTATION_TOPLEFT, 0)) {
+  char message[1024] = "";
+  TIFFRGBAImage image;
+  bool read = TIFFRGBAImageOK(context.input, message) &&
+              TIFFRGBAImageBegin(&image, context.input, 0, message);
+  if (read) {
+    image.req_orientation = image.orientation;
+    image.col_offset = static_cast<int>(region.column);
+    image.row_offset = static_cast<int>(region.row);
+    read = TIFFRGBAImageGet(&image, reinterpret_cast<std::uint32_t*>(raster->data()), region.width,
+                            region.length) != 0;
+    TIFFRGBAImageEnd(&image);
+  }
+  if (!read) {
     Fail(context,
          "Can't use TIFFReadRGBAImageOriented to extract RGB image from " + context.inputName);
     return false;
   }
-  // The library packs each pixel as A B G R from the high byte down, so R is
-  // the low byte of the 32-bit value.
+  // The library packs each pixel as A B G R from the high byte down.
   const auto* packed = reinterpret_cast<const std::uint32_t*>(raster->data());
-  buffer.assign(static_cast<std::size_t>(pixels * 3), 0);
+  rgb.assign(static_cast<std::size_t>(pixels * 3), 0);
   for (std::uint64_t i = 0; i < pixels; ++i) {
-    buffer[i * 3] = static_cast<std::uint8_t>(TIFFGetR(packed[i]));
-    buffer[i * 3 + 1] = static_cast<std::uint8_t>(TIFFGetG(packed[i]));
-    buffer[i * 3 + 2] = static_cast<std::uint8_t>(TIFFGetB(packed[i]));
+    rgb[i * 3] = static_cast<std::uint8_t>(TIFFGetR(packed[i]));
+    rgb[i * 3 + 1] = static_cast<std::uint8_t>(TIFFGetG(packed[i]));
+    rgb[i * 3 + 2] = static_cast<std::uint8_t>(TIFFGetB(packed[i]));
   }
   return true;
-}
-
-std::uint16_t OutputSamples(const PageProperties& page) {
-  const bool toRgb =
-      page.sampleConversion & (kRgbaUnassociatedToRgb | kRgbaAssociatedToRgb | kYcbcrToRgb);
-  return toRgb ? 3 : page.samplesPerPixel;
 }
 
 // Writes the pixels as the stream's data, Group 4 coded when the page asks
@@ -259,7 +296,7 @@ std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uin
   StripFormat format;
   format.photometric = page.photometric;
   format.bitsPerSample = page.bitsPerSample;
-  format.samplesPerPixel = OutputSamples(page);
+  format.samplesPerPixel = page.colourSamples;
   format.width = width;
   format.length = length;
   format.compression = COMPRESSION_CCITTFAX4;
@@ -282,13 +319,14 @@ std::uint64_t WriteRaw(PdfWriterContext& context, const Bytes& bytes) {
 
 std::string ColourSpaceText(const PdfWriterContext& context, std::uint32_t bits) {
   const PageProperties& page = context.page;
-  if (bits & kIccBased)
-    return "[/ICCBased " + Decimal(context.iccNumber) + " 0 R] \r";
+  // A palette's profile describes its base colours: it goes inside /Indexed.
   if (bits & kPalettised) {
     return "[ /Indexed " + ColourSpaceText(context, bits & ~std::uint32_t{kPalettised}) +
            Decimal((std::uint64_t{1} << page.bitsPerSample) - 1) + " " +
            Decimal(context.paletteNumber) + " 0 R ]\r";
   }
+  if (bits & kIccBased)
+    return "[/ICCBased " + Decimal(context.iccNumber) + " 0 R] \r";
   std::string text;
   if (bits & kBilevel)
     text += "/DeviceGray \r";
@@ -327,7 +365,7 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
       (page.colourSpace & kBilevel) != 0 && page.compressionOut == PdfCompression::Group4;
   if (page.switchDecode && !bilevelGroup4) {
     text += "/Decode [ ";
-    for (std::uint16_t s = 0; s < page.samplesPerPixel; ++s)
+    for (std::uint16_t s = 0; s < page.colourSamples; ++s)
       text += "1 0 ";
     text += "]\r";
   }
@@ -362,14 +400,14 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
   // pages are read strip by strip, their planes interleaved, and then
   // converted (an alpha plane is dropped like a contiguous alpha sample).
   if (page.sampleConversion & kYcbcrToRgb) {
-    if (!ReadYcbcrAsRgb(context, *buffer))
+    if (!ReadRgbRegion(context, {0, 0, page.width, page.length}, "pdf_write_image_data", *buffer))
       return 0;
   } else {
     if (page.sampleConversion & kSeparateToContiguous)
       ReadSeparateStrips(tiff, page, *buffer);
     else
       ReadContiguousStrips(tiff, *buffer);
-    ApplyPixelConversions(page, *buffer, std::uint64_t{page.width} * page.length);
+    ApplyPixelConversions(page, *buffer, page.width, page.length);
   }
   return EncodeAndWrite(context, *buffer, page.width, page.length, "strip");
 }
@@ -385,8 +423,12 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
       return WriteRaw(context, *raw);
   }
   if (page.sampleConversion & kYcbcrToRgb) {
-    Fail(context, "No support for YCbCr to RGB in tile for " + context.inputName);
-    return 0;
+    const PixelRegion region{(tile % tiles.across) * tiles.width,
+                             (tile / tiles.across) * tiles.length, shape.width, shape.length};
+    Bytes rgb;
+    if (!ReadRgbRegion(context, region, "pdf_write_tile_data", rgb))
+      return 0;
+    return EncodeAndWrite(context, rgb, shape.width, shape.length, "tile");
   }
   const bool separate = (page.sampleConversion & kSeparateToContiguous) != 0;
   const auto tileSize = static_cast<std::uint64_t>(TIFFTileSize64(tiff));
@@ -411,11 +453,11 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   } else if (TIFFReadEncodedTile(tiff, tile, buffer->data(), static_cast<tmsize_t>(tileSize)) < 0) {
     return decodeError(tile);
   }
-  ApplyPixelConversions(page, *buffer, std::uint64_t{tiles.width} * tiles.length);
+  ApplyPixelConversions(page, *buffer, tiles.width, tiles.length);
   // Rows of the decoded tile, then of the image the tile shows: an edge tile
   // keeps the rows and columns that lie inside the page. The kept width is
   // rounded up to whole bytes so that no pixel of a bilevel edge is lost.
-  const std::uint64_t bitsPerPixel = std::uint64_t{page.bitsPerSample} * OutputSamples(page);
+  const std::uint64_t bitsPerPixel = std::uint64_t{page.bitsPerSample} * page.colourSamples;
   const std::uint64_t inRow = (bitsPerPixel * tiles.width + 7) / 8;
   const std::uint64_t outRow = (bitsPerPixel * shape.width + 7) / 8;
   const std::uint64_t rows = std::min<std::uint64_t>(shape.length, buffer->size() / inRow);
@@ -476,8 +518,11 @@ void WritePaletteObject(PdfWriterContext& context) {
 void WriteIccObject(PdfWriterContext& context) {
   const PageProperties& page = context.page;
   context.iccNumber = StartObject(context);
-  context.sink->Write("<< \r/N " + Decimal(page.samplesPerPixel) + " \r/Alternate " +
-                      ColourSpaceText(context, page.colourSpace & ~std::uint32_t{kIccBased}) +
+  // A profile that fits maps the colours of the samples written (a palette's
+  // base colours); one that does not is written as it is and left unused.
+  const std::uint32_t base = page.colourSpace & ~std::uint32_t{kIccBased | kPalettised};
+  const std::uint16_t n = ColourComponents(IccColourFamily(page.iccProfile).value_or(base));
+  context.sink->Write("<< \r/N " + Decimal(n) + " \r/Alternate " + ColourSpaceText(context, base) +
                       "/Length " + Decimal(page.iccProfile.size()) + "\r >>\rstream\r\n");
   context.sink->Write(page.iccProfile);
   context.sink->Write("\rendstream\r");

@@ -98,7 +98,9 @@ void SetPhotometric(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_
   if (compression == COMPRESSION_JPEG) {
     if (source.compression == COMPRESSION_JPEG)
       TIFFSetField(in, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
-    if (known && photometric == PHOTOMETRIC_RGB)
+    // The JPEG coder makes YCbCr of exactly three samples; RGB with alpha
+    // stays RGB.
+    if (known && photometric == PHOTOMETRIC_RGB && source.samplesPerPixel == 3)
       photometric =
           settings.jpegColorMode == JPEGCOLORMODE_RGB ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_RGB;
   } else if (compression == COMPRESSION_SGILOG || compression == COMPRESSION_SGILOG24) {

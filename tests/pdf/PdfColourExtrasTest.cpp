@@ -97,6 +97,39 @@ TEST(PdfColourExtras, JpegYcbcrPageBecomesRgb) {
   EXPECT_EQ(images[0].samples.size(), std::size_t(kSide) * kSide * 3);
 }
 
+TEST(PdfColourExtras, JpegRgbaPageLosesOnlyItsAlphaOnTheCopierRoad) {
+  if (!TIFFIsCODECConfigured(COMPRESSION_JPEG))
+    GTEST_SKIP() << "the TIFF library has no JPEG codec here";
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.sampleWidth = page.sampleHeight = 32;
+  page.bitsPerSample = 8;
+  page.samplesPerPixel = 4;
+  page.photometric = PHOTOMETRIC_RGB;
+  page.compression = COMPRESSION_JPEG;
+  page.moreTags = [](TIFF* t) {
+    const std::uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+    TIFFSetField(t, TIFFTAG_JPEGQUALITY, 100);
+  };
+  std::vector<std::uint8_t> rgb;
+  for (std::uint32_t y = 0; y < 32; ++y)
+    for (std::uint32_t x = 0; x < 32; ++x) {
+      const std::uint8_t pixel[4] = {std::uint8_t(x * 8), std::uint8_t(y * 8), 128,
+                                     std::uint8_t(x * y)};
+      page.samples.insert(page.samples.end(), pixel, pixel + 4);
+      rgb.insert(rgb.end(), pixel, pixel + 3);
+    }
+  const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
+  WriteTiffFile(tiff, {page});
+  ASSERT_NO_FATAL_FAILURE(pdf_tests::CopyAndConvertChecked(tiff, pdf));
+  const auto images = ExtractImages(pdf);
+  ASSERT_EQ(images.size(), 1u);
+  ASSERT_EQ(images[0].samples.size(), rgb.size());
+  for (std::size_t i = 0; i < rgb.size(); ++i)
+    ASSERT_NEAR(images[0].samples[i], rgb[i], 12) << "sample " << i;
+}
+
 // A hand-made little-endian TIFF with one uncompressed directory at offset 8
 // whose next-directory link is given.
 std::string HandMadeTiff(std::uint32_t width, std::uint16_t compression, std::uint32_t nextIfd) {

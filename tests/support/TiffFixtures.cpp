@@ -73,6 +73,8 @@ void SetPageTags(TIFF* tif, const TiffPageSpec& page) {
         page.rowsPerStrip ? page.rowsPerStrip : std::max<std::uint32_t>(PageHeight(page), 1);
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
   }
+  if (page.moreTags)
+    page.moreTags(tif);
 }
 
 // Contiguous or planar source bytes of the whole page, rows packed.

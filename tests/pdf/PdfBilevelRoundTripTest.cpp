@@ -89,6 +89,26 @@ INSTANTIATE_TEST_SUITE_P(
                                   PHOTOMETRIC_MINISBLACK}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(BilevelPages, UncompressedFillOrder2PageAfterAnotherPageKeepsItsPixels) {
+  ScratchFolder scratch;
+  TiffPageSpec first, second;
+  first.raster = TextLikePage(300, 203, 1);
+  first.compression = COMPRESSION_CCITTFAX3; // decoded, unlike a passed-through page
+  second.raster = TextLikePage(1728, 1100, 5);
+  second.compression = COMPRESSION_NONE;
+  second.fillOrder = FILLORDER_LSB2MSB;
+  const std::string tiff = scratch / "two.tif", pdf = scratch / "two.pdf";
+  WriteTiffFile(tiff, {first, second});
+  ConvertChecked(tiff, pdf);
+  const auto images = ExtractImages(pdf);
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_TRUE(images[0].ToRaster() == first.raster);
+  EXPECT_TRUE(images[1].ToRaster() == second.raster);
+  const auto means = RenderedMeanGrey(pdf);
+  ASSERT_EQ(means.size(), 2u);
+  EXPECT_NEAR(means[1], ExpectedMeanGrey(second.raster), 12.0);
+}
+
 TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2) {
   ScratchFolder scratch;
   TiffPageSpec page;

@@ -55,7 +55,7 @@ void ReadPlaneTiles(TIFF* tif, const DecodedSamples& image, int plane, std::size
 } // namespace
 
 OpenTiff::OpenTiff(const std::string& path, int directory) {
-  tiff_ = TIFFOpen(path.c_str(), "r");
+  tiff_ = TIFFOpen(path.c_str(), "rmc");
   if (!tiff_)
     Fail("cannot open " + path);
   if (!TIFFSetDirectory(tiff_, static_cast<tdir_t>(directory))) {

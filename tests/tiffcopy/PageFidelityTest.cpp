@@ -1,0 +1,43 @@
+// Pages that once lost their content or their layout in the copy: each one
+// must come out with the source's pixels and strips, or fail the copy.
+#include "CopyTestHelpers.h"
+
+#include "support/Scratch.h"
+
+namespace copytest {
+namespace {
+
+TEST(PageFidelity, UncompressedFillOrder2PageAfterAnotherPageKeepsItsPixels) {
+  ScratchFolder scratch;
+  const TiffPageSpec first = BilevelSpec(COMPRESSION_CCITTFAX4);
+  TiffPageSpec second = BilevelSpec(COMPRESSION_NONE);
+  second.raster = TextLikePage(1728, 1100, 5);
+  second.fillOrder = FILLORDER_LSB2MSB;
+  WriteTiffFile(scratch / "in.tif", {first, second});
+  for (int selector : {-1, 6}) {
+    SCOPED_TRACE(selector);
+    ASSERT_EQ(CopyTiffImages(scratch / "in.tif", scratch / "out.tif", WithSelector(selector)), 0);
+    const std::vector<Raster> pages = ReadTiffPages(scratch / "out.tif");
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_TRUE(pages[0] == first.raster);
+    EXPECT_TRUE(pages[1] == second.raster);
+  }
+}
+
+TEST(PageFidelity, OneStripPageStaysOneStrip) {
+  ScratchFolder scratch;
+  for (std::uint16_t compression : {COMPRESSION_NONE, COMPRESSION_CCITTFAX3}) {
+    SCOPED_TRACE(compression);
+    TiffPageSpec spec = BilevelSpec(compression);
+    spec.raster = TextLikePage(1000, 300, 2); // the library would cut it into 65-row strips
+    WriteTiffFile(scratch / "in.tif", {spec});
+    ASSERT_EQ(CopyTiffImages(scratch / "in.tif", scratch / "out.tif", WithSelector(6)), 0);
+    OpenTiff copy(scratch / "out.tif");
+    EXPECT_EQ(TIFFNumberOfStrips(copy.get()), 1u);
+    EXPECT_EQ(copy.u32(TIFFTAG_ROWSPERSTRIP), 300u);
+    EXPECT_EQ(ReadTiffPages(scratch / "out.tif").at(0), spec.raster);
+  }
+}
+
+} // namespace
+} // namespace copytest

@@ -51,18 +51,21 @@ bool WithinLimits(TIFF* in, const SourceImage& source) {
   return chunks > 0 && chunks <= kMaxChunksPerImage;
 }
 
+bool IsFaxCodec(std::uint16_t compression) {
+  return compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTRLEW ||
+         compression == COMPRESSION_CCITTFAX3 || compression == COMPRESSION_CCITTFAX4;
+}
+
+bool IsBilevel(const SourceImage& source) {
+  return source.bitsPerSample == 1 && source.samplesPerPixel == 1;
+}
+
 // The fax codecs decode one bit per pixel only; other data under their
 // names cannot be read at all.
 bool Decodable(const SourceImage& source) {
-  switch (source.compression) {
-  case COMPRESSION_CCITTRLE:
-  case COMPRESSION_CCITTRLEW:
-  case COMPRESSION_CCITTFAX3:
-  case COMPRESSION_CCITTFAX4:
-    return source.bitsPerSample == 1 && source.samplesPerPixel == 1;
-  default:
-    return TIFFIsCODECConfigured(source.compression) != 0;
-  }
+  if (IsFaxCodec(source.compression))
+    return IsBilevel(source);
+  return TIFFIsCODECConfigured(source.compression) != 0;
 }
 
 // Codecs this library decodes but cannot encode (old-style JPEG, NeXT,
@@ -79,8 +82,7 @@ std::uint16_t OutputCompression(const SourceImage& source, const ImageSettings& 
     return source.compression;
   // Kept compression the library cannot write: bilevel pages become Group 4,
   // the rest lossless LZW.
-  const bool bilevel = source.bitsPerSample == 1 && source.samplesPerPixel == 1;
-  return bilevel ? COMPRESSION_CCITTFAX4 : COMPRESSION_LZW;
+  return IsBilevel(source) ? COMPRESSION_CCITTFAX4 : COMPRESSION_LZW;
 }
 
 void SetStructure(TIFF* in, TIFF* out, const SourceImage& source) {
@@ -93,8 +95,11 @@ void SetStructure(TIFF* in, TIFF* out, const SourceImage& source) {
 
 void SetPhotometric(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_t compression,
                     const ImageSettings& settings) {
-  std::uint16_t photometric = 0;
-  const bool known = TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric) != 0;
+  // Fax files often omit PhotometricInterpretation on their bilevel CCITT
+  // pages; fax readers take those as MinIsWhite (the T.4/T.6 convention).
+  std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+  const bool known = TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric) != 0 ||
+                     (IsFaxCodec(source.compression) && IsBilevel(source));
   if (compression == COMPRESSION_JPEG) {
     if (source.compression == COMPRESSION_JPEG)
       TIFFSetField(in, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);

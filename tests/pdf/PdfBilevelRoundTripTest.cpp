@@ -4,6 +4,7 @@
 
 #include "PdfTestHelpers.h"
 #include "support/Scratch.h"
+#include "support/TiffCopyChecks.h"
 #include "support/Tools.h"
 
 using namespace testing_support;
@@ -107,6 +108,30 @@ TEST(BilevelPages, UncompressedFillOrder2PageAfterAnotherPageKeepsItsPixels) {
   const auto means = RenderedMeanGrey(pdf);
   ASSERT_EQ(means.size(), 2u);
   EXPECT_NEAR(means[1], ExpectedMeanGrey(second.raster), 12.0);
+}
+
+// Fax files often omit PhotometricInterpretation; their readers take such
+// pages as MinIsWhite.
+TEST(BilevelPages, FaxCodedPageWithoutPhotometricIsMinIsWhite) {
+  ScratchFolder scratch;
+  for (std::uint16_t compression : {COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4}) {
+    SCOPED_TRACE(compression);
+    TiffPageSpec page;
+    page.raster = TextLikePage(300, 203, 4);
+    page.compression = compression;
+    const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+    WriteTiffFile(tiff, {page});
+    std::vector<std::uint8_t> file = ReadBytes(tiff);
+    HideTag(file, 0, TIFFTAG_PHOTOMETRIC);
+    WriteFile(tiff, file);
+    ConvertChecked(tiff, pdf);
+    const auto images = ExtractImages(pdf);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(images[0].ToRaster() == page.raster);
+    const auto means = RenderedMeanGrey(pdf);
+    ASSERT_EQ(means.size(), 1u);
+    EXPECT_NEAR(means[0], ExpectedMeanGrey(page.raster), 12.0);
+  }
 }
 
 TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2) {

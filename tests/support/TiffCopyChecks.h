@@ -44,6 +44,8 @@ std::size_t DirectoryOffset(const std::vector<std::uint8_t>& file, int directory
 // or LONG); the type is set to LONG. Throws when the tag is absent.
 void PatchTagValue(std::vector<std::uint8_t>& file, int directory, std::uint16_t tag,
                    std::uint32_t value);
+// Hides a tag from readers: its entry gets an unknown private tag number.
+void HideTag(std::vector<std::uint8_t>& file, int directory, std::uint16_t tag);
 void PatchNextDirectory(std::vector<std::uint8_t>& file, int directory, std::uint32_t offset);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 

@@ -39,5 +39,28 @@ TEST(PageFidelity, OneStripPageStaysOneStrip) {
   }
 }
 
+// Fax files often omit PhotometricInterpretation; their readers take such
+// pages as MinIsWhite, and the copy says so.
+TEST(PageFidelity, FaxCodedPageWithoutPhotometricIsMinIsWhite) {
+  ScratchFolder scratch;
+  for (std::uint16_t compression :
+       {COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4, COMPRESSION_CCITTRLE}) {
+    SCOPED_TRACE(compression);
+    const TiffPageSpec spec = BilevelSpec(compression);
+    WriteTiffFile(scratch / "in.tif", {spec});
+    std::vector<std::uint8_t> file = ReadBytes(scratch / "in.tif");
+    HideTag(file, 0, TIFFTAG_PHOTOMETRIC);
+    WriteFile(scratch / "in.tif", file);
+    for (int selector : {-1, 6}) {
+      ASSERT_EQ(CopyTiffImages(scratch / "in.tif", scratch / "out.tif", WithSelector(selector)), 0);
+      std::uint16_t photometric = 0xFFFF;
+      EXPECT_TRUE(
+          TIFFGetField(OpenTiff(scratch / "out.tif").get(), TIFFTAG_PHOTOMETRIC, &photometric));
+      EXPECT_EQ(photometric, PHOTOMETRIC_MINISWHITE);
+      EXPECT_EQ(ReadTiffPages(scratch / "out.tif").at(0), spec.raster);
+    }
+  }
+}
+
 } // namespace
 } // namespace copytest

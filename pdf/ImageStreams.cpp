@@ -1,5 +1,7 @@
 #include "pdf/ImageStreams.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -247,10 +249,55 @@ std::uint16_t OutputSamples(const PageProperties& page) {
   return toRgb ? 3 : page.samplesPerPixel;
 }
 
+bool BitAt(std::span<const std::uint8_t> bytes, std::size_t index) {
+  return (bytes[index / 8] >> (7 - index % 8)) & 1;
+}
+
+// One past the last set bit; 0 when no bit is set.
+std::size_t EndOfSetBits(std::span<const std::uint8_t> bytes) {
+  for (std::size_t i = bytes.size(); i > 0; --i) {
+    if (bytes[i - 1] != 0)
+      return i * 8 - static_cast<std::size_t>(std::countr_zero(bytes[i - 1]));
+  }
+  return 0;
+}
+
+// EOFB: two EOLs (ITU-T T.6, 2.4).
+constexpr std::size_t kEofbBits = 24;
+
+// True when the file's Group 4 data codes its rows exactly as our encoder
+// does (T.6's own choice of modes), ended by EOFB or by zero fill alone.
+// Other legal codings (zero-length runs, needless horizontal mode) decode
+// in the TIFF library but not alike in every PDF viewer.
+bool SameCodedRows(std::span<const std::uint8_t> raw, std::span<const std::uint8_t> canonical) {
+  const std::size_t canonicalEnd = EndOfSetBits(canonical);
+  if (canonicalEnd < kEofbBits)
+    return false;
+  const std::size_t rowBits = canonicalEnd - kEofbBits;
+  if (raw.size() * 8 < rowBits ||
+      !std::equal(raw.begin(), raw.begin() + rowBits / 8, canonical.begin()))
+    return false;
+  for (std::size_t bit = rowBits / 8 * 8; bit < rowBits; ++bit)
+    if (BitAt(raw, bit) != BitAt(canonical, bit))
+      return false;
+  const std::size_t rawEnd = EndOfSetBits(raw);
+  if (rawEnd <= rowBits)
+    return true;
+  if (rawEnd != canonicalEnd)
+    return false;
+  for (std::size_t bit = rowBits; bit < rawEnd; ++bit)
+    if (BitAt(raw, bit) != BitAt(canonical, bit))
+      return false;
+  return true;
+}
+
 // Writes the pixels as the stream's data, Group 4 coded when the page asks
-// for it; returns the bytes written, 0 on error.
+// for it; the file's own coded bytes (passThrough) stand in for the new
+// coding when they say the same in the same way. Returns the bytes
+// written, 0 on error.
 std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uint8_t> pixels,
-                             std::uint32_t width, std::uint32_t length, const char* what) {
+                             std::uint32_t width, std::uint32_t length, const char* what,
+                             const std::optional<Bytes>& passThrough) {
   const PageProperties& page = context.page;
   if (page.compressionOut == PdfCompression::None) {
     context.sink->Write(pixels);
@@ -269,13 +316,9 @@ std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uin
          std::string("Error writing encoded ") + what + " to output PDF " + context.inputName);
     return 0;
   }
-  context.sink->Write(*coded);
-  return coded->size();
-}
-
-std::uint64_t WriteRaw(PdfWriterContext& context, const Bytes& bytes) {
-  context.sink->Write(bytes);
-  return bytes.size();
+  const Bytes& chosen = passThrough && SameCodedRows(*passThrough, *coded) ? *passThrough : *coded;
+  context.sink->Write(chosen);
+  return chosen.size();
 }
 
 } // namespace
@@ -344,11 +387,11 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
 std::uint64_t WritePageImageData(PdfWriterContext& context) {
   TIFF* tiff = context.input;
   const PageProperties& page = context.page;
-  if (page.transcode == Transcode::RawPassThrough) {
-    // Damaged raw data takes the decoding road below, which repairs it.
-    if (auto raw = ReadRawChunk(context, 0, false))
-      return WriteRaw(context, *raw);
-  }
+  // Pass-through data is decoded too: only data in the form our encoder
+  // gives is kept (damaged or unusual coding is coded anew from its rows).
+  std::optional<Bytes> raw;
+  if (page.transcode == Transcode::RawPassThrough)
+    raw = ReadRawChunk(context, 0, false);
   std::uint64_t size = static_cast<std::uint64_t>(TIFFScanlineSize64(tiff)) * page.length;
   if (page.planarConfig == PLANARCONFIG_SEPARATE)
     size *= page.samplesPerPixel;
@@ -371,7 +414,7 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
       ReadContiguousStrips(tiff, *buffer);
     ApplyPixelConversions(page, *buffer, std::uint64_t{page.width} * page.length);
   }
-  return EncodeAndWrite(context, *buffer, page.width, page.length, "strip");
+  return EncodeAndWrite(context, *buffer, page.width, page.length, "strip", raw);
 }
 
 std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) {
@@ -380,10 +423,9 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   const PageTiles& tiles = context.tiles[context.currentPage];
   const TileShape shape = ShapeOf(tiles, tile);
   const bool edge = shape.rightEdge || shape.bottomEdge;
-  if (page.transcode == Transcode::RawPassThrough && !edge) {
-    if (auto raw = ReadRawChunk(context, tile, true))
-      return WriteRaw(context, *raw);
-  }
+  std::optional<Bytes> raw;
+  if (page.transcode == Transcode::RawPassThrough && !edge)
+    raw = ReadRawChunk(context, tile, true);
   if (page.sampleConversion & kYcbcrToRgb) {
     Fail(context, "No support for YCbCr to RGB in tile for " + context.inputName);
     return 0;
@@ -422,7 +464,7 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   for (std::uint64_t row = 1; row < rows && outRow != inRow; ++row)
     std::memmove(buffer->data() + row * outRow, buffer->data() + row * inRow, outRow);
   buffer->resize(static_cast<std::size_t>(rows * outRow));
-  return EncodeAndWrite(context, *buffer, shape.width, shape.length, "tile");
+  return EncodeAndWrite(context, *buffer, shape.width, shape.length, "tile", raw);
 }
 
 void WriteTransferObjects(PdfWriterContext& context) {

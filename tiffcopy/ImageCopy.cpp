@@ -2,7 +2,6 @@
 
 #include "tiffcopy/CopyLimits.h"
 #include "tiffcopy/DataCopy.h"
-#include "tiffcopy/Group4Verbatim.h"
 #include "tiffcopy/TagCopy.h"
 
 #include <algorithm>
@@ -168,12 +167,12 @@ void SetCompressionTags(TIFF* in, TIFF* out, std::uint16_t compression,
 }
 
 // Picks the routine by the layouts of both sides; both have the source's
-// planar configuration, so samples never need to be regrouped.
-bool CopyPixels(TiffHandle& in, TIFF* out, const SourceImage& source) {
-  TIFF* tiff = in.get();
+// planar configuration, so samples never need to be regrouped. Coded data
+// is never copied as it is: Group 4 that the TIFF library decodes is not
+// always in the form every PDF viewer decodes, and coding the decoded rows
+// anew gives that form (the same bytes for data that already has it).
+bool CopyPixels(TIFF* tiff, TIFF* out, const SourceImage& source) {
   const ImageShape& shape = source.shape;
-  if (CanCopyGroup4Verbatim(tiff, out, shape.length))
-    return CopyGroup4Strip(in, out, shape.length);
   const bool outTiled = TIFFIsTiled(out) != 0;
   if (!source.tiled && !outTiled) {
     std::uint32_t sourceRows = 0;
@@ -215,7 +214,7 @@ bool CopyImage(TiffHandle& in, TIFF* out, const ImageSettings& settings) {
   SetCompressionTags(tiff, out, compression, settings);
   CopyProfileInksAndPageNumber(tiff, out);
   CopyDescriptiveTags(tiff, out);
-  return CopyPixels(in, out, source);
+  return CopyPixels(tiff, out, source);
 }
 
 } // namespace tiffcopy

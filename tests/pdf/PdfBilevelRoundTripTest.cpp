@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PdfTestHelpers.h"
+#include "support/HandCodedGroup4.h"
 #include "support/Scratch.h"
 #include "support/TiffCopyChecks.h"
 #include "support/Tools.h"
@@ -148,6 +149,33 @@ TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2)
   const std::string stream = "stream\r\n" + std::string(msbFirst.begin(), msbFirst.end()) +
                              "\rendstream\rendobj\r8 0 obj\r" + std::to_string(raw.size()) + "\r";
   EXPECT_NE(file.find(stream), std::string::npos);
+}
+
+// Legal Group 4 codings that T.6's own choice of modes never makes: the TIFF
+// library decodes them, PDF viewers need not, so the page is coded anew.
+TEST(BilevelPassThrough, OnlyTheCanonicalGroup4CodingIsCopied) {
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = TextLikePage(1728, 600, 9);
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  const std::vector<std::uint8_t> file = ReadBytes(tiff);
+  const auto canonical = ReadRawStrips(tiff).at(0);
+  for (const Group4Style style : {Group4Style::HorizontalOnly, Group4Style::ZeroLengthRuns}) {
+    SCOPED_TRACE(static_cast<int>(style));
+    const auto strip = HandCodedGroup4(page.raster, style);
+    WriteFile(tiff, WithStrip(file, strip));
+    ASSERT_EQ(ReadTiffPages(tiff).at(0), page.raster) << "the TIFF library decodes the fixture";
+    ConvertChecked(tiff, pdf);
+    const auto images = ExtractImages(pdf);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(images[0].ToRaster() == page.raster);
+    EXPECT_NE(ReadFile(pdf).find("stream\r\n" + std::string(canonical.begin(), canonical.end())),
+              std::string::npos);
+    const auto means = RenderedMeanGrey(pdf, 24, true);
+    ASSERT_EQ(means.size(), 1u);
+    EXPECT_NEAR(means[0], ExpectedMeanGrey(page.raster), 12.0);
+  }
 }
 
 TEST(BilevelPassThrough, Group3IsWrittenAsGroup4) {

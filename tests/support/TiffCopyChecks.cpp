@@ -153,6 +153,15 @@ void HideTag(std::vector<std::uint8_t>& file, int directory, std::uint16_t tag) 
   Put16(file, FindEntry(file, directory, tag), 0xFEF0);
 }
 
+std::vector<std::uint8_t> WithStrip(const std::vector<std::uint8_t>& file,
+                                    const std::vector<std::uint8_t>& strip) {
+  std::vector<std::uint8_t> patched = file;
+  patched.insert(patched.end(), strip.begin(), strip.end());
+  PatchTagValue(patched, 0, TIFFTAG_STRIPOFFSETS, static_cast<std::uint32_t>(file.size()));
+  PatchTagValue(patched, 0, TIFFTAG_STRIPBYTECOUNTS, static_cast<std::uint32_t>(strip.size()));
+  return patched;
+}
+
 void PatchNextDirectory(std::vector<std::uint8_t>& file, int directory, std::uint32_t offset) {
   const std::size_t at = DirectoryOffset(file, directory);
   Put32(file, at + 2 + 12 * std::size_t{Get16(file, at)}, offset);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PdfTestHelpers.h"
-#include "support/HandCodedGroup4.h"
+#include "support/HandCodedFax.h"
 #include "support/Scratch.h"
 #include "support/TiffCopyChecks.h"
 #include "support/Tools.h"

@@ -3,7 +3,7 @@
 // or coded in other legal ways that PDF viewers need not read) as that form.
 #include "CopyTestHelpers.h"
 
-#include "support/HandCodedGroup4.h"
+#include "support/HandCodedFax.h"
 #include "support/Scratch.h"
 
 namespace copytest {

@@ -2,6 +2,7 @@
 // must come out with the source's pixels and strips, or fail the copy.
 #include "CopyTestHelpers.h"
 
+#include "support/HandCodedFax.h"
 #include "support/Scratch.h"
 
 namespace copytest {
@@ -59,6 +60,29 @@ TEST(PageFidelity, FaxCodedPageWithoutPhotometricIsMinIsWhite) {
       EXPECT_EQ(photometric, PHOTOMETRIC_MINISWHITE);
       EXPECT_EQ(ReadTiffPages(scratch / "out.tif").at(0), spec.raster);
     }
+  }
+}
+
+// Group 3 strips of which the TIFF library decodes no row at all: rows with
+// no EOL (as some fax software writes them) are read by our own decoder;
+// anything else is a lost page, not a blank one, and fails the copy.
+TEST(PageFidelity, StripTheLibraryCannotDecodeIsReadOrFailsTheCopy) {
+  ScratchFolder scratch;
+  TiffPageSpec spec = BilevelSpec(COMPRESSION_CCITTFAX3, GROUP3OPT_FILLBITS);
+  spec.fillOrder = FILLORDER_LSB2MSB;
+  WriteTiffFile(scratch / "in.tif", {spec});
+  const std::vector<std::uint8_t> file = ReadBytes(scratch / "in.tif");
+  const auto withoutEol = ReverseBits(HandCodedMhWithoutEol(spec.raster));
+  const auto group4 = EncodeWithLibTiff(spec.raster, COMPRESSION_CCITTFAX4, 0, FILLORDER_LSB2MSB);
+  for (int selector : {-1, 6}) {
+    SCOPED_TRACE(selector);
+    WriteFile(scratch / "noeol.tif", WithStrip(file, withoutEol));
+    ASSERT_EQ(CopyTiffImages(scratch / "noeol.tif", scratch / "out.tif", WithSelector(selector)),
+              0);
+    EXPECT_EQ(ReadTiffPages(scratch / "out.tif").at(0), spec.raster);
+
+    WriteFile(scratch / "lost.tif", WithStrip(file, group4));
+    EXPECT_EQ(CopyTiffImages(scratch / "lost.tif", scratch / "out.tif", WithSelector(selector)), 1);
   }
 }
 

@@ -1,6 +1,6 @@
-// Group 4 (T.6) codings of a page that are legal but not what an encoder
-// following T.6's choice of modes writes: the kind of data some fax
-// software stores, which the TIFF library decodes and PDF viewers may not.
+// Fax codings of a page that the TIFF library's encoders never write: the
+// kind of data some fax software stores. Group 4 (T.6) that is legal but not
+// in T.6's own choice of modes, and Modified Huffman rows without EOL.
 #pragma once
 
 #include "support/TiffFixtures.h"
@@ -17,5 +17,9 @@ enum class Group4Style {
 
 // The page (at most 1728 pixels wide) coded MSB first, ended by EOFB.
 std::vector<std::uint8_t> HandCodedGroup4(const Raster& page, Group4Style style);
+
+// Modified Huffman rows (T.4 one-dimensional) one after the other, with no
+// EOL and no fill to byte boundaries; MSB first, at most 1728 wide.
+std::vector<std::uint8_t> HandCodedMhWithoutEol(const Raster& page);
 
 } // namespace testing_support

@@ -1,4 +1,4 @@
-#include "support/HandCodedGroup4.h"
+#include "support/HandCodedFax.h"
 
 #include "faxformats/FaxCodeTables.h"
 
@@ -54,11 +54,15 @@ std::vector<std::uint32_t> RowRuns(const Raster& page, std::uint32_t y) {
   return runs;
 }
 
+void RequireFaxWidth(const Raster& page) {
+  if (page.width > 1728)
+    throw std::invalid_argument("hand-coded pages are at most 1728 wide");
+}
+
 } // namespace
 
 std::vector<std::uint8_t> HandCodedGroup4(const Raster& page, Group4Style style) {
-  if (page.width > 1728)
-    throw std::invalid_argument("hand-coded Group 4 pages are at most 1728 wide");
+  RequireFaxWidth(page);
   Bits bits;
   for (std::uint32_t y = 0; y < page.height; ++y) {
     const std::vector<std::uint32_t> runs = RowRuns(page, y);
@@ -73,6 +77,19 @@ std::vector<std::uint8_t> HandCodedGroup4(const Raster& page, Group4Style style)
   }
   bits.Put(1, 12); // EOFB: two EOLs
   bits.Put(1, 12);
+  return std::move(bits.bytes_);
+}
+
+std::vector<std::uint8_t> HandCodedMhWithoutEol(const Raster& page) {
+  RequireFaxWidth(page);
+  Bits bits;
+  for (std::uint32_t y = 0; y < page.height; ++y) {
+    const std::vector<std::uint32_t> runs = RowRuns(page, y);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+      if (i + 1 < runs.size() || runs[i] != 0) // no padding run at the row's end
+        bits.PutRun(runs[i], i % 2 != 0);
+    }
+  }
   return std::move(bits.bytes_);
 }
 

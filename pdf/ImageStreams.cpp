@@ -154,33 +154,48 @@ void Interleave(const std::vector<Bytes>& planes, std::uint8_t* out, std::size_t
       out[k * count + s] = planes[s][k];
 }
 
-void ReadSeparateStrips(TIFF* tiff, const PageProperties& page, Bytes& buffer) {
+// Whether reading gave anything: a strip that decoded, or one that failed
+// after some content (a page cut short keeps what it has). A page of which
+// nothing decodes has lost its content and must not pass for a blank one.
+bool DecodedAnything(bool anyStripRead, const Bytes& buffer) {
+  return anyStripRead ||
+         std::any_of(buffer.begin(), buffer.end(), [](std::uint8_t b) { return b != 0; });
+}
+
+bool ReadSeparateStrips(TIFF* tiff, const PageProperties& page, Bytes& buffer) {
   const std::uint32_t samples = page.samplesPerPixel;
   const std::uint32_t perPlane = TIFFNumberOfStrips(tiff) / samples;
   const auto stripSize = static_cast<std::size_t>(TIFFStripSize64(tiff));
   std::size_t offset = 0;
   std::vector<Bytes> planes(samples, Bytes(stripSize));
+  bool anyRead = false;
   for (std::uint32_t i = 0; i < perPlane && offset < buffer.size(); ++i) {
     for (std::uint32_t s = 0; s < samples; ++s) {
       std::fill(planes[s].begin(), planes[s].end(), 0);
-      TIFFReadEncodedStrip(tiff, i + s * perPlane, planes[s].data(),
-                           static_cast<tmsize_t>(stripSize));
+      anyRead = TIFFReadEncodedStrip(tiff, i + s * perPlane, planes[s].data(),
+                                     static_cast<tmsize_t>(stripSize)) >= 0 ||
+                anyRead;
     }
     Interleave(planes, buffer.data() + offset, buffer.size() - offset);
     offset += stripSize * samples;
   }
+  return DecodedAnything(anyRead, buffer);
 }
 
-void ReadContiguousStrips(TIFF* tiff, Bytes& buffer) {
+bool ReadContiguousStrips(TIFF* tiff, Bytes& buffer) {
   const std::uint32_t strips = TIFFNumberOfStrips(tiff);
   const auto stripSize = static_cast<std::uint64_t>(TIFFStripSize64(tiff));
   std::uint64_t offset = 0;
+  bool anyRead = false;
   for (std::uint32_t s = 0; s < strips && offset < buffer.size(); ++s) {
     const std::uint64_t room = std::min<std::uint64_t>(stripSize, buffer.size() - offset);
     // A strip that does not decode keeps its zeros; the page goes on.
-    TIFFReadEncodedStrip(tiff, s, buffer.data() + offset, static_cast<tmsize_t>(room));
+    anyRead =
+        TIFFReadEncodedStrip(tiff, s, buffer.data() + offset, static_cast<tmsize_t>(room)) >= 0 ||
+        anyRead;
     offset += stripSize;
   }
+  return DecodedAnything(anyRead, buffer);
 }
 
 // Keeps R, G, B of each 4-byte pixel; with associated alpha each component
@@ -408,10 +423,15 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
     if (!ReadYcbcrAsRgb(context, *buffer))
       return 0;
   } else {
-    if (page.sampleConversion & kSeparateToContiguous)
-      ReadSeparateStrips(tiff, page, *buffer);
-    else
-      ReadContiguousStrips(tiff, *buffer);
+    const bool decoded = page.sampleConversion & kSeparateToContiguous
+                             ? ReadSeparateStrips(tiff, page, *buffer)
+                             : ReadContiguousStrips(tiff, *buffer);
+    if (!decoded) {
+      Fail(context, "Error on decoding page " +
+                        Decimal(context.pages[context.currentPage].pageNumber + 1) + " of " +
+                        context.inputName);
+      return 0;
+    }
     ApplyPixelConversions(page, *buffer, std::uint64_t{page.width} * page.length);
   }
   return EncodeAndWrite(context, *buffer, page.width, page.length, "strip", raw);

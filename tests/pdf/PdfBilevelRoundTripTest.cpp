@@ -135,6 +135,24 @@ TEST(BilevelPages, FaxCodedPageWithoutPhotometricIsMinIsWhite) {
   }
 }
 
+// A Group 3 strip of which the TIFF library decodes nothing (rows without
+// EOL, or data of another coding) is a lost page, not a blank one.
+TEST(BilevelPages, PageOfWhichNothingDecodesFailsTheDocument) {
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = TextLikePage(300, 203, 2);
+  page.compression = COMPRESSION_CCITTFAX3;
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  const std::vector<std::uint8_t> file = ReadBytes(tiff);
+  for (const auto& strip : {HandCodedMhWithoutEol(page.raster),
+                            EncodeWithLibTiff(page.raster, COMPRESSION_CCITTFAX4)}) {
+    WriteFile(tiff, WithStrip(file, strip));
+    EXPECT_NE(pdf::ConvertTiffToPdfReporting(tiff, pdf, 0, {}).result, 0);
+    EXPECT_FALSE(Exists(pdf));
+  }
+}
+
 TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2) {
   ScratchFolder scratch;
   TiffPageSpec page;

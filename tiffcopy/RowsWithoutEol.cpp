@@ -1,5 +1,6 @@
 #include "tiffcopy/RowsWithoutEol.h"
 
+#include "faxengine/FaxTiffWriter.h"
 #include "faxformats/FaxDecoder.h"
 #include "tiffcopy/CopyLimits.h"
 
@@ -62,28 +63,58 @@ bool DecodeRow(FaxDecoder& decoder, RowWriter& row, std::uint32_t width) {
   return row.Position() == width;
 }
 
-} // namespace
-
-bool DecodeRowsWithoutEol(TIFF* in, std::uint32_t strip, std::uint32_t count,
-                          std::span<std::uint8_t> rows) {
-  const std::uint32_t width = Field32(in, TIFFTAG_IMAGEWIDTH);
+// Rows one after the other, with no fill between them.
+bool DecodeUnalignedRows(std::span<const std::uint8_t> coded, std::uint8_t bitOrder,
+                         std::uint32_t width, std::uint32_t count,
+                         std::vector<std::uint8_t>& decoded) {
   const std::size_t rowBytes = (std::size_t{width} + 7) / 8;
-  if (width == 0 || rows.size() / rowBytes < count || !CodedOneDimensional(in) || !MinIsWhite(in))
-    return false;
-  const std::vector<std::uint8_t> coded = ReadCodedStrip(in, strip);
-  if (coded.empty())
-    return false;
   FaxDecoder decoder;
-  const bool reversed = Field16(in, TIFFTAG_FILLORDER) == FILLORDER_LSB2MSB;
-  decoder.Initialise(coded.data(), static_cast<std::uint32_t>(coded.size()),
-                     reversed ? kLsbFirst : kMsbFirst);
-  std::vector<std::uint8_t> decoded(rowBytes * count);
+  decoder.Initialise(coded.data(), static_cast<std::uint32_t>(coded.size()), bitOrder);
+  decoded.assign(rowBytes * count, 0);
   RowWriter row(nullptr, width, 1); // invert 1: black pixels are set bits
   for (std::uint32_t y = 0; y < count; ++y) {
     row.Restart(decoded.data() + y * rowBytes);
     if (!DecodeRow(decoder, row, width))
       return false;
   }
+  return true;
+}
+
+// Rows that each start on a byte boundary (the CCITT RLE layout).
+bool DecodeByteAlignedRows(std::span<const std::uint8_t> coded, std::uint8_t bitOrder,
+                           std::uint32_t width, std::uint32_t count,
+                           std::vector<std::uint8_t>& decoded) {
+  FaxDecoder decoder;
+  decoder.Initialise(coded.data(), static_cast<std::uint32_t>(coded.size()), bitOrder,
+                     kCodingMhBytes, 1);
+  decoder.SetSize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(count));
+  PageRaster raster;
+  decoder.DecodePage(raster);
+  if (raster.height != count)
+    return false;
+  const std::size_t size = std::size_t{raster.bytesPerRow} * count;
+  decoded.assign(raster.rows.begin(), raster.rows.begin() + static_cast<std::ptrdiff_t>(size));
+  return true;
+}
+
+} // namespace
+
+bool DecodeRowsWithoutEol(TIFF* in, std::uint32_t strip, std::uint32_t count,
+                          std::span<std::uint8_t> rows) {
+  const std::uint32_t width = Field32(in, TIFFTAG_IMAGEWIDTH);
+  const std::size_t rowBytes = (std::size_t{width} + 7) / 8;
+  if (width == 0 || width > kMaxImageSide || rows.size() / rowBytes < count ||
+      !CodedOneDimensional(in) || !MinIsWhite(in))
+    return false;
+  const std::vector<std::uint8_t> coded = ReadCodedStrip(in, strip);
+  if (coded.empty())
+    return false;
+  const std::uint8_t bitOrder =
+      Field16(in, TIFFTAG_FILLORDER) == FILLORDER_LSB2MSB ? kLsbFirst : kMsbFirst;
+  std::vector<std::uint8_t> decoded;
+  if (!DecodeUnalignedRows(coded, bitOrder, width, count, decoded) &&
+      !DecodeByteAlignedRows(coded, bitOrder, width, count, decoded))
+    return false;
   std::copy(decoded.begin(), decoded.end(), rows.begin());
   return true;
 }

@@ -1,6 +1,7 @@
-// Some fax software stores Modified Huffman rows with no EOL and no fill
-// under Compression 3, where T.4 puts an EOL before every row; the TIFF
-// library then decodes nothing of the strip. Our own decoder reads them.
+// Some fax software stores Modified Huffman rows with no EOL (one after the
+// other, or each on a byte boundary) under Compression 3, where T.4 puts an
+// EOL before every row; the TIFF library then decodes nothing of the strip,
+// or garbage. Our own decoder reads them.
 #pragma once
 
 #include <cstdint>

@@ -280,30 +280,31 @@ std::size_t EndOfSetBits(std::span<const std::uint8_t> bytes) {
 // EOFB: two EOLs (ITU-T T.6, 2.4).
 constexpr std::size_t kEofbBits = 24;
 
+bool SameBits(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, std::size_t from,
+              std::size_t to) {
+  for (std::size_t bit = from; bit < to; ++bit)
+    if (BitAt(a, bit) != BitAt(b, bit))
+      return false;
+  return true;
+}
+
 // True when the file's Group 4 data codes its rows exactly as our encoder
 // does (T.6's own choice of modes), ended by EOFB or by zero fill alone.
 // Other legal codings (zero-length runs, needless horizontal mode) decode
-// in the TIFF library but not alike in every PDF viewer.
+// in the TIFF library but need not decode alike in every PDF viewer.
 bool SameCodedRows(std::span<const std::uint8_t> raw, std::span<const std::uint8_t> canonical) {
   const std::size_t canonicalEnd = EndOfSetBits(canonical);
   if (canonicalEnd < kEofbBits)
     return false;
   const std::size_t rowBits = canonicalEnd - kEofbBits;
+  const std::size_t wholeBytes = rowBits / 8;
   if (raw.size() * 8 < rowBits ||
-      !std::equal(raw.begin(), raw.begin() + rowBits / 8, canonical.begin()))
+      !std::equal(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(wholeBytes),
+                  canonical.begin()) ||
+      !SameBits(raw, canonical, wholeBytes * 8, rowBits))
     return false;
-  for (std::size_t bit = rowBits / 8 * 8; bit < rowBits; ++bit)
-    if (BitAt(raw, bit) != BitAt(canonical, bit))
-      return false;
   const std::size_t rawEnd = EndOfSetBits(raw);
-  if (rawEnd <= rowBits)
-    return true;
-  if (rawEnd != canonicalEnd)
-    return false;
-  for (std::size_t bit = rowBits; bit < rawEnd; ++bit)
-    if (BitAt(raw, bit) != BitAt(canonical, bit))
-      return false;
-  return true;
+  return rawEnd <= rowBits || (rawEnd == canonicalEnd && SameBits(raw, canonical, rowBits, rawEnd));
 }
 
 // Writes the pixels as the stream's data, Group 4 coded when the page asks

@@ -1,5 +1,7 @@
 #include "pdf/ImageStreams.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -157,33 +159,48 @@ void Interleave(const std::vector<Bytes>& planes, std::uint8_t* out, std::size_t
       out[k * count + s] = planes[s][k];
 }
 
-void ReadSeparateStrips(TIFF* tiff, const PageProperties& page, Bytes& buffer) {
+// Whether reading gave anything: a strip that decoded, or one that failed
+// after some content (a page cut short keeps what it has). A page of which
+// nothing decodes has lost its content and must not pass for a blank one.
+bool DecodedAnything(bool anyStripRead, const Bytes& buffer) {
+  return anyStripRead ||
+         std::any_of(buffer.begin(), buffer.end(), [](std::uint8_t b) { return b != 0; });
+}
+
+bool ReadSeparateStrips(TIFF* tiff, const PageProperties& page, Bytes& buffer) {
   const std::uint32_t samples = page.samplesPerPixel;
   const std::uint32_t perPlane = TIFFNumberOfStrips(tiff) / samples;
   const auto stripSize = static_cast<std::size_t>(TIFFStripSize64(tiff));
   std::size_t offset = 0;
   std::vector<Bytes> planes(samples, Bytes(stripSize));
+  bool anyRead = false;
   for (std::uint32_t i = 0; i < perPlane && offset < buffer.size(); ++i) {
     for (std::uint32_t s = 0; s < samples; ++s) {
       std::fill(planes[s].begin(), planes[s].end(), 0);
-      TIFFReadEncodedStrip(tiff, i + s * perPlane, planes[s].data(),
-                           static_cast<tmsize_t>(stripSize));
+      anyRead = TIFFReadEncodedStrip(tiff, i + s * perPlane, planes[s].data(),
+                                     static_cast<tmsize_t>(stripSize)) >= 0 ||
+                anyRead;
     }
     Interleave(planes, buffer.data() + offset, buffer.size() - offset);
     offset += stripSize * samples;
   }
+  return DecodedAnything(anyRead, buffer);
 }
 
-void ReadContiguousStrips(TIFF* tiff, Bytes& buffer) {
+bool ReadContiguousStrips(TIFF* tiff, Bytes& buffer) {
   const std::uint32_t strips = TIFFNumberOfStrips(tiff);
   const auto stripSize = static_cast<std::uint64_t>(TIFFStripSize64(tiff));
   std::uint64_t offset = 0;
+  bool anyRead = false;
   for (std::uint32_t s = 0; s < strips && offset < buffer.size(); ++s) {
     const std::uint64_t room = std::min<std::uint64_t>(stripSize, buffer.size() - offset);
     // A strip that does not decode keeps its zeros; the page goes on.
-    TIFFReadEncodedStrip(tiff, s, buffer.data() + offset, static_cast<tmsize_t>(room));
+    anyRead =
+        TIFFReadEncodedStrip(tiff, s, buffer.data() + offset, static_cast<tmsize_t>(room)) >= 0 ||
+        anyRead;
     offset += stripSize;
   }
+  return DecodedAnything(anyRead, buffer);
 }
 
 // Sample i of a row of samples of the given width in bits (1, 2, 4 or 8),
@@ -284,10 +301,56 @@ bool ReadRgbRegion(PdfWriterContext& context, const PixelRegion& region, const c
   return true;
 }
 
+bool BitAt(std::span<const std::uint8_t> bytes, std::size_t index) {
+  return (bytes[index / 8] >> (7 - index % 8)) & 1;
+}
+
+// One past the last set bit; 0 when no bit is set.
+std::size_t EndOfSetBits(std::span<const std::uint8_t> bytes) {
+  for (std::size_t i = bytes.size(); i > 0; --i) {
+    if (bytes[i - 1] != 0)
+      return i * 8 - static_cast<std::size_t>(std::countr_zero(bytes[i - 1]));
+  }
+  return 0;
+}
+
+// EOFB: two EOLs (ITU-T T.6, 2.4).
+constexpr std::size_t kEofbBits = 24;
+
+bool SameBits(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, std::size_t from,
+              std::size_t to) {
+  for (std::size_t bit = from; bit < to; ++bit)
+    if (BitAt(a, bit) != BitAt(b, bit))
+      return false;
+  return true;
+}
+
+// True when the file's Group 4 data codes its rows exactly as our encoder
+// does (T.6's own choice of modes), ended by EOFB or by zero fill alone.
+// Other legal codings (zero-length runs, needless horizontal mode) decode
+// in the TIFF library but need not decode alike in every PDF viewer.
+bool SameCodedRows(std::span<const std::uint8_t> raw, std::span<const std::uint8_t> canonical) {
+  const std::size_t canonicalEnd = EndOfSetBits(canonical);
+  if (canonicalEnd < kEofbBits)
+    return false;
+  const std::size_t rowBits = canonicalEnd - kEofbBits;
+  const std::size_t wholeBytes = rowBits / 8;
+  if (raw.size() * 8 < rowBits ||
+      !std::equal(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(wholeBytes),
+                  canonical.begin()) ||
+      !SameBits(raw, canonical, wholeBytes * 8, rowBits))
+    return false;
+  const std::size_t rawEnd = EndOfSetBits(raw);
+  return rawEnd <= rowBits || (rawEnd == canonicalEnd && SameBits(raw, canonical, rowBits, rawEnd));
+}
+
 // Writes the pixels as the stream's data, Group 4 coded when the page asks
-// for it; returns the bytes written, 0 on error.
+// for it; the file's own coded bytes (passThrough) stand in for the new
+// coding when they say the same in the same way. Returns the bytes
+// written, 0 on error.
 std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uint8_t> pixels,
-                             std::uint32_t width, std::uint32_t length, const char* what) {
+                             std::uint32_t width, std::uint32_t length, const char* what,
+                             const std::optional<Bytes>& passThrough) {
   const PageProperties& page = context.page;
   if (page.compressionOut == PdfCompression::None) {
     context.sink->Write(pixels);
@@ -306,13 +369,9 @@ std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uin
          std::string("Error writing encoded ") + what + " to output PDF " + context.inputName);
     return 0;
   }
-  context.sink->Write(*coded);
-  return coded->size();
-}
-
-std::uint64_t WriteRaw(PdfWriterContext& context, const Bytes& bytes) {
-  context.sink->Write(bytes);
-  return bytes.size();
+  const Bytes& chosen = passThrough && SameCodedRows(*passThrough, *coded) ? *passThrough : *coded;
+  context.sink->Write(chosen);
+  return chosen.size();
 }
 
 } // namespace
@@ -382,11 +441,11 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
 std::uint64_t WritePageImageData(PdfWriterContext& context) {
   TIFF* tiff = context.input;
   const PageProperties& page = context.page;
-  if (page.transcode == Transcode::RawPassThrough) {
-    // Damaged raw data takes the decoding road below, which repairs it.
-    if (auto raw = ReadRawChunk(context, 0, false))
-      return WriteRaw(context, *raw);
-  }
+  // Pass-through data is decoded too: only data in the form our encoder
+  // gives is kept (damaged or unusual coding is coded anew from its rows).
+  std::optional<Bytes> raw;
+  if (page.transcode == Transcode::RawPassThrough)
+    raw = ReadRawChunk(context, 0, false);
   std::uint64_t size = static_cast<std::uint64_t>(TIFFScanlineSize64(tiff)) * page.length;
   if (page.planarConfig == PLANARCONFIG_SEPARATE)
     size *= page.samplesPerPixel;
@@ -403,13 +462,18 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
     if (!ReadRgbRegion(context, {0, 0, page.width, page.length}, "pdf_write_image_data", *buffer))
       return 0;
   } else {
-    if (page.sampleConversion & kSeparateToContiguous)
-      ReadSeparateStrips(tiff, page, *buffer);
-    else
-      ReadContiguousStrips(tiff, *buffer);
+    const bool decoded = page.sampleConversion & kSeparateToContiguous
+                             ? ReadSeparateStrips(tiff, page, *buffer)
+                             : ReadContiguousStrips(tiff, *buffer);
+    if (!decoded) {
+      Fail(context, "Error on decoding page " +
+                        Decimal(context.pages[context.currentPage].pageNumber + 1) + " of " +
+                        context.inputName);
+      return 0;
+    }
     ApplyPixelConversions(page, *buffer, page.width, page.length);
   }
-  return EncodeAndWrite(context, *buffer, page.width, page.length, "strip");
+  return EncodeAndWrite(context, *buffer, page.width, page.length, "strip", raw);
 }
 
 std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) {
@@ -418,17 +482,16 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   const PageTiles& tiles = context.tiles[context.currentPage];
   const TileShape shape = ShapeOf(tiles, tile);
   const bool edge = shape.rightEdge || shape.bottomEdge;
-  if (page.transcode == Transcode::RawPassThrough && !edge) {
-    if (auto raw = ReadRawChunk(context, tile, true))
-      return WriteRaw(context, *raw);
-  }
+  std::optional<Bytes> raw;
+  if (page.transcode == Transcode::RawPassThrough && !edge)
+    raw = ReadRawChunk(context, tile, true);
   if (page.sampleConversion & kYcbcrToRgb) {
     const PixelRegion region{(tile % tiles.across) * tiles.width,
                              (tile / tiles.across) * tiles.length, shape.width, shape.length};
     Bytes rgb;
     if (!ReadRgbRegion(context, region, "pdf_write_tile_data", rgb))
       return 0;
-    return EncodeAndWrite(context, rgb, shape.width, shape.length, "tile");
+    return EncodeAndWrite(context, rgb, shape.width, shape.length, "tile", std::nullopt);
   }
   const bool separate = (page.sampleConversion & kSeparateToContiguous) != 0;
   const auto tileSize = static_cast<std::uint64_t>(TIFFTileSize64(tiff));
@@ -464,7 +527,7 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   for (std::uint64_t row = 1; row < rows && outRow != inRow; ++row)
     std::memmove(buffer->data() + row * outRow, buffer->data() + row * inRow, outRow);
   buffer->resize(static_cast<std::size_t>(rows * outRow));
-  return EncodeAndWrite(context, *buffer, shape.width, shape.length, "tile");
+  return EncodeAndWrite(context, *buffer, shape.width, shape.length, "tile", raw);
 }
 
 void WriteTransferObjects(PdfWriterContext& context) {

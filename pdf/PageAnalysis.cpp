@@ -321,12 +321,24 @@ bool AnalyseSeparated(PdfWriterContext& context) {
   return true;
 }
 
+// Fax files often omit PhotometricInterpretation on their bilevel CCITT
+// pages; fax readers take those as MinIsWhite (the T.4/T.6 convention).
+bool IsBilevelFaxCoded(const PageProperties& page) {
+  const bool faxCodec =
+      page.compression == COMPRESSION_CCITTRLE || page.compression == COMPRESSION_CCITTRLEW ||
+      page.compression == COMPRESSION_CCITTFAX3 || page.compression == COMPRESSION_CCITTFAX4;
+  return faxCodec && page.bitsPerSample == 1 && page.samplesPerPixel == 1;
+}
+
 bool AnalysePhotometric(PdfWriterContext& context) {
   PageProperties& page = context.page;
   const std::string& name = context.inputName;
   if (!TIFFGetField(context.input, TIFFTAG_PHOTOMETRIC, &page.photometric)) {
-    Fail(context, "No support for " + name + " with no photometric interpretation tag");
-    return false;
+    if (!IsBilevelFaxCoded(page)) {
+      Fail(context, "No support for " + name + " with no photometric interpretation tag");
+      return false;
+    }
+    page.photometric = PHOTOMETRIC_MINISWHITE;
   }
   switch (page.photometric) {
   case PHOTOMETRIC_MINISWHITE:

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "PdfTestHelpers.h"
+#include "support/HandCodedFax.h"
 #include "support/Scratch.h"
+#include "support/TiffCopyChecks.h"
+#include "support/Tools.h"
 
 using namespace testing_support;
 using pdf_tests::ConvertChecked;
@@ -88,6 +91,68 @@ INSTANTIATE_TEST_SUITE_P(
                                   PHOTOMETRIC_MINISBLACK}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(BilevelPages, UncompressedFillOrder2PageAfterAnotherPageKeepsItsPixels) {
+  ScratchFolder scratch;
+  TiffPageSpec first, second;
+  first.raster = TextLikePage(300, 203, 1);
+  first.compression = COMPRESSION_CCITTFAX3; // decoded, unlike a passed-through page
+  second.raster = TextLikePage(1728, 1100, 5);
+  second.compression = COMPRESSION_NONE;
+  second.fillOrder = FILLORDER_LSB2MSB;
+  const std::string tiff = scratch / "two.tif", pdf = scratch / "two.pdf";
+  WriteTiffFile(tiff, {first, second});
+  ConvertChecked(tiff, pdf);
+  const auto images = ExtractImages(pdf);
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_TRUE(images[0].ToRaster() == first.raster);
+  EXPECT_TRUE(images[1].ToRaster() == second.raster);
+  const auto means = RenderedMeanGrey(pdf);
+  ASSERT_EQ(means.size(), 2u);
+  EXPECT_NEAR(means[1], ExpectedMeanGrey(second.raster), 12.0);
+}
+
+// Fax files often omit PhotometricInterpretation; their readers take such
+// pages as MinIsWhite.
+TEST(BilevelPages, FaxCodedPageWithoutPhotometricIsMinIsWhite) {
+  ScratchFolder scratch;
+  for (std::uint16_t compression : {COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4}) {
+    SCOPED_TRACE(compression);
+    TiffPageSpec page;
+    page.raster = TextLikePage(300, 203, 4);
+    page.compression = compression;
+    const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+    WriteTiffFile(tiff, {page});
+    std::vector<std::uint8_t> file = ReadBytes(tiff);
+    HideTag(file, 0, TIFFTAG_PHOTOMETRIC);
+    WriteFile(tiff, file);
+    ConvertChecked(tiff, pdf);
+    const auto images = ExtractImages(pdf);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(images[0].ToRaster() == page.raster);
+    const auto means = RenderedMeanGrey(pdf);
+    ASSERT_EQ(means.size(), 1u);
+    EXPECT_NEAR(means[0], ExpectedMeanGrey(page.raster), 12.0);
+  }
+}
+
+// A Group 3 strip of which the TIFF library decodes nothing (rows without
+// EOL, or data of another coding) is a lost page, not a blank one.
+TEST(BilevelPages, PageOfWhichNothingDecodesFailsTheDocument) {
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = TextLikePage(300, 203, 2);
+  page.compression = COMPRESSION_CCITTFAX3;
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  const std::vector<std::uint8_t> file = ReadBytes(tiff);
+  for (const auto& strip : {HandCodedMhWithoutEol(page.raster),
+                            EncodeWithLibTiff(page.raster, COMPRESSION_CCITTFAX4)}) {
+    WriteFile(tiff, WithStrip(file, strip));
+    EXPECT_NE(pdf::ConvertTiffToPdfReporting(tiff, pdf, 0, {}).result, 0);
+    EXPECT_FALSE(Exists(pdf));
+  }
+}
+
 TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2) {
   ScratchFolder scratch;
   TiffPageSpec page;
@@ -102,6 +167,53 @@ TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2)
   const std::string stream = "stream\r\n" + std::string(msbFirst.begin(), msbFirst.end()) +
                              "\rendstream\rendobj\r8 0 obj\r" + std::to_string(raw.size()) + "\r";
   EXPECT_NE(file.find(stream), std::string::npos);
+}
+
+// The coding with its EOFB (two EOLs, ending at the last set bit) turned
+// into zero fill: what encoders that leave EOFB out write.
+std::vector<std::uint8_t> WithoutEofb(std::vector<std::uint8_t> coded) {
+  std::size_t end = coded.size() * 8;
+  while ((coded[(end - 1) / 8] >> (7 - (end - 1) % 8) & 1) == 0)
+    --end;
+  for (std::size_t bit : {end - 1, end - 13})
+    coded[bit / 8] = static_cast<std::uint8_t>(coded[bit / 8] & ~(0x80 >> (bit % 8)));
+  return coded;
+}
+
+// Group 4 data is copied only when it codes the rows as T.6's own choice of
+// modes does (with or without EOFB). Other legal codings decode in the TIFF
+// library but need not in PDF viewers, so the page is coded anew.
+TEST(BilevelPassThrough, OnlyTheCanonicalGroup4CodingIsCopied) {
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = TextLikePage(1728, 600, 9);
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  const std::vector<std::uint8_t> file = ReadBytes(tiff);
+  const auto canonical = ReadRawStrips(tiff).at(0);
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> strip, written;
+  };
+  for (const Case& c : {Case{"horizontal mode only",
+                             HandCodedGroup4(page.raster, Group4Style::HorizontalOnly), canonical},
+                        Case{"zero-length runs",
+                             HandCodedGroup4(page.raster, Group4Style::ZeroLengthRuns), canonical},
+                        Case{"no EOFB", WithoutEofb(canonical), WithoutEofb(canonical)}}) {
+    SCOPED_TRACE(c.name);
+    WriteFile(tiff, WithStrip(file, c.strip));
+    ASSERT_EQ(ReadTiffPages(tiff).at(0), page.raster) << "the TIFF library decodes the fixture";
+    ConvertChecked(tiff, pdf);
+    const auto images = ExtractImages(pdf);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(images[0].ToRaster() == page.raster);
+    EXPECT_NE(ReadFile(pdf).find("stream\r\n" + std::string(c.written.begin(), c.written.end()) +
+                                 "\rendstream"),
+              std::string::npos);
+    const auto means = RenderedMeanGrey(pdf, 24, true);
+    ASSERT_EQ(means.size(), 1u);
+    EXPECT_NEAR(means[0], ExpectedMeanGrey(page.raster), 12.0);
+  }
 }
 
 TEST(BilevelPassThrough, Group3IsWrittenAsGroup4) {

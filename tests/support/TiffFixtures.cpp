@@ -263,7 +263,7 @@ void WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pag
 }
 
 std::vector<Raster> ReadTiffPages(const std::string& path) {
-  TiffHandle tif(TIFFOpen(path.c_str(), "r"));
+  TiffHandle tif(TIFFOpen(path.c_str(), "rmc"));
   if (!tif)
     Fail("cannot open " + path);
   std::vector<Raster> pages;
@@ -292,7 +292,7 @@ std::vector<Raster> ReadTiffPages(const std::string& path) {
 }
 
 std::vector<std::vector<std::uint8_t>> ReadRawStrips(const std::string& path, int directory) {
-  TiffHandle tif(TIFFOpen(path.c_str(), "r"));
+  TiffHandle tif(TIFFOpen(path.c_str(), "rmc"));
   if (!tif || !TIFFSetDirectory(tif.get(), static_cast<tdir_t>(directory)))
     Fail("cannot open " + path);
   std::vector<std::vector<std::uint8_t>> strips;

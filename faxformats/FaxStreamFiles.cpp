@@ -74,13 +74,23 @@ public:
   void CloseSegment() {
     if (!segmentOpen_)
       return;
-    auto bytes = EncodeSegmentRecord(segment_);
-    failed_ |= !WriteAt(segmentFile_.get(),
-                        kSegmentHeaderSize + std::uint64_t{kSegmentRecordSize} * index_.recordCount,
-                        bytes);
+    WriteRecord(index_.recordCount);
     ++index_.recordCount;
     index_.longestSegment = std::max(index_.longestSegment, segment_.lines);
     segmentOpen_ = false;
+  }
+
+  // An RTC or EOFB: the page ends with the last segment, whatever follows.
+  void EndPage() {
+    if (segmentOpen_) {
+      segment_.endsPage = true;
+      CloseSegment();
+      return;
+    }
+    if (index_.recordCount == 0 || segment_.endsPage)
+      return;
+    segment_.endsPage = true;
+    WriteRecord(index_.recordCount - 1);
   }
 
   // Closes the last segment, completes both headers and estimates the
@@ -105,6 +115,13 @@ private:
     bool ok = WriteAt(rasterFile_.get(), 0, record) && WriteAt(segmentFile_.get(), 0, header);
     // Rows follow the record: leave the raster file positioned at its end.
     return ok && std::fseek(rasterFile_.get(), 0, SEEK_END) == 0;
+  }
+
+  // segment_ is the record last closed until the next line opens a new one.
+  void WriteRecord(std::uint32_t index) {
+    auto bytes = EncodeSegmentRecord(segment_);
+    failed_ |= !WriteAt(segmentFile_.get(),
+                        kSegmentHeaderSize + std::uint64_t{kSegmentRecordSize} * index, bytes);
   }
 
   static void SetPosition(std::int64_t bit, std::uint32_t& byte, std::uint8_t& offset) {
@@ -134,9 +151,23 @@ private:
   bool failed_ = false;
 };
 
-// T.4 one-dimensional: every line lies between two EOLs. An empty line (an
-// EOL at once, as in the RTC that ends a page) ends the segment, so pages
-// separated by RTC stay apart.
+// Two empty lines in a row (three EOLs) are taken for the RTC that ends a
+// page: T.4 asks for six EOLs, but a single stray EOL must not cut a page.
+class ReturnToControl {
+public:
+  // Called with every line result; ends the page at the second empty line.
+  void Track(int pixels, StreamFileWriter& files) {
+    emptyLines_ = pixels == 0 ? emptyLines_ + 1 : 0;
+    if (emptyLines_ == 2)
+      files.EndPage();
+  }
+
+private:
+  int emptyLines_ = 0;
+};
+
+// T.4 one-dimensional: every line lies between two EOLs. An empty line ends
+// the segment; an RTC also ends the page.
 int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindEol(2) < 0)
     return 0;
@@ -145,9 +176,11 @@ int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   RowWriter writer(row.data(), static_cast<std::uint32_t>(width), 0);
   std::int64_t eolBefore = decoder.BitPosition() - kEolBits;
   int bad = 0;
+  ReturnToControl rtc;
   for (;;) {
     writer.Restart(row.data());
     int pixels = decoder.DecodeLine1D(writer, nullptr);
+    rtc.Track(pixels, files);
     if (pixels == width) {
       std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
       files.AddLine(row.data(), eolBefore, eolAfter);
@@ -201,10 +234,12 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   std::int64_t eolBefore = decoder.BitPosition() - kEolTagBits;
   int tag = 1;
   int bad = 0;
+  ReturnToControl rtc;
   for (;;) {
     lines.StartLine();
     int pixels = tag == 1 ? decoder.DecodeLine1D(lines.writer, &lines.current)
                           : decoder.DecodeLine2D(lines.writer, lines.reference, &lines.current);
+    rtc.Track(pixels, files);
     if (pixels == width) {
       std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
       files.AddLine(lines.row.data(), eolBefore, eolAfter);
@@ -239,7 +274,7 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
 
 // T.6: lines follow one another with no EOL; a bad line is followed by a
 // new start search. An EOL (the EOFB that ends a page) resets the reference
-// line and ends the segment, so the pages of a multi-page stream stay apart.
+// line and ends the page.
 int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindG4Start(0) < 0)
     return kLineDataEnded;
@@ -269,6 +304,8 @@ int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
       lineStart = decoder.BitPosition();
       continue;
     }
+    if (result == kLineUnexpectedEol)
+      files.EndPage();
     files.CloseSegment();
     if (result == kLineDataEnded || result == kLineLastComplete)
       return files.goodLines() > 0 ? 0 : kLineDataEnded;

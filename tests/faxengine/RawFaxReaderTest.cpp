@@ -204,8 +204,8 @@ TEST(RawFaxReader, PagesSeparatedByRtcAndTheResolutionTheyImply) {
   }
   ExpectConverts(StreamCase{"three standard pages, 1-D", Joined(oneD), Stack(standard), 3, 100});
   ExpectConverts(StreamCase{"three standard pages, 2-D", Joined(twoD), Stack(standard), 3, 100});
-  // /v=200 doubles the page length: the first two pages share one.
-  ExpectConverts(StreamCase{"three standard pages read as fine", Joined(oneD), Stack(standard), 2,
+  // /v=200 doubles the page length, but an RTC still ends every page.
+  ExpectConverts(StreamCase{"three standard pages read as fine", Joined(oneD), Stack(standard), 3,
                             200, [](ConversionSettings& s) { s.verticalResolution = 200; }});
 
   std::vector<Raster> fine = {TextLikePage(1728, 2200, 14), TextLikePage(1728, 2250, 15)};
@@ -215,6 +215,29 @@ TEST(RawFaxReader, PagesSeparatedByRtcAndTheResolutionTheyImply) {
                             Stack(fine), 2, 200});
   Raster tall = TextLikePage(1728, 3000, 16);
   ExpectConverts(StreamCase{"3000 lines in one segment", LibTiffStream(tall, 5), tall, 1, 300});
+}
+
+TEST(RawFaxReader, EveryRtcOrEofbEndsAPageWhateverThePageLength) {
+  // 1500 lines suggest 200 dpi, whose pages of 2288 lines would hold the
+  // first two pages together.
+  std::vector<Raster> pages = {InkedPage(1728, 1000, 41), InkedPage(1728, 1000, 42),
+                               InkedPage(1728, 1500, 43)};
+  auto stream = [&](int coding) {
+    std::vector<std::uint8_t> all =
+        coding == 7 ? std::vector<std::uint8_t>(2, 0xFF) : std::vector<std::uint8_t>{};
+    for (const Raster& page : pages) {
+      Append(all, LibTiffStream(page, coding)); // T.6 strips end with EOFB
+      if (coding != 7)
+        Append(all, ReturnToControl(coding == 6));
+    }
+    return all;
+  };
+  auto at400 = [](ConversionSettings& s) { s.verticalResolution = 400; };
+  for (int coding : {5, 6}) {
+    std::string name = "coding " + std::to_string(coding);
+    ExpectConverts(StreamCase{name, stream(coding), Stack(pages), 3, 200});
+    ExpectConverts(StreamCase{name + " with /v=400", stream(coding), Stack(pages), 3, 400, at400});
+  }
 }
 
 TEST(RawFaxReader, MoreThan1024PagesAreAllKept) {

@@ -137,7 +137,7 @@ int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
         DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
     if (result.status == -1)
       return -1;
-    truncated_ = result.rowsTruncated;
+    truncated_ = result.rowsTruncated || result.linesLost;
     return 0;
   }
   return -1;

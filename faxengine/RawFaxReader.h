@@ -63,8 +63,8 @@ private:
   std::uint8_t rawFlag_ = 0;
   std::string imagePath_;
   std::string segmentPath_;
-  // Set when decoding into files stopped before the end of the stream
-  // because the raster file reached its size bound.
+  // Set when decoding into files lost lines of the stream: it stopped at the
+  // raster file's size bound, or an error inside a T.6 page lost its rest.
   bool truncated_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include "faxformats/StdioFile.h"
 
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -51,6 +52,10 @@ public:
     return !rowsTruncated_ && raster_.bytesPerRow <= targets_.maxRasterBytes - rasterBytes_;
   }
   void MarkTruncated() { rowsTruncated_ = true; }
+  void MarkLinesLost() { linesLost_ = true; }
+  // True while lines join a segment, none having failed since it opened.
+  bool SegmentOpen() const { return segmentOpen_; }
+  bool linesLost() const { return linesLost_; }
 
   // Appends a good line. A line that opens a segment starts it at
   // segmentStart; every line moves the segment's end to end (bit indexes).
@@ -148,6 +153,7 @@ private:
   StdioFile segmentFile_;
   std::uint64_t rasterBytes_ = 0;
   bool rowsTruncated_ = false;
+  bool linesLost_ = false;
   bool failed_ = false;
 };
 
@@ -272,14 +278,95 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   return bad;
 }
 
-// T.6: lines follow one another with no EOL; a bad line is followed by a
-// new start search. An EOL (the EOFB that ends a page) resets the reference
-// line and ends the page.
+// The last T.6 lines, held back from the files: a page that ends without
+// EOFB (as some encoders write page after page) is only noticed when the
+// next page's data, decoded against the last line, fails a little later;
+// the lines decoded in between are garbage and must not reach the files.
+class HeldLines {
+public:
+  static constexpr std::size_t kLimit = 64;
+
+  // Holds a line; the oldest line goes to the files when more are held.
+  // False when the raster bound stops the rows.
+  bool Add(const std::vector<std::uint8_t>& row, std::int64_t start, std::int64_t end,
+           StreamFileWriter& files) {
+    lines_.push_back(Line{row, start, end});
+    return lines_.size() <= kLimit || Release(lines_.size() - kLimit, files);
+  }
+  bool Empty() const { return lines_.empty(); }
+  // Sends every held line to the files.
+  bool ReleaseAll(StreamFileWriter& files) { return Release(lines_.size(), files); }
+  // The latest held line behind which a page without EOFB ended, its next
+  // page starting before the error at errorBit (the start of a later page is
+  // no boundary, and lines above the true one may pass for one by chance).
+  // The lines after it are dropped; pageStart is where the next page begins.
+  bool CutAtPageEnd(const FaxDecoder& decoder, std::int64_t errorBit, std::int64_t& pageStart) {
+    for (std::size_t i = lines_.size(); i-- > 0;) {
+      if (decoder.G4PageFollowsFill(lines_[i].end, pageStart) && pageStart <= errorBit) {
+        lines_.resize(i + 1);
+        return true;
+      }
+    }
+    return false;
+  }
+
+private:
+  struct Line {
+    std::vector<std::uint8_t> row;
+    std::int64_t start, end;
+  };
+
+  // T.6 pages are written from the rows: a line without its row would be
+  // lost, so the lines stop at the raster bound.
+  bool Release(std::size_t count, StreamFileWriter& files) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!files.RowFits()) {
+        files.MarkTruncated();
+        lines_.clear();
+        return false;
+      }
+      files.AddLine(lines_.front().row.data(), lines_.front().start, lines_.front().end);
+      lines_.pop_front();
+    }
+    return true;
+  }
+
+  std::deque<Line> lines_;
+};
+
+// Where decoding goes on after a T.6 line that is not good. An EOFB ends
+// the page. Otherwise, inside a page, the error is either the start of a
+// page that follows without EOFB, or damage that loses the rest of the page
+// (every later line is coded against the lost one): then go on behind the
+// next EOFB. The next page starts at once or behind a few bytes of fill; the
+// start search over 0xFF markers is the last resort after an error.
+bool ResumeGroup4(FaxDecoder& decoder, StreamFileWriter& files, HeldLines& held, int result) {
+  std::int64_t pageStart = 0;
+  bool pageEnd = result == kLineUnexpectedEol && decoder.EolFollows();
+  if (!pageEnd && held.CutAtPageEnd(decoder, decoder.BitPosition(), pageStart)) {
+    decoder.StoreBitPosition(pageStart);
+    pageEnd = true;
+  } else if (!pageEnd && (!held.Empty() || files.SegmentOpen())) {
+    files.MarkLinesLost();
+    pageEnd = decoder.SkipPastEofb();
+  }
+  if (!held.ReleaseAll(files))
+    return false;
+  if (pageEnd)
+    files.EndPage();
+  files.CloseSegment();
+  if (pageStart > 0 || decoder.FindG4PageStart(kG4PageStartWindow))
+    return true;
+  return result == kLineUnexpectedEol || decoder.FindG4Start(2) >= 0;
+}
+
+// T.6: lines follow one another with no EOL, pages end with an EOFB.
 int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindG4Start(0) < 0)
     return kLineDataEnded;
   const int width = decoder.Width();
   LineBuffers lines(width, files.bytesPerRow());
+  HeldLines held;
   std::int64_t lineStart = decoder.BitPosition();
   for (;;) {
     lines.StartLine();
@@ -290,28 +377,22 @@ int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
     // search of /raw): stop rather than decode the same bits again.
     if (decoder.BitPosition() == before)
       result = kLineDataEnded;
-    if (result == width || (result == kLineLastComplete && pixels == std::uint32_t(width))) {
-      // T.6 pages are written from these rows: a line without its lines.row
-      // would be lost, so decoding stops at the raster bound.
-      if (!files.RowFits()) {
-        files.MarkTruncated();
-        return 0;
-      }
-      files.AddLine(lines.row.data(), lineStart, decoder.BitPosition());
-      if (result == kLineLastComplete)
-        return 0;
-      lines.reference.Swap(lines.current);
-      lineStart = decoder.BitPosition();
-      continue;
-    }
-    if (result == kLineUnexpectedEol)
-      files.EndPage();
-    files.CloseSegment();
-    if (result == kLineDataEnded || result == kLineLastComplete)
+    const bool good =
+        result == width || (result == kLineLastComplete && pixels == std::uint32_t(width));
+    if (good && !held.Add(lines.row, lineStart, decoder.BitPosition(), files))
+      return 0;
+    if (result == kLineDataEnded || result == kLineLastComplete) {
+      held.ReleaseAll(files);
+      files.CloseSegment();
       return files.goodLines() > 0 ? 0 : kLineDataEnded;
-    if (result != kLineUnexpectedEol && decoder.FindG4Start(2) < 0)
-      return kLineInvalidCode;
-    lines.reference.SetAllWhite(lines.width);
+    }
+    if (!good) {
+      if (!ResumeGroup4(decoder, files, held, result))
+        return files.rowsTruncated() ? 0 : kLineInvalidCode;
+      lines.reference.SetAllWhite(lines.width);
+    } else {
+      lines.reference.Swap(lines.current);
+    }
     lineStart = decoder.BitPosition();
   }
 }
@@ -340,5 +421,6 @@ StreamFileResult DecodeStreamIntoFiles(FaxDecoder& decoder, const StreamFileTarg
     result.status = -1;
   result.goodLines = files.goodLines();
   result.rowsTruncated = files.rowsTruncated();
+  result.linesLost = files.linesLost();
   return result;
 }

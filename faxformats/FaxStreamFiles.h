@@ -27,6 +27,8 @@ struct StreamFileResult {
   // The raster bound stopped the rows before the end of the stream. For T.6
   // decoding stops there too, so lines of the stream are missing.
   bool rowsTruncated = false;
+  // T.6: an error inside a page lost the lines after it.
+  bool linesLost = false;
 };
 
 // Decodes with the decoder's coding code (5, 6 or 7), bit order and width,

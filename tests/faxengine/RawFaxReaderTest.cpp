@@ -110,6 +110,21 @@ std::vector<std::uint8_t> Joined(const std::vector<std::vector<std::uint8_t>>& p
   return all;
 }
 
+// The T.6 strip without its EOFB, zero-filled to a byte: pages written back
+// to back, as ghostscript's faxg4 device writes them.
+std::vector<std::uint8_t> WithoutEofb(const std::vector<std::uint8_t>& coded) {
+  std::string bits;
+  for (std::uint8_t byte : coded)
+    for (int bit = 7; bit >= 0; --bit)
+      bits += char('0' + ((byte >> bit) & 1));
+  bits.resize(bits.rfind("000000000001000000000001"));
+  bits.resize((bits.size() + 7) / 8 * 8, '0');
+  std::vector<std::uint8_t> bytes(bits.size() / 8);
+  for (std::size_t i = 0; i < bits.size(); ++i)
+    bytes[i / 8] = std::uint8_t(bytes[i / 8] | (bits[i] - '0') << (7 - i % 8));
+  return bytes;
+}
+
 } // namespace
 
 TEST(RawFaxReader, EveryCodingAndBitOrderGivesTheEncodedRows) {
@@ -233,11 +248,66 @@ TEST(RawFaxReader, EveryRtcOrEofbEndsAPageWhateverThePageLength) {
     return all;
   };
   auto at400 = [](ConversionSettings& s) { s.verticalResolution = 400; };
-  for (int coding : {5, 6}) {
+  for (int coding : {5, 6, 7}) {
     std::string name = "coding " + std::to_string(coding);
     ExpectConverts(StreamCase{name, stream(coding), Stack(pages), 3, 200});
     ExpectConverts(StreamCase{name + " with /v=400", stream(coding), Stack(pages), 3, 400, at400});
   }
+}
+
+TEST(RawFaxReader, Group4PagesBehindJunkOrWithoutEofbAreAllKept) {
+  // Lengths that pages of 1144 lines would join: only the page ends part them.
+  std::vector<Raster> pages = {InkedPage(1728, 400, 51), InkedPage(1728, 500, 52),
+                               InkedPage(1728, 600, 53)};
+  std::vector<std::vector<std::uint8_t>> coded;
+  for (const Raster& page : pages)
+    coded.push_back(LibTiffStream(page, 7));
+  const std::vector<std::uint8_t> junk = {0x02}; // an extension code, 0000001
+  ExpectConverts(StreamCase{"a junk byte behind the first EOFB",
+                            Marked(Joined({coded[0], junk, coded[1], coded[2]})), Stack(pages), 3});
+  ExpectConverts(StreamCase{"a junk byte behind the start marker",
+                            Marked(Joined({junk, coded[0], coded[1], coded[2]})), Stack(pages), 3});
+  for (std::size_t gap : {0u, 1u})
+    ExpectConverts(StreamCase{
+        std::to_string(gap) + " noise bytes behind each EOFB",
+        Marked(Joined({coded[0], RandomBytes(gap, 54), coded[1], RandomBytes(gap, 55), coded[2]})),
+        Stack(pages), 3});
+  // Page ends the stream does not mark, behind a white bottom margin as
+  // real pages have: no garbage rows and no rows lost, though a page end
+  // the data does not show leaves two pages read as one.
+  std::vector<Raster> margined;
+  std::vector<std::uint8_t> unmarked = {0xFF, 0xFF};
+  for (const Raster& page : pages) {
+    margined.push_back(Stack({page, Raster(1728, 8)}));
+    Append(unmarked, WithoutEofb(LibTiffStream(margined.back(), 7)));
+  }
+  RawResult result = ConvertRaw(unmarked);
+  ASSERT_TRUE(result.isFax);
+  EXPECT_EQ(result.write, 0);
+  EXPECT_EQ(Stack(result.pages), Stack(margined));
+  EXPECT_GE(result.pages.size(), 2u);
+}
+
+TEST(RawFaxReader, ADamagedGroup4PageKeepsItsGoodRowsAndReportsTheLoss) {
+  std::vector<Raster> pages = {InkedPage(1728, 2000, 61), InkedPage(1728, 2000, 62),
+                               InkedPage(1728, 2000, 63)};
+  std::vector<std::uint8_t> page2 = LibTiffStream(pages[1], 7);
+  // A drop-out: zero bytes, an EOL in the middle of the page.
+  std::fill_n(page2.begin() + std::ptrdiff_t(page2.size() / 2), 3, 0);
+  RawResult result =
+      ConvertRaw(Marked(Joined({LibTiffStream(pages[0], 7), page2, LibTiffStream(pages[2], 7)})));
+  ASSERT_TRUE(result.isFax);
+  EXPECT_EQ(result.write, -6) << "the rest of page 2 is lost: not a success";
+  ASSERT_EQ(result.pages.size(), 3u);
+  EXPECT_EQ(result.pages[0], pages[0]);
+  EXPECT_EQ(result.pages[2], pages[2]);
+  const Raster& damaged = result.pages[1];
+  EXPECT_GT(damaged.height, 500u);
+  ASSERT_LT(damaged.height, 2000u);
+  EXPECT_TRUE(std::equal(damaged.pixels.begin(), damaged.pixels.end(), pages[1].pixels.begin()))
+      << "only rows decoded before the damage";
+  for (float y : result.yResolutions)
+    EXPECT_EQ(y, 200) << "the intact pages set the resolution";
 }
 
 TEST(RawFaxReader, MoreThan1024PagesAreAllKept) {

@@ -64,7 +64,8 @@ private:
   std::string imagePath_;
   std::string segmentPath_;
   // Set when decoding into files lost lines of the stream: it stopped at the
-  // raster file's size bound, or an error inside a T.6 page lost its rest.
+  // raster file's size bound, an error inside a T.6 page lost its rest, or
+  // pages of another width could not be kept.
   bool truncated_ = false;
 };
 

@@ -678,9 +678,9 @@ bool IsWhiteLine(const RunList& runs, std::int32_t width) {
 
 } // namespace
 
-bool FaxDecoder::DecodesAsPageTop(std::uint64_t bitPosition) const {
+bool FaxDecoder::DecodesAsPageTop(std::uint64_t bitPosition, std::int32_t lineWidth) const {
   BitWindow bits(Data(), Size(), ByteMap(), bitPosition);
-  const std::uint32_t width = std::uint32_t(width_);
+  const std::uint32_t width = std::uint32_t(lineWidth);
   RunList reference, current;
   reference.SetAllWhite(width);
   RowWriter row(nullptr, width, 0);
@@ -688,15 +688,15 @@ bool FaxDecoder::DecodesAsPageTop(std::uint64_t bitPosition) const {
   while (inkLines < kPageTopInkLines && whiteLines < kPageTopWhiteLines) {
     row.Restart(nullptr);
     current.Reset(width);
-    int result = Line2D<Coding2D::T6>(bits, row, reference, &current, width_).Decode();
+    int result = Line2D<Coding2D::T6>(bits, row, reference, &current, lineWidth).Decode();
     // A short page: its lines end with the data or with an EOFB.
     if (result == kLineUnexpectedEol)
       return inkLines > 0 && SkipEol(bits);
     if (result == kLineLastComplete || result == kLineDataEnded)
-      return inkLines > 0 || (result == kLineLastComplete && !IsWhiteLine(current, width_));
-    if (result != width_)
+      return inkLines > 0 || (result == kLineLastComplete && !IsWhiteLine(current, lineWidth));
+    if (result != lineWidth)
       return false;
-    ++(IsWhiteLine(current, width_) ? whiteLines : inkLines);
+    ++(IsWhiteLine(current, lineWidth) ? whiteLines : inkLines);
     reference.Swap(current);
   }
   return inkLines == kPageTopInkLines;
@@ -708,7 +708,7 @@ bool FaxDecoder::FindG4PageStart(std::uint32_t windowBytes) {
   const std::uint64_t from = std::uint64_t(std::max<std::int64_t>(BitPosition(), 0));
   const std::uint64_t total = std::uint64_t(Size()) * 8;
   std::uint64_t start = PastEolsAndFill(BitWindow(Data(), Size(), ByteMap(), from));
-  for (std::uint32_t tried = 0; !DecodesAsPageTop(start); ++tried) {
+  for (std::uint32_t tried = 0; !DecodesAsPageTop(start, width_); ++tried) {
     start = (start / 8 + 1) * 8;
     if (tried == windowBytes || start >= total)
       return false;
@@ -730,10 +730,20 @@ bool FaxDecoder::G4PageFollowsFill(std::int64_t lineEnd, std::int64_t& pageStart
   const int fill = int(boundary - end);
   if (fill > 0 && bits.Peek(fill) != 0)
     return false;
-  if (!DecodesAsPageTop(boundary))
+  if (!DecodesAsPageTop(boundary, width_))
     return false;
   pageStart = std::int64_t(boundary);
   return true;
+}
+
+bool FaxDecoder::G4PageOfOtherWidthFollows() const {
+  if (!Data())
+    return false;
+  const std::uint64_t from = std::uint64_t(std::max<std::int64_t>(BitPosition(), 0));
+  const std::uint64_t start = PastEolsAndFill(BitWindow(Data(), Size(), ByteMap(), from));
+  return std::any_of(kStandardWidths.begin(), kStandardWidths.end(), [&](std::uint32_t width) {
+    return std::int32_t(width) != width_ && DecodesAsPageTop(start, std::int32_t(width));
+  });
 }
 
 bool FaxDecoder::EolFollows() const {

@@ -139,6 +139,9 @@ public:
   // Moves behind the next EOFB (two EOLs in a row); false, the reader left
   // in place, when none follows.
   bool SkipPastEofb();
+  // True when lines at the reader (past EOLs and fill) decode as at the top
+  // of a T.6 page of another standard width than the decoder's.
+  bool G4PageOfOtherWidthFollows() const;
   // A T.6 page that ended without EOFB: the bits from lineEnd to the next byte
   // boundary are zero fill and lines decode from there as at the top of a
   // page. pageStart receives that boundary.
@@ -150,10 +153,10 @@ protected:
 
 private:
   // From that bit, against an all-white reference line: kPageTopInkLines
-  // lines with ink decode to the width (white lines, single V0 bits that
+  // lines with ink decode to lineWidth (white lines, single V0 bits that
   // fill bits and 0xFF runs also give, do not count), or at least one before
   // an EOFB or the end of the data.
-  bool DecodesAsPageTop(std::uint64_t bitPosition) const;
+  bool DecodesAsPageTop(std::uint64_t bitPosition, std::int32_t lineWidth) const;
   bool PrepareRaster(PageRaster& raster) const;
   int DecodePageMh(PageRaster& raster);
   int DecodePage1D(PageRaster& raster, bool lineWords);

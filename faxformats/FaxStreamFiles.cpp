@@ -172,6 +172,35 @@ private:
   int emptyLines_ = 0;
 };
 
+// Lines of one standard width other than the stream's, with no good line
+// between them: pages of another width, which cannot be written at the
+// stream's width. Losing them is reported rather than passed over.
+class OtherWidthPages {
+public:
+  explicit OtherWidthPages(int width) : width_(width) {}
+  // Called with every line result.
+  void Track(int pixels, StreamFileWriter& files) {
+    if (pixels == width_) {
+      count_ = 0;
+      return;
+    }
+    if (std::find(kStandardWidths.begin(), kStandardWidths.end(),
+                  std::uint32_t(std::max(pixels, 0))) == kStandardWidths.end())
+      return;
+    count_ = pixels == other_ ? count_ + 1 : 1;
+    other_ = pixels;
+    if (count_ == kLinesToTell)
+      files.MarkLinesLost();
+  }
+
+private:
+  // Damage gives a line of a standard width now and then, never this many.
+  static constexpr int kLinesToTell = 8;
+  int width_;
+  int other_ = 0;
+  int count_ = 0;
+};
+
 // T.4 one-dimensional: every line lies between two EOLs. An empty line ends
 // the segment; an RTC also ends the page.
 int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
@@ -183,10 +212,12 @@ int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   std::int64_t eolBefore = decoder.BitPosition() - kEolBits;
   int bad = 0;
   ReturnToControl rtc;
+  OtherWidthPages otherWidth(width);
   for (;;) {
     writer.Restart(row.data());
     int pixels = decoder.DecodeLine1D(writer, nullptr);
     rtc.Track(pixels, files);
+    otherWidth.Track(pixels, files);
     if (pixels == width) {
       std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
       files.AddLine(row.data(), eolBefore, eolAfter);
@@ -241,11 +272,13 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   int tag = 1;
   int bad = 0;
   ReturnToControl rtc;
+  OtherWidthPages otherWidth(width);
   for (;;) {
     lines.StartLine();
     int pixels = tag == 1 ? decoder.DecodeLine1D(lines.writer, &lines.current)
                           : decoder.DecodeLine2D(lines.writer, lines.reference, &lines.current);
     rtc.Track(pixels, files);
+    otherWidth.Track(pixels, files);
     if (pixels == width) {
       std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
       files.AddLine(lines.row.data(), eolBefore, eolAfter);
@@ -334,12 +367,26 @@ private:
   std::deque<Line> lines_;
 };
 
+// The next page of the stream's width at or behind the reader. A page of
+// another width cannot be written at it: it is reported lost and passed
+// over. After an error the start search is the last resort; after an EOL
+// decoding may simply go on.
+bool FindNextGroup4Page(FaxDecoder& decoder, StreamFileWriter& files, bool afterEol) {
+  while (!decoder.FindG4PageStart(kG4PageStartWindow)) {
+    if (!decoder.G4PageOfOtherWidthFollows())
+      return afterEol || decoder.FindG4Start(2) >= 0;
+    files.MarkLinesLost();
+    if (!decoder.SkipPastEofb())
+      return false;
+  }
+  return true;
+}
+
 // Where decoding goes on after a T.6 line that is not good. An EOFB ends
 // the page. Otherwise, inside a page, the error is either the start of a
 // page that follows without EOFB, or damage that loses the rest of the page
 // (every later line is coded against the lost one): then go on behind the
-// next EOFB. The next page starts at once or behind a few bytes of fill; the
-// start search over 0xFF markers is the last resort after an error.
+// next EOFB.
 bool ResumeGroup4(FaxDecoder& decoder, StreamFileWriter& files, HeldLines& held, int result) {
   std::int64_t pageStart = 0;
   bool pageEnd = result == kLineUnexpectedEol && decoder.EolFollows();
@@ -355,9 +402,7 @@ bool ResumeGroup4(FaxDecoder& decoder, StreamFileWriter& files, HeldLines& held,
   if (pageEnd)
     files.EndPage();
   files.CloseSegment();
-  if (pageStart > 0 || decoder.FindG4PageStart(kG4PageStartWindow))
-    return true;
-  return result == kLineUnexpectedEol || decoder.FindG4Start(2) >= 0;
+  return pageStart > 0 || FindNextGroup4Page(decoder, files, result == kLineUnexpectedEol);
 }
 
 // T.6: lines follow one another with no EOL, pages end with an EOFB.

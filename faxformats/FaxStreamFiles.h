@@ -27,7 +27,8 @@ struct StreamFileResult {
   // The raster bound stopped the rows before the end of the stream. For T.6
   // decoding stops there too, so lines of the stream are missing.
   bool rowsTruncated = false;
-  // T.6: an error inside a page lost the lines after it.
+  // Lines the files do not hold: T.6 lines after an error inside a page,
+  // or pages of another width than the stream's.
   bool linesLost = false;
 };
 

@@ -255,6 +255,23 @@ TEST(RawFaxReader, EveryRtcOrEofbEndsAPageWhateverThePageLength) {
   }
 }
 
+TEST(RawFaxReader, PagesOfAnotherWidthLaterInTheStreamFailVisibly) {
+  Raster narrow = InkedPage(1728, 300, 71), wide = InkedPage(2048, 300, 72);
+  for (int coding : {5, 6, 7}) {
+    SCOPED_TRACE("coding " + std::to_string(coding));
+    std::vector<std::uint8_t> stream = coding == 7 ? Marked({}) : std::vector<std::uint8_t>{};
+    for (const Raster* page : {&narrow, &narrow, &wide, &wide}) {
+      Append(stream, LibTiffStream(*page, coding)); // T.6 strips end with EOFB
+      if (coding != 7)
+        Append(stream, ReturnToControl(coding == 6));
+    }
+    RawResult result = ConvertRaw(stream);
+    ASSERT_TRUE(result.isFax);
+    EXPECT_EQ(result.write, -6) << "the 2048-wide pages are not in the TIFF";
+    EXPECT_EQ(Stack(result.pages), Stack({narrow, narrow}));
+  }
+}
+
 TEST(RawFaxReader, Group4PagesBehindJunkOrWithoutEofbAreAllKept) {
   // Lengths that pages of 1144 lines would join: only the page ends part them.
   std::vector<Raster> pages = {InkedPage(1728, 400, 51), InkedPage(1728, 500, 52),

@@ -708,6 +708,9 @@ bool FaxDecoder::FindG4PageStart(std::uint32_t windowBytes) {
   const std::uint64_t from = std::uint64_t(std::max<std::int64_t>(BitPosition(), 0));
   const std::uint64_t total = std::uint64_t(Size()) * 8;
   std::uint64_t start = PastEolsAndFill(BitWindow(Data(), Size(), ByteMap(), from));
+  // Whatever follows, those EOLs and fill bits hold no line: leaving them
+  // behind keeps a stream of EOLs from being searched again at each one.
+  StoreBitPosition(std::int64_t(start));
   for (std::uint32_t tried = 0; !DecodesAsPageTop(start, width_); ++tried) {
     start = (start / 8 + 1) * 8;
     if (tried == windowBytes || start >= total)

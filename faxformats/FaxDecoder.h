@@ -131,7 +131,7 @@ public:
   // decoded: the first position, past any EOLs and the zero fill of their
   // byte, or one of the next windowBytes byte boundaries, from which lines
   // decode as at the top of a page (see DecodesAsPageTop). Moves the reader
-  // there; false when none does.
+  // there; false when none does, the reader past the EOLs and fill.
   bool FindG4PageStart(std::uint32_t windowBytes);
   // True when the bits at the reader form an EOL (after the EOL that ended
   // a T.6 line: the two together are the EOFB that ends a page).

@@ -5,6 +5,7 @@
 #include "faxformats/StdioFile.h"
 
 #include <algorithm>
+#include <climits>
 #include <deque>
 #include <vector>
 
@@ -327,6 +328,7 @@ public:
     return lines_.size() <= kLimit || Release(lines_.size() - kLimit, files);
   }
   bool Empty() const { return lines_.empty(); }
+  bool Full() const { return lines_.size() == kLimit; }
   // Sends every held line to the files.
   bool ReleaseAll(StreamFileWriter& files) { return Release(lines_.size(), files); }
   // The latest held line behind which a page without EOFB ended, its next
@@ -367,43 +369,65 @@ private:
   std::deque<Line> lines_;
 };
 
-// The next page of the stream's width at or behind the reader. A page of
-// another width cannot be written at it: it is reported lost and passed
-// over. After an error the start search is the last resort; after an EOL
-// decoding may simply go on.
-bool FindNextGroup4Page(FaxDecoder& decoder, StreamFileWriter& files, bool afterEol) {
-  while (!decoder.FindG4PageStart(kG4PageStartWindow)) {
-    if (!decoder.G4PageOfOtherWidthFollows())
-      return afterEol || decoder.FindG4Start(2) >= 0;
-    files.MarkLinesLost();
-    if (!decoder.SkipPastEofb())
-      return false;
-  }
-  return true;
-}
+// What decoding a T.6 stream keeps for resynchronising. The searches that
+// look far are bounded: EOFBs are looked for again only past where none was
+// found, and page starts are looked for widely only at a page end or after a
+// run of good lines (noise fails every few lines and gets the cheap search).
+struct Group4Resync {
+  FaxDecoder& decoder;
+  StreamFileWriter& files;
+  HeldLines held;
+  std::int64_t noEofbFrom = INT64_MAX;
 
-// Where decoding goes on after a T.6 line that is not good. An EOFB ends
-// the page. Otherwise, inside a page, the error is either the start of a
-// page that follows without EOFB, or damage that loses the rest of the page
-// (every later line is coded against the lost one): then go on behind the
-// next EOFB.
-bool ResumeGroup4(FaxDecoder& decoder, StreamFileWriter& files, HeldLines& held, int result) {
-  std::int64_t pageStart = 0;
-  bool pageEnd = result == kLineUnexpectedEol && decoder.EolFollows();
-  if (!pageEnd && held.CutAtPageEnd(decoder, decoder.BitPosition(), pageStart)) {
-    decoder.StoreBitPosition(pageStart);
-    pageEnd = true;
-  } else if (!pageEnd && (!held.Empty() || files.SegmentOpen())) {
-    files.MarkLinesLost();
-    pageEnd = decoder.SkipPastEofb();
-  }
-  if (!held.ReleaseAll(files))
+  bool SkipPastEofb() {
+    const std::int64_t from = decoder.BitPosition();
+    if (from >= noEofbFrom)
+      return false;
+    if (decoder.SkipPastEofb())
+      return true;
+    noEofbFrom = from;
     return false;
-  if (pageEnd)
-    files.EndPage();
-  files.CloseSegment();
-  return pageStart > 0 || FindNextGroup4Page(decoder, files, result == kLineUnexpectedEol);
-}
+  }
+
+  // The next page of the stream's width at or behind the reader. After a
+  // page end, a page of another width cannot be written at it: it is
+  // reported lost and passed over. After an error the start search is the
+  // last resort; after an EOL decoding may simply go on.
+  bool FindNextPage(bool pageEnd, bool wide, bool afterEol) {
+    while (!decoder.FindG4PageStart(wide ? kG4PageStartWindow : 0)) {
+      if (!pageEnd || !decoder.G4PageOfOtherWidthFollows())
+        return afterEol || decoder.FindG4Start(2) >= 0;
+      files.MarkLinesLost();
+      if (!SkipPastEofb())
+        return false;
+    }
+    return true;
+  }
+
+  // Where decoding goes on after a T.6 line that is not good. An EOFB ends
+  // the page. Otherwise, inside a page, the error is either the start of a
+  // page that follows without EOFB, or damage that loses the rest of the
+  // page (every later line is coded against the lost one): then go on
+  // behind the next EOFB.
+  bool Resume(int result) {
+    const bool longRun = held.Full();
+    std::int64_t pageStart = 0;
+    bool pageEnd = result == kLineUnexpectedEol && decoder.EolFollows();
+    if (!pageEnd && longRun && held.CutAtPageEnd(decoder, decoder.BitPosition(), pageStart)) {
+      decoder.StoreBitPosition(pageStart);
+      pageEnd = true;
+    } else if (!pageEnd && (!held.Empty() || files.SegmentOpen())) {
+      files.MarkLinesLost();
+      pageEnd = SkipPastEofb();
+    }
+    if (!held.ReleaseAll(files))
+      return false;
+    if (pageEnd)
+      files.EndPage();
+    files.CloseSegment();
+    return pageStart > 0 || FindNextPage(pageEnd, pageEnd || longRun, result == kLineUnexpectedEol);
+  }
+};
 
 // T.6: lines follow one another with no EOL, pages end with an EOFB.
 int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
@@ -411,7 +435,8 @@ int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
     return kLineDataEnded;
   const int width = decoder.Width();
   LineBuffers lines(width, files.bytesPerRow());
-  HeldLines held;
+  Group4Resync resync{decoder, files, {}};
+  HeldLines& held = resync.held;
   std::int64_t lineStart = decoder.BitPosition();
   for (;;) {
     lines.StartLine();
@@ -432,7 +457,7 @@ int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
       return files.goodLines() > 0 ? 0 : kLineDataEnded;
     }
     if (!good) {
-      if (!ResumeGroup4(decoder, files, held, result))
+      if (!resync.Resume(result))
         return files.rowsTruncated() ? 0 : kLineInvalidCode;
       lines.reference.SetAllWhite(lines.width);
     } else {

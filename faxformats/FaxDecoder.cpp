@@ -109,14 +109,20 @@ int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width, L
 
 enum class Coding2D { T4, T6 };
 
+// A T.6 coder passes only a b2 left of a1, and a1 is at most the width, so a
+// pass to the line end is data read out of step: in a bare stream, a page
+// that follows another without EOFB read against the wrong reference line.
+// Pages a container frames keep the lenience other decoders show.
+enum class PassToLineEnd { Refused, Accepted };
+
 // Modified READ line (T.4) or Modified Modified READ line (T.6), with a0,
 // b1 and b2 as the standards name them.
 template <Coding2D kCoding> class Line2D {
 public:
   Line2D(BitWindow& bits, RowWriter& row, const RunList& reference, RunList* runs,
-         std::int32_t width)
+         std::int32_t width, PassToLineEnd passToLineEnd = PassToLineEnd::Refused)
       : bits_(bits), ends_(reference.Ends()), count_(reference.Count()), row_(row), runs_(runs),
-        width_(width) {}
+        width_(width), passToLineEnd_(passToLineEnd) {}
 
   int Decode() {
     for (;;) {
@@ -191,10 +197,7 @@ private:
     bits_.Skip(codeBits);
     if (bits_.Overran())
       return kLineDataEnded;
-    // A T.6 coder passes only a b2 left of a1, and a1 is at most the width:
-    // a pass to the line end is data read out of step (a page that follows
-    // another without EOFB, read against the wrong reference line).
-    if (kCoding == Coding2D::T6 && b2_ >= width_)
+    if (kCoding == Coding2D::T6 && b2_ >= width_ && passToLineEnd_ == PassToLineEnd::Refused)
       return kLineInvalidCode;
     Paint(b2_ - a0_, black_);
     pending_ += b2_ - a0_;
@@ -282,6 +285,7 @@ private:
   bool black_ = false;
   bool steppedLeft_ = false;
   bool started_ = false; // false while a0 stands before the first pixel (T.4: a0 = -1)
+  PassToLineEnd passToLineEnd_;
 };
 
 // Sets (or, with clear, clears) the bits [start, end) of a packed row.
@@ -606,7 +610,9 @@ int FaxDecoder::DecodePageG4(PageRaster& raster) {
   int outcome = 0;
   for (;;) {
     current.Reset(std::uint32_t(width_));
-    int result = Line2D<Coding2D::T6>(bits, rows.Writer(), reference, &current, width_).Decode();
+    int result = Line2D<Coding2D::T6>(bits, rows.Writer(), reference, &current, width_,
+                                      PassToLineEnd::Accepted)
+                     .Decode();
     if (result == width_) {
       rows.Count();
       reference.Swap(current);

@@ -761,16 +761,14 @@ bool FaxDecoder::EolFollows() const {
   return SkipEol(bits);
 }
 
-bool FaxDecoder::SkipPastEofb() {
+std::int64_t FaxDecoder::NextEofbEnd() const {
   BitWindow bits(Data(), Size(), ByteMap(),
                  std::uint64_t(std::max<std::int64_t>(BitPosition(), 0)));
   while (bits.FindEolFrom(bits.BitPosition())) {
-    if (SkipEol(bits)) {
-      StoreBitPosition(std::int64_t(bits.BitPosition()));
-      return true;
-    }
+    if (SkipEol(bits))
+      return std::int64_t(bits.BitPosition());
   }
-  return false;
+  return -1;
 }
 
 int FaxDecoder::FindG4Start(int mode) {

@@ -136,9 +136,9 @@ public:
   // True when the bits at the reader form an EOL (after the EOL that ended
   // a T.6 line: the two together are the EOFB that ends a page).
   bool EolFollows() const;
-  // Moves behind the next EOFB (two EOLs in a row); false, the reader left
-  // in place, when none follows.
-  bool SkipPastEofb();
+  // The bit behind the next EOFB (two EOLs in a row) from the reader on,
+  // or -1 when none follows.
+  std::int64_t NextEofbEnd() const;
   // True when lines at the reader (past EOLs and fill) decode as at the top
   // of a T.6 page of another standard width than the decoder's.
   bool G4PageOfOtherWidthFollows() const;

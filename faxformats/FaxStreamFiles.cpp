@@ -5,7 +5,6 @@
 #include "faxformats/StdioFile.h"
 
 #include <algorithm>
-#include <climits>
 #include <deque>
 #include <vector>
 
@@ -370,23 +369,33 @@ private:
 };
 
 // What decoding a T.6 stream keeps for resynchronising. The searches that
-// look far are bounded: EOFBs are looked for again only past where none was
-// found, and page starts are looked for widely only at a page end or after a
-// run of good lines (noise fails every few lines and gets the cheap search).
+// look far are bounded: the next EOFB is looked for again only past the one
+// found (or not at all when none was), and page starts are looked for
+// widely only at a page end or after a run of good lines (noise fails every
+// few lines and gets the cheap search).
 struct Group4Resync {
   FaxDecoder& decoder;
   StreamFileWriter& files;
   HeldLines held;
-  std::int64_t noEofbFrom = INT64_MAX;
+  std::int64_t searchedFrom = -1;
+  std::int64_t eofbEnd = -1;
+
+  // Where the next EOFB ends, -1 when none follows.
+  std::int64_t NextEofbEnd() {
+    const std::int64_t from = decoder.BitPosition();
+    if (searchedFrom < 0 || from < searchedFrom || (eofbEnd >= 0 && from >= eofbEnd)) {
+      searchedFrom = from;
+      eofbEnd = decoder.NextEofbEnd();
+    }
+    return eofbEnd;
+  }
 
   bool SkipPastEofb() {
-    const std::int64_t from = decoder.BitPosition();
-    if (from >= noEofbFrom)
+    const std::int64_t end = NextEofbEnd();
+    if (end < 0)
       return false;
-    if (decoder.SkipPastEofb())
-      return true;
-    noEofbFrom = from;
-    return false;
+    decoder.StoreBitPosition(end);
+    return true;
   }
 
   // The next page of the stream's width at or behind the reader. After a
@@ -405,15 +414,16 @@ struct Group4Resync {
   }
 
   // Where decoding goes on after a T.6 line that is not good. An EOFB ends
-  // the page. Otherwise, inside a page, the error is either the start of a
-  // page that follows without EOFB, or damage that loses the rest of the
-  // page (every later line is coded against the lost one): then go on
-  // behind the next EOFB.
+  // the page. Otherwise, inside a page, the error is damage that loses the
+  // rest of the page (every later line is coded against the lost one): go on
+  // behind the next EOFB. Where no EOFB follows, pages may come one after
+  // another without it, and the error may be the start of the next one.
   bool Resume(int result) {
     const bool longRun = held.Full();
     std::int64_t pageStart = 0;
     bool pageEnd = result == kLineUnexpectedEol && decoder.EolFollows();
-    if (!pageEnd && longRun && held.CutAtPageEnd(decoder, decoder.BitPosition(), pageStart)) {
+    if (!pageEnd && longRun && NextEofbEnd() < 0 &&
+        held.CutAtPageEnd(decoder, decoder.BitPosition(), pageStart)) {
       decoder.StoreBitPosition(pageStart);
       pageEnd = true;
     } else if (!pageEnd && (!held.Empty() || files.SegmentOpen())) {

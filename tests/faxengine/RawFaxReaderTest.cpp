@@ -306,25 +306,31 @@ TEST(RawFaxReader, Group4PagesBehindJunkOrWithoutEofbAreAllKept) {
 }
 
 TEST(RawFaxReader, ADamagedGroup4PageKeepsItsGoodRowsAndReportsTheLoss) {
-  std::vector<Raster> pages = {InkedPage(1728, 2000, 61), InkedPage(1728, 2000, 62),
-                               InkedPage(1728, 2000, 63)};
-  std::vector<std::uint8_t> page2 = LibTiffStream(pages[1], 7);
-  // A drop-out: zero bytes, an EOL in the middle of the page.
-  std::fill_n(page2.begin() + std::ptrdiff_t(page2.size() / 2), 3, 0);
-  RawResult result =
-      ConvertRaw(Marked(Joined({LibTiffStream(pages[0], 7), page2, LibTiffStream(pages[2], 7)})));
-  ASSERT_TRUE(result.isFax);
-  EXPECT_EQ(result.write, -6) << "the rest of page 2 is lost: not a success";
-  ASSERT_EQ(result.pages.size(), 3u);
-  EXPECT_EQ(result.pages[0], pages[0]);
-  EXPECT_EQ(result.pages[2], pages[2]);
-  const Raster& damaged = result.pages[1];
-  EXPECT_GT(damaged.height, 500u);
-  ASSERT_LT(damaged.height, 2000u);
-  EXPECT_TRUE(std::equal(damaged.pixels.begin(), damaged.pixels.end(), pages[1].pixels.begin()))
-      << "only rows decoded before the damage";
-  for (float y : result.yResolutions)
-    EXPECT_EQ(y, 200) << "the intact pages set the resolution";
+  std::vector<Raster> pages = {InkedPage(1728, 2000, 9), TextLikePage(1728, 2000, 10),
+                               TextLikePage(1728, 2000, 11)};
+  const std::vector<std::uint8_t> intact = LibTiffStream(pages[1], 7);
+  // Byte 19833 lies a few lines below white ones, where decoding may start
+  // afresh: that must not pass for a page end where the stream marks them.
+  for (std::size_t at : {intact.size() / 2, std::size_t{19833}}) {
+    SCOPED_TRACE("damage at byte " + std::to_string(at));
+    std::vector<std::uint8_t> page2 = intact;
+    // A drop-out: zero bytes, an EOL in the middle of the page.
+    std::fill_n(page2.begin() + std::ptrdiff_t(at), 3, 0);
+    RawResult result =
+        ConvertRaw(Marked(Joined({LibTiffStream(pages[0], 7), page2, LibTiffStream(pages[2], 7)})));
+    ASSERT_TRUE(result.isFax);
+    EXPECT_EQ(result.write, -6) << "the rest of page 2 is lost: not a success";
+    ASSERT_EQ(result.pages.size(), 3u);
+    EXPECT_EQ(result.pages[0], pages[0]);
+    EXPECT_EQ(result.pages[2], pages[2]);
+    const Raster& damaged = result.pages[1];
+    EXPECT_GT(damaged.height, 500u);
+    ASSERT_LT(damaged.height, 2000u);
+    EXPECT_TRUE(std::equal(damaged.pixels.begin(), damaged.pixels.end(), pages[1].pixels.begin()))
+        << "only rows decoded before the damage";
+    for (float y : result.yResolutions)
+      EXPECT_EQ(y, 200) << "the intact pages set the resolution";
+  }
 }
 
 TEST(RawFaxReader, MoreThan1024PagesAreAllKept) {

@@ -7,12 +7,15 @@ AppPaths BuildPaths(const std::string& executablePath, const std::string& workFo
   paths.executablePath = executablePath;
   paths.executableFolder = platform::FolderOf(executablePath);
   paths.workFolder = workFolder;
-  const std::string work = workFolder + platform::kSeparator;
-  paths.rawImagePath = work + "kvttmp.tmp";
-  paths.rawSegmentPath = work + "kvtseg.tmp";
-  paths.engineTiffPath = work + "kvttif.tmp";
-  paths.engineOutputPath = work + "kvtintif.tmp";
-  paths.copierOutputPath = work + "kvtcptif.tmp";
+  // Without a work folder the work paths stay empty, never names in "/".
+  if (!workFolder.empty()) {
+    const std::string work = workFolder + platform::kSeparator;
+    paths.rawImagePath = work + "kvttmp.tmp";
+    paths.rawSegmentPath = work + "kvtseg.tmp";
+    paths.engineTiffPath = work + "kvttif.tmp";
+    paths.engineOutputPath = work + "kvtintif.tmp";
+    paths.copierOutputPath = work + "kvtcptif.tmp";
+  }
 
   if (platform::IsFolderWritable(paths.executableFolder)) {
     paths.logPath = paths.executableFolder + "/log/kvtlog.txt";

@@ -22,7 +22,8 @@ struct AppPaths {
 };
 
 // Paths beside the executable (or in the user's folders when that folder is
-// read-only) and in the given private work folder.
+// read-only) and in the given private work folder; the work-file paths are
+// empty when there is no work folder.
 AppPaths BuildPaths(const std::string& executablePath, const std::string& workFolder);
 
 // The settings record with its defaults and the work-file paths.

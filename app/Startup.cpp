@@ -9,6 +9,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Module.h"
 #include "platform/Paths.h"
+#include "platform/Termination.h"
 
 #include <cstdio>
 #include <iostream>
@@ -54,9 +55,10 @@ bool RunFolderRequest(const ConversionEnvironment& environment, BatchJob& job) {
   std::fputs("Please Wait...\n", stdout);
   std::fflush(stdout);
   job.fileList.clear();
-  const bool readable = CollectFiles(job, job.source, job.includeSubfolders);
+  job.unreadableFolders.clear();
+  CollectFiles(job, job.source, job.includeSubfolders);
   ConvertList(environment, job);
-  return readable && job.faxFailures == 0;
+  return job.unreadableFolders.empty() && job.faxFailures == 0;
 }
 
 bool RunFileRequest(const ConversionEnvironment& environment, BatchJob& job) {
@@ -82,11 +84,9 @@ int RunCommandLineMode(const AppPaths& paths, const ConversionSettings& settings
 } // namespace
 
 int RunProgram(int argc, char** argv) {
+  platform::InstallTerminationHandling();
   WorkFolder workFolder;
-  if (workFolder.path().empty()) {
-    PrintError("cannot create a work folder in " + platform::TempFolder());
-    return kExitRequestFailed;
-  }
+  platform::RemoveOnTermination(workFolder.path());
   const AppPaths paths = BuildPaths(platform::ExecutablePath(), workFolder.path());
   ConversionSettings settings = DefaultSettings(paths);
   BatchJob job;
@@ -97,5 +97,9 @@ int RunProgram(int argc, char** argv) {
       ParseArguments(job, CommandLineTargets{settings, logPath, std::cout}, arguments);
   if (verdict != command_line::kRunRequest)
     return RunWindowedMode(paths, verdict);
+  // Without a work folder each file fails with its own result line; this
+  // line says which temporary folder is unusable.
+  if (workFolder.path().empty())
+    PrintError("cannot create a work folder in " + platform::TempFolder());
   return RunCommandLineMode(paths, settings, job, logPath);
 }

@@ -20,6 +20,7 @@ struct BatchJob {
   std::string backupFolder;
   std::string resultText;
   std::vector<std::string> fileList;
+  std::vector<std::string> unreadableFolders; // met by the folder walk, each reported
   CopyOptions copyOptions;
 
   // What the run amounted to, for the command line's exit code.

@@ -1,5 +1,6 @@
 #include "batch/ConvertFile.h"
 
+#include "faxengine/FaxEngine.h"
 #include "faxengine/IdentifyFormat.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
@@ -22,6 +23,7 @@ constexpr Failure kFaxWrite{kFaxWriteFailed, "Error Fax"};
 constexpr Failure kFaxCopy{kFaxCopyFailed, "Error in prearing to pdf conversion"};
 constexpr Failure kFaxPdf{kFaxPdfFailed, "Error in converting to pdf"};
 constexpr Failure kSame{kSameFile, "Source and destination are the same file"};
+constexpr Failure kNoWork{kNoWorkFolder, "cannot create a work folder"};
 
 int Report(BatchJob& job, const std::string& source, const Failure& failure) {
   job.resultText += "Failed : " + source + " - " + failure.what + "\r\n";
@@ -56,11 +58,38 @@ int ConvertTiff(const ConversionEnvironment& env, BatchJob& job, const std::stri
   return kConverted;
 }
 
+// With tiffOutputMode 1 every page of the Group 4 document also becomes a
+// TIFF of its own beside the PDF, named after it ("fax.pdf" gives
+// "fax001.tif", ...). Each is made in the work folder and moved into place
+// without ever replacing a file; "" when all were written, else the name
+// that was not.
+std::string WritePageTiffs(const ConversionEnvironment& env, const std::string& destination) {
+  const std::string pageFile = platform::FolderOf(env.copierOutputPath) + "/kvtpage.tmp";
+  CopyOptions keepCoding;
+  keepCoding.compression = -1;
+  for (unsigned index = 0; index <= 0xFFFF; ++index) {
+    const std::string name = PerPageTiffPath(destination, static_cast<std::uint16_t>(index));
+    const std::string onePage = env.copierOutputPath + "," + std::to_string(index);
+    const int copied = env.stages.CopyTiffImages(onePage, pageFile, keepCoding);
+    if (copied == -3 && index > 0)
+      return {}; // past the last page
+    if (copied != 0 || platform::MoveFileNoReplace(pageFile, name) != platform::MoveResult::Moved) {
+      platform::RemoveFileQuietly(pageFile);
+      return name;
+    }
+  }
+  return {};
+}
+
 // Anything else is read by the fax engine into a normalised TIFF, which the
 // copier re-encodes as Group 4 for the PDF writer.
 int ConvertFax(const ConversionEnvironment& env, BatchJob& job, const std::string& source,
                const std::string& destination, int format) {
-  std::unique_ptr<FaxDocument> document = env.stages.OpenFaxDocument(env.settings);
+  // Page TIFFs are made here from the finished document, so the engine never
+  // writes any of its own into the work folder.
+  ConversionSettings engineSettings = env.settings;
+  engineSettings.tiffOutputMode = 0;
+  std::unique_ptr<FaxDocument> document = env.stages.OpenFaxDocument(engineSettings);
   if (!platform::IsRegularFile(source))
     return Report(job, source, kNotAFax);
   document->Identify(source, format);
@@ -72,6 +101,13 @@ int ConvertFax(const ConversionEnvironment& env, BatchJob& job, const std::strin
   job.copyOptions.compression = 6;
   if (env.stages.CopyTiffImages(env.engineOutputPath, env.copierOutputPath, job.copyOptions) != 0)
     return Report(job, source, kFaxCopy);
+  if (env.settings.tiffOutputMode == 1) {
+    const std::string missed = WritePageTiffs(env, destination);
+    if (!missed.empty()) {
+      const std::string what = "cannot write page TIFF " + missed;
+      return Report(job, source, {kPageTiffFailed, what.c_str()});
+    }
+  }
   if (env.stages.ConvertTiffToPdf(env.copierOutputPath, destination, 0,
                                   PdfInfoFrom(document->DocInfo())) != 0)
     return Report(job, source, kFaxPdf);
@@ -105,7 +141,8 @@ int CopySourceTimes(const std::string& source, const std::string& destination) {
 // A failed move is ignored: the PDF is written and the source stays put.
 void MoveToBackup(const std::string& source, const std::string& backupFolder) {
   platform::MoveFileNoReplace(source,
-                              backupFolder + platform::kSeparator + platform::FileNameOf(source));
+                              platform::JoinPath(platform::WithoutTrailingSeparators(backupFolder),
+                                                 platform::FileNameOf(source)));
 }
 
 int Convert(const ConversionEnvironment& env, BatchJob& job, const std::string& source,
@@ -117,6 +154,8 @@ int Convert(const ConversionEnvironment& env, BatchJob& job, const std::string& 
     job.resultText += "Skipped : " + destination + " already exist!\r\n";
     return kSkipped;
   }
+  if (env.engineOutputPath.empty() || env.copierOutputPath.empty())
+    return Report(job, source, kNoWork);
   const int format = IdentifyFormat(source);
   const std::string folder = platform::FolderOf(destination);
   if (!folder.empty() && !platform::CreateFolderTree(folder)) {

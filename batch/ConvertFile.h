@@ -8,7 +8,8 @@
 #include <string>
 
 // What a conversion needs from the process: the settings every engine is
-// handed a copy of, the two work TIFFs, and the stages.
+// handed a copy of, the two work TIFFs (empty when the process could not
+// make its work folder), and the stages.
 struct ConversionEnvironment {
   const ConversionSettings& settings;
   std::string engineOutputPath; // the TIFF the engine writes
@@ -29,7 +30,9 @@ constexpr int kFaxWriteFailed = -6;
 constexpr int kFaxCopyFailed = -7;
 constexpr int kFaxPdfFailed = -8;
 constexpr int kException = -9;
-constexpr int kSameFile = -10; // source and destination are one file
+constexpr int kSameFile = -10;       // source and destination are one file
+constexpr int kNoWorkFolder = -11;   // the process has no work folder for the stages
+constexpr int kPageTiffFailed = -12; // /m=1: a page TIFF beside the PDF could not be written
 } // namespace convert_result
 
 // Converts one source into one PDF, appends the result line to the job's

@@ -6,11 +6,8 @@
 
 namespace {
 
-std::string Join(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == platform::kSeparator)
-    return folder + name;
-  return folder + platform::kSeparator + name;
-}
+using platform::JoinPath;
+using platform::WithoutTrailingSeparators;
 
 bool EndsWithPdfLetters(const std::string& path) {
   if (path.size() < 3)
@@ -40,14 +37,15 @@ std::string HeadingFor(const BatchJob& job) {
 
 bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolders) {
   auto entries = platform::ListFolder(folder, job.filter);
-  if (!entries)
+  if (!entries) {
+    job.unreadableFolders.push_back(folder);
     return false;
+  }
   // Paths are listed relative to the source folder, without its separator.
-  std::size_t relativeStart = job.source.size();
-  if (job.source.empty() || job.source.back() != platform::kSeparator)
-    ++relativeStart;
+  const std::size_t relativeStart = JoinPath(WithoutTrailingSeparators(job.source), "").size();
+  const std::string base = WithoutTrailingSeparators(folder);
   for (const auto& entry : *entries) {
-    const std::string path = Join(folder, entry.name);
+    const std::string path = JoinPath(base, entry.name);
     if (entry.kind == platform::EntryKind::Folder) {
       if (includeSubfolders)
         CollectFiles(job, path, includeSubfolders);
@@ -66,23 +64,30 @@ bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolde
 std::string DestinationNameFor(const BatchJob& job, const std::string& sourcePath) {
   std::string name = job.keepExtension ? sourcePath : WithoutExtension(sourcePath);
   name += ".pdf";
+  // Folders are compared and joined without their trailing separators, so
+  // that "in/" (as shell completion types it) and "in" give the same names.
+  const std::string destination = WithoutTrailingSeparators(job.destination);
   if (!job.keepHierarchy)
-    return Join(job.destination, platform::FileNameOf(name));
+    return JoinPath(destination, platform::FileNameOf(name));
   // Only the leading source folder is replaced, so that a folder name that
   // merely contains the source folder's text stays as it is.
-  if (name.starts_with(job.source))
-    return job.destination + name.substr(job.source.size());
-  return name;
+  const std::string sourcePrefix = JoinPath(WithoutTrailingSeparators(job.source), "");
+  if (!name.starts_with(sourcePrefix))
+    return name;
+  return JoinPath(destination, name.substr(sourcePrefix.size()));
 }
 
 int ConvertList(const ConversionEnvironment& environment, BatchJob& job) {
   if (job.destination.empty())
     return -1;
   job.resultText = HeadingFor(job);
+  // A folder the walk could not read may hold faxes: that is no empty folder.
+  for (const std::string& folder : job.unreadableFolders)
+    job.resultText += "Failed to read folder : " + folder + "\r\n";
   job.skipExisting = false;
   int converted = 0;
   for (const std::string& entry : job.fileList) {
-    const std::string sourcePath = Join(job.source, entry);
+    const std::string sourcePath = JoinPath(WithoutTrailingSeparators(job.source), entry);
     if (EndsWithPdfLetters(sourcePath)) {
       job.resultText += sourcePath + " : already PDF format, need no converting!\n";
       continue;

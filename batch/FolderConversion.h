@@ -9,12 +9,15 @@
 
 // Appends to the job's file list every file below the folder that matches the
 // job's filter and is not a name that is never a fax, as a path relative to
-// the job's source folder. False when the folder cannot be read.
+// the job's source folder. A folder that cannot be read (the source or any
+// sub-folder) is added to the job's unreadable folders; false when the given
+// folder is one.
 bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolders);
 
 // The PDF path a listed file is converted to, by the job's naming options.
 std::string DestinationNameFor(const BatchJob& job, const std::string& sourcePath);
 
 // Converts every listed file; the result text gets a heading, one line per
-// file and the total. -1 (and nothing done) when the job has no destination.
+// unreadable folder, one line per file and the total. -1 (and nothing done)
+// when the job has no destination.
 int ConvertList(const ConversionEnvironment& environment, BatchJob& job);

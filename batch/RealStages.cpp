@@ -1,6 +1,7 @@
 #include "batch/ConversionStages.h"
 
 #include "faxengine/FaxEngine.h"
+#include "platform/Termination.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ public:
   }
   int ConvertTiffToPdf(const std::string& input, const std::string& output, int compression,
                        const PdfDocInfo& info) override {
+    const platform::UnfinishedOutput unfinished(output);
     return ::ConvertTiffToPdf(input, output, compression, info);
   }
 };

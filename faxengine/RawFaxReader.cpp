@@ -108,10 +108,13 @@ int RawFaxReader::TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth) {
     return -1;
   decoder.SetCodingCode(coding);
   // Group 3 pages are written from the coded bytes: rows past the raster
-  // bound lose nothing.
+  // bound lose nothing, but pages of another width do not reach the TIFF.
   StreamFileResult result =
       DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
-  return result.status < 0 ? -1 : 0;
+  if (result.status < 0)
+    return -1;
+  truncated_ = result.linesLost;
+  return 0;
 }
 
 int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
@@ -137,7 +140,7 @@ int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
         DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
     if (result.status == -1)
       return -1;
-    truncated_ = result.rowsTruncated;
+    truncated_ = result.rowsTruncated || result.linesLost;
     return 0;
   }
   return -1;

@@ -63,8 +63,9 @@ private:
   std::uint8_t rawFlag_ = 0;
   std::string imagePath_;
   std::string segmentPath_;
-  // Set when decoding into files stopped before the end of the stream
-  // because the raster file reached its size bound.
+  // Set when decoding into files lost lines of the stream: it stopped at the
+  // raster file's size bound, an error inside a T.6 page lost its rest, or
+  // pages of another width could not be kept.
   bool truncated_ = false;
 };
 

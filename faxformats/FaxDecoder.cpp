@@ -109,14 +109,20 @@ int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width, L
 
 enum class Coding2D { T4, T6 };
 
+// A T.6 coder passes only a b2 left of a1, and a1 is at most the width, so a
+// pass to the line end is data read out of step: in a bare stream, a page
+// that follows another without EOFB read against the wrong reference line.
+// Pages a container frames keep the lenience other decoders show.
+enum class PassToLineEnd { Refused, Accepted };
+
 // Modified READ line (T.4) or Modified Modified READ line (T.6), with a0,
 // b1 and b2 as the standards name them.
 template <Coding2D kCoding> class Line2D {
 public:
   Line2D(BitWindow& bits, RowWriter& row, const RunList& reference, RunList* runs,
-         std::int32_t width)
+         std::int32_t width, PassToLineEnd passToLineEnd = PassToLineEnd::Refused)
       : bits_(bits), ends_(reference.Ends()), count_(reference.Count()), row_(row), runs_(runs),
-        width_(width) {}
+        width_(width), passToLineEnd_(passToLineEnd) {}
 
   int Decode() {
     for (;;) {
@@ -133,7 +139,7 @@ public:
       case T4Mode::Zeros:
         return Eol();
       case T4Mode::Invalid:
-        return Ended(InvalidOrEnded(bits_));
+        return Ended(Extension());
       default:
         result = Vertical(mode);
         break;
@@ -191,6 +197,8 @@ private:
     bits_.Skip(codeBits);
     if (bits_.Overran())
       return kLineDataEnded;
+    if (kCoding == Coding2D::T6 && b2_ >= width_ && passToLineEnd_ == PassToLineEnd::Refused)
+      return kLineInvalidCode;
     Paint(b2_ - a0_, black_);
     pending_ += b2_ - a0_;
     a0_ = b2_;
@@ -236,6 +244,16 @@ private:
     return 0;
   }
 
+  // The extension code 0000001 (T.4 uncompressed mode and the like, which
+  // fax encoders do not use) is consumed: a caller that resynchronises then
+  // moves on past it instead of stopping where it stands.
+  int Extension() {
+    int status = InvalidOrEnded(bits_);
+    if (status == kLineInvalidCode)
+      bits_.Skip(kModeLookupBits);
+    return status;
+  }
+
   int Eol() {
     int zeros = DecodeZeros(bits_);
     if (zeros != kRunEol)
@@ -267,6 +285,7 @@ private:
   bool black_ = false;
   bool steppedLeft_ = false;
   bool started_ = false; // false while a0 stands before the first pixel (T.4: a0 = -1)
+  PassToLineEnd passToLineEnd_;
 };
 
 // Sets (or, with clear, clears) the bits [start, end) of a packed row.
@@ -591,7 +610,9 @@ int FaxDecoder::DecodePageG4(PageRaster& raster) {
   int outcome = 0;
   for (;;) {
     current.Reset(std::uint32_t(width_));
-    int result = Line2D<Coding2D::T6>(bits, rows.Writer(), reference, &current, width_).Decode();
+    int result = Line2D<Coding2D::T6>(bits, rows.Writer(), reference, &current, width_,
+                                      PassToLineEnd::Accepted)
+                     .Decode();
     if (result == width_) {
       rows.Count();
       reference.Swap(current);
@@ -621,6 +642,133 @@ int FaxDecoder::DecodePageG4(PageRaster& raster) {
   rows.Discard();
   StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
   return outcome;
+}
+
+namespace {
+
+// Lines with ink that must decode in a row before a position is taken for
+// the top of a page, and white lines a trial walks over at most (more than
+// the top margin of any page: each costs a bit, so 0xFF runs stay cheap).
+constexpr std::uint32_t kPageTopInkLines = 32;
+constexpr std::uint32_t kPageTopWhiteLines = 8192;
+
+// Stands behind the EOL at the reader, if one is there.
+bool SkipEol(BitWindow& bits) {
+  const std::uint64_t at = bits.BitPosition();
+  if (bits.SkipZeros() >= std::uint64_t(kEolZeros) && !bits.AtEnd()) {
+    bits.Skip(1);
+    return true;
+  }
+  bits.Seek(at);
+  return false;
+}
+
+// Past the EOLs that follow (the rest of an EOFB) and the zero fill up to
+// the next byte boundary: where a page begins when nothing else lies between.
+std::uint64_t PastEolsAndFill(BitWindow bits) {
+  for (;;) {
+    const std::uint64_t at = bits.BitPosition();
+    const std::uint64_t zeros = bits.SkipZeros();
+    if (bits.AtEnd())
+      return at;
+    const std::uint64_t boundary = (at + 7) / 8 * 8;
+    if (zeros < std::uint64_t(kEolZeros))
+      return at + zeros >= boundary ? boundary : at;
+    bits.Skip(1);
+  }
+}
+
+bool IsWhiteLine(const RunList& runs, std::int32_t width) {
+  return runs.Count() == 1 && runs.End(0) == std::uint32_t(width);
+}
+
+} // namespace
+
+bool FaxDecoder::DecodesAsPageTop(std::uint64_t bitPosition, std::int32_t lineWidth) const {
+  BitWindow bits(Data(), Size(), ByteMap(), bitPosition);
+  const std::uint32_t width = std::uint32_t(lineWidth);
+  RunList reference, current;
+  reference.SetAllWhite(width);
+  RowWriter row(nullptr, width, 0);
+  std::uint32_t inkLines = 0, whiteLines = 0;
+  while (inkLines < kPageTopInkLines && whiteLines < kPageTopWhiteLines) {
+    row.Restart(nullptr);
+    current.Reset(width);
+    int result = Line2D<Coding2D::T6>(bits, row, reference, &current, lineWidth).Decode();
+    // A short page: its lines end with the data or with an EOFB.
+    if (result == kLineUnexpectedEol)
+      return inkLines > 0 && SkipEol(bits);
+    if (result == kLineLastComplete || result == kLineDataEnded)
+      return inkLines > 0 || (result == kLineLastComplete && !IsWhiteLine(current, lineWidth));
+    if (result != lineWidth)
+      return false;
+    ++(IsWhiteLine(current, lineWidth) ? whiteLines : inkLines);
+    reference.Swap(current);
+  }
+  return inkLines == kPageTopInkLines;
+}
+
+bool FaxDecoder::FindG4PageStart(std::uint32_t windowBytes) {
+  if (width_ < 1 || std::uint32_t(width_) > kMaxFaxWidth || !Data())
+    return false;
+  const std::uint64_t from = std::uint64_t(std::max<std::int64_t>(BitPosition(), 0));
+  const std::uint64_t total = std::uint64_t(Size()) * 8;
+  std::uint64_t start = PastEolsAndFill(BitWindow(Data(), Size(), ByteMap(), from));
+  // Whatever follows, those EOLs and fill bits hold no line: leaving them
+  // behind keeps a stream of EOLs from being searched again at each one.
+  StoreBitPosition(std::int64_t(start));
+  for (std::uint32_t tried = 0; !DecodesAsPageTop(start, width_); ++tried) {
+    start = (start / 8 + 1) * 8;
+    if (tried == windowBytes || start >= total)
+      return false;
+  }
+  StoreBitPosition(std::int64_t(start));
+  // Start searches from the remembered byte must not go back before it.
+  SetRemembered(std::max(Remembered(), std::uint32_t(start / 8 + 1)));
+  return true;
+}
+
+bool FaxDecoder::G4PageFollowsFill(std::int64_t lineEnd, std::int64_t& pageStart) const {
+  if (lineEnd < 0 || width_ < 1 || std::uint32_t(width_) > kMaxFaxWidth || !Data())
+    return false;
+  const std::uint64_t end = std::uint64_t(lineEnd);
+  const std::uint64_t boundary = (end + 7) / 8 * 8;
+  if (boundary >= std::uint64_t(Size()) * 8)
+    return false;
+  BitWindow bits(Data(), Size(), ByteMap(), end);
+  const int fill = int(boundary - end);
+  if (fill > 0 && bits.Peek(fill) != 0)
+    return false;
+  if (!DecodesAsPageTop(boundary, width_))
+    return false;
+  pageStart = std::int64_t(boundary);
+  return true;
+}
+
+bool FaxDecoder::G4PageOfOtherWidthFollows() const {
+  if (!Data())
+    return false;
+  const std::uint64_t from = std::uint64_t(std::max<std::int64_t>(BitPosition(), 0));
+  const std::uint64_t start = PastEolsAndFill(BitWindow(Data(), Size(), ByteMap(), from));
+  return std::any_of(kStandardWidths.begin(), kStandardWidths.end(), [&](std::uint32_t width) {
+    return std::int32_t(width) != width_ && DecodesAsPageTop(start, std::int32_t(width));
+  });
+}
+
+bool FaxDecoder::EolFollows() const {
+  BitWindow bits(Data(), Size(), ByteMap(),
+                 std::uint64_t(std::max<std::int64_t>(BitPosition(), 0)));
+  return SkipEol(bits);
+}
+
+std::int64_t FaxDecoder::NextEofbEnd() const {
+  BitWindow bits(Data(), Size(), ByteMap(),
+                 std::uint64_t(std::max<std::int64_t>(BitPosition(), 0)));
+  while (bits.FindEolFrom(bits.BitPosition())) {
+    if (SkipEol(bits))
+      return std::int64_t(bits.BitPosition());
+  }
+  return -1;
 }
 
 int FaxDecoder::FindG4Start(int mode) {

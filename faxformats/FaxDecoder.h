@@ -16,6 +16,10 @@ inline constexpr int kLineInvalidCode = -12;   // a code not in the T.4 tables
 inline constexpr int kLineUnexpectedEol = -13; // an EOL where T.6 wants a line or a run
 inline constexpr int kLineLastComplete = -14;  // the data ended right after a complete line
 
+// Bytes of fill or noise a T.6 page may begin behind, after an EOFB or a
+// code that cannot be decoded (see FaxDecoder::FindG4PageStart).
+inline constexpr std::uint32_t kG4PageStartWindow = 64;
+
 // The changing elements of one line, as successive run lengths starting with
 // a white run. Kept as the running end positions, which is what the
 // two-dimensional decoders look up (b1, b2).
@@ -123,11 +127,36 @@ public:
   // position. 0 when found, with the reader at the data; else a negative status.
   int FindG4Start(int mode);
 
+  // Where T.6 data goes on after a page end (EOFB) or a code that cannot be
+  // decoded: the first position, past any EOLs and the zero fill of their
+  // byte, or one of the next windowBytes byte boundaries, from which lines
+  // decode as at the top of a page (see DecodesAsPageTop). Moves the reader
+  // there; false when none does, the reader past the EOLs and fill.
+  bool FindG4PageStart(std::uint32_t windowBytes);
+  // True when the bits at the reader form an EOL (after the EOL that ended
+  // a T.6 line: the two together are the EOFB that ends a page).
+  bool EolFollows() const;
+  // The bit behind the next EOFB (two EOLs in a row) from the reader on,
+  // or -1 when none follows.
+  std::int64_t NextEofbEnd() const;
+  // True when lines at the reader (past EOLs and fill) decode as at the top
+  // of a T.6 page of another standard width than the decoder's.
+  bool G4PageOfOtherWidthFollows() const;
+  // A T.6 page that ended without EOFB: the bits from lineEnd to the next byte
+  // boundary are zero fill and lines decode from there as at the top of a
+  // page. pageStart receives that boundary.
+  bool G4PageFollowsFill(std::int64_t lineEnd, std::int64_t& pageStart) const;
+
 protected:
   std::uint8_t g4Options_ = 0;
   std::uint8_t startMarkerCount_ = 0;
 
 private:
+  // From that bit, against an all-white reference line: kPageTopInkLines
+  // lines with ink decode to lineWidth (white lines, single V0 bits that
+  // fill bits and 0xFF runs also give, do not count), or at least one before
+  // an EOFB or the end of the data.
+  bool DecodesAsPageTop(std::uint64_t bitPosition, std::int32_t lineWidth) const;
   bool PrepareRaster(PageRaster& raster) const;
   int DecodePageMh(PageRaster& raster);
   int DecodePage1D(PageRaster& raster, bool lineWords);

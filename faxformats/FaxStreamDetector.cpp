@@ -241,7 +241,8 @@ int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t widt
         continue;
       }
     }
-    if (result == kLineDataEnded || decoder.FindG4Start(1) < 0)
+    // A page may begin behind the fill after a code that cannot be decoded.
+    if (result == kLineDataEnded || (!decoder.FindG4PageStart(0) && decoder.FindG4Start(1) < 0))
       return Finish(decoder, -1);
     count = 0;
     repeats = 0;

@@ -5,6 +5,7 @@
 #include "faxformats/StdioFile.h"
 
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -51,6 +52,10 @@ public:
     return !rowsTruncated_ && raster_.bytesPerRow <= targets_.maxRasterBytes - rasterBytes_;
   }
   void MarkTruncated() { rowsTruncated_ = true; }
+  void MarkLinesLost() { linesLost_ = true; }
+  // True while lines join a segment, none having failed since it opened.
+  bool SegmentOpen() const { return segmentOpen_; }
+  bool linesLost() const { return linesLost_; }
 
   // Appends a good line. A line that opens a segment starts it at
   // segmentStart; every line moves the segment's end to end (bit indexes).
@@ -74,13 +79,23 @@ public:
   void CloseSegment() {
     if (!segmentOpen_)
       return;
-    auto bytes = EncodeSegmentRecord(segment_);
-    failed_ |= !WriteAt(segmentFile_.get(),
-                        kSegmentHeaderSize + std::uint64_t{kSegmentRecordSize} * index_.recordCount,
-                        bytes);
+    WriteRecord(index_.recordCount);
     ++index_.recordCount;
     index_.longestSegment = std::max(index_.longestSegment, segment_.lines);
     segmentOpen_ = false;
+  }
+
+  // An RTC or EOFB: the page ends with the last segment, whatever follows.
+  void EndPage() {
+    if (segmentOpen_) {
+      segment_.endsPage = true;
+      CloseSegment();
+      return;
+    }
+    if (index_.recordCount == 0 || segment_.endsPage)
+      return;
+    segment_.endsPage = true;
+    WriteRecord(index_.recordCount - 1);
   }
 
   // Closes the last segment, completes both headers and estimates the
@@ -107,6 +122,13 @@ private:
     return ok && std::fseek(rasterFile_.get(), 0, SEEK_END) == 0;
   }
 
+  // segment_ is the record last closed until the next line opens a new one.
+  void WriteRecord(std::uint32_t index) {
+    auto bytes = EncodeSegmentRecord(segment_);
+    failed_ |= !WriteAt(segmentFile_.get(),
+                        kSegmentHeaderSize + std::uint64_t{kSegmentRecordSize} * index, bytes);
+  }
+
   static void SetPosition(std::int64_t bit, std::uint32_t& byte, std::uint8_t& offset) {
     bit = std::max<std::int64_t>(bit, 0);
     byte = static_cast<std::uint32_t>(bit / 8);
@@ -131,12 +153,56 @@ private:
   StdioFile segmentFile_;
   std::uint64_t rasterBytes_ = 0;
   bool rowsTruncated_ = false;
+  bool linesLost_ = false;
   bool failed_ = false;
 };
 
-// T.4 one-dimensional: every line lies between two EOLs. An empty line (an
-// EOL at once, as in the RTC that ends a page) ends the segment, so pages
-// separated by RTC stay apart.
+// Two empty lines in a row (three EOLs) are taken for the RTC that ends a
+// page: T.4 asks for six EOLs, but a single stray EOL must not cut a page.
+class ReturnToControl {
+public:
+  // Called with every line result; ends the page at the second empty line.
+  void Track(int pixels, StreamFileWriter& files) {
+    emptyLines_ = pixels == 0 ? emptyLines_ + 1 : 0;
+    if (emptyLines_ == 2)
+      files.EndPage();
+  }
+
+private:
+  int emptyLines_ = 0;
+};
+
+// Lines of one standard width other than the stream's, with no good line
+// between them: pages of another width, which cannot be written at the
+// stream's width. Losing them is reported rather than passed over.
+class OtherWidthPages {
+public:
+  explicit OtherWidthPages(int width) : width_(width) {}
+  // Called with every line result.
+  void Track(int pixels, StreamFileWriter& files) {
+    if (pixels == width_) {
+      count_ = 0;
+      return;
+    }
+    if (std::find(kStandardWidths.begin(), kStandardWidths.end(),
+                  std::uint32_t(std::max(pixels, 0))) == kStandardWidths.end())
+      return;
+    count_ = pixels == other_ ? count_ + 1 : 1;
+    other_ = pixels;
+    if (count_ == kLinesToTell)
+      files.MarkLinesLost();
+  }
+
+private:
+  // Damage gives a line of a standard width now and then, never this many.
+  static constexpr int kLinesToTell = 8;
+  int width_;
+  int other_ = 0;
+  int count_ = 0;
+};
+
+// T.4 one-dimensional: every line lies between two EOLs. An empty line ends
+// the segment; an RTC also ends the page.
 int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindEol(2) < 0)
     return 0;
@@ -145,9 +211,13 @@ int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   RowWriter writer(row.data(), static_cast<std::uint32_t>(width), 0);
   std::int64_t eolBefore = decoder.BitPosition() - kEolBits;
   int bad = 0;
+  ReturnToControl rtc;
+  OtherWidthPages otherWidth(width);
   for (;;) {
     writer.Restart(row.data());
     int pixels = decoder.DecodeLine1D(writer, nullptr);
+    rtc.Track(pixels, files);
+    otherWidth.Track(pixels, files);
     if (pixels == width) {
       std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
       files.AddLine(row.data(), eolBefore, eolAfter);
@@ -201,10 +271,14 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   std::int64_t eolBefore = decoder.BitPosition() - kEolTagBits;
   int tag = 1;
   int bad = 0;
+  ReturnToControl rtc;
+  OtherWidthPages otherWidth(width);
   for (;;) {
     lines.StartLine();
     int pixels = tag == 1 ? decoder.DecodeLine1D(lines.writer, &lines.current)
                           : decoder.DecodeLine2D(lines.writer, lines.reference, &lines.current);
+    rtc.Track(pixels, files);
+    otherWidth.Track(pixels, files);
     if (pixels == width) {
       std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
       files.AddLine(lines.row.data(), eolBefore, eolAfter);
@@ -237,14 +311,142 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
   return bad;
 }
 
-// T.6: lines follow one another with no EOL; a bad line is followed by a
-// new start search. An EOL (the EOFB that ends a page) resets the reference
-// line and ends the segment, so the pages of a multi-page stream stay apart.
+// The last T.6 lines, held back from the files: a page that ends without
+// EOFB (as some encoders write page after page) is only noticed when the
+// next page's data, decoded against the last line, fails a little later;
+// the lines decoded in between are garbage and must not reach the files.
+class HeldLines {
+public:
+  static constexpr std::size_t kLimit = 64;
+
+  // Holds a line; the oldest line goes to the files when more are held.
+  // False when the raster bound stops the rows.
+  bool Add(const std::vector<std::uint8_t>& row, std::int64_t start, std::int64_t end,
+           StreamFileWriter& files) {
+    lines_.push_back(Line{row, start, end});
+    return lines_.size() <= kLimit || Release(lines_.size() - kLimit, files);
+  }
+  bool Empty() const { return lines_.empty(); }
+  bool Full() const { return lines_.size() == kLimit; }
+  // Sends every held line to the files.
+  bool ReleaseAll(StreamFileWriter& files) { return Release(lines_.size(), files); }
+  // The latest held line behind which a page without EOFB ended, its next
+  // page starting before the error at errorBit (the start of a later page is
+  // no boundary, and lines above the true one may pass for one by chance).
+  // The lines after it are dropped; pageStart is where the next page begins.
+  bool CutAtPageEnd(const FaxDecoder& decoder, std::int64_t errorBit, std::int64_t& pageStart) {
+    for (std::size_t i = lines_.size(); i-- > 0;) {
+      if (decoder.G4PageFollowsFill(lines_[i].end, pageStart) && pageStart <= errorBit) {
+        lines_.resize(i + 1);
+        return true;
+      }
+    }
+    return false;
+  }
+
+private:
+  struct Line {
+    std::vector<std::uint8_t> row;
+    std::int64_t start, end;
+  };
+
+  // T.6 pages are written from the rows: a line without its row would be
+  // lost, so the lines stop at the raster bound.
+  bool Release(std::size_t count, StreamFileWriter& files) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!files.RowFits()) {
+        files.MarkTruncated();
+        lines_.clear();
+        return false;
+      }
+      files.AddLine(lines_.front().row.data(), lines_.front().start, lines_.front().end);
+      lines_.pop_front();
+    }
+    return true;
+  }
+
+  std::deque<Line> lines_;
+};
+
+// What decoding a T.6 stream keeps for resynchronising. The searches that
+// look far are bounded: the next EOFB is looked for again only past the one
+// found (or not at all when none was), and page starts are looked for
+// widely only at a page end or after a run of good lines (noise fails every
+// few lines and gets the cheap search).
+struct Group4Resync {
+  FaxDecoder& decoder;
+  StreamFileWriter& files;
+  HeldLines held;
+  std::int64_t searchedFrom = -1;
+  std::int64_t eofbEnd = -1;
+
+  // Where the next EOFB ends, -1 when none follows.
+  std::int64_t NextEofbEnd() {
+    const std::int64_t from = decoder.BitPosition();
+    if (searchedFrom < 0 || from < searchedFrom || (eofbEnd >= 0 && from >= eofbEnd)) {
+      searchedFrom = from;
+      eofbEnd = decoder.NextEofbEnd();
+    }
+    return eofbEnd;
+  }
+
+  bool SkipPastEofb() {
+    const std::int64_t end = NextEofbEnd();
+    if (end < 0)
+      return false;
+    decoder.StoreBitPosition(end);
+    return true;
+  }
+
+  // The next page of the stream's width at or behind the reader. After a
+  // page end, a page of another width cannot be written at it: it is
+  // reported lost and passed over. After an error the start search is the
+  // last resort; after an EOL decoding may simply go on.
+  bool FindNextPage(bool pageEnd, bool wide, bool afterEol) {
+    while (!decoder.FindG4PageStart(wide ? kG4PageStartWindow : 0)) {
+      if (!pageEnd || !decoder.G4PageOfOtherWidthFollows())
+        return afterEol || decoder.FindG4Start(2) >= 0;
+      files.MarkLinesLost();
+      if (!SkipPastEofb())
+        return false;
+    }
+    return true;
+  }
+
+  // Where decoding goes on after a T.6 line that is not good. An EOFB ends
+  // the page. Otherwise, inside a page, the error is damage that loses the
+  // rest of the page (every later line is coded against the lost one): go on
+  // behind the next EOFB. Where no EOFB follows, pages may come one after
+  // another without it, and the error may be the start of the next one.
+  bool Resume(int result) {
+    const bool longRun = held.Full();
+    std::int64_t pageStart = 0;
+    bool pageEnd = result == kLineUnexpectedEol && decoder.EolFollows();
+    if (!pageEnd && longRun && NextEofbEnd() < 0 &&
+        held.CutAtPageEnd(decoder, decoder.BitPosition(), pageStart)) {
+      decoder.StoreBitPosition(pageStart);
+      pageEnd = true;
+    } else if (!pageEnd && (!held.Empty() || files.SegmentOpen())) {
+      files.MarkLinesLost();
+      pageEnd = SkipPastEofb();
+    }
+    if (!held.ReleaseAll(files))
+      return false;
+    if (pageEnd)
+      files.EndPage();
+    files.CloseSegment();
+    return pageStart > 0 || FindNextPage(pageEnd, pageEnd || longRun, result == kLineUnexpectedEol);
+  }
+};
+
+// T.6: lines follow one another with no EOL, pages end with an EOFB.
 int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindG4Start(0) < 0)
     return kLineDataEnded;
   const int width = decoder.Width();
   LineBuffers lines(width, files.bytesPerRow());
+  Group4Resync resync{decoder, files, {}};
+  HeldLines& held = resync.held;
   std::int64_t lineStart = decoder.BitPosition();
   for (;;) {
     lines.StartLine();
@@ -255,26 +457,22 @@ int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
     // search of /raw): stop rather than decode the same bits again.
     if (decoder.BitPosition() == before)
       result = kLineDataEnded;
-    if (result == width || (result == kLineLastComplete && pixels == std::uint32_t(width))) {
-      // T.6 pages are written from these rows: a line without its lines.row
-      // would be lost, so decoding stops at the raster bound.
-      if (!files.RowFits()) {
-        files.MarkTruncated();
-        return 0;
-      }
-      files.AddLine(lines.row.data(), lineStart, decoder.BitPosition());
-      if (result == kLineLastComplete)
-        return 0;
-      lines.reference.Swap(lines.current);
-      lineStart = decoder.BitPosition();
-      continue;
-    }
-    files.CloseSegment();
-    if (result == kLineDataEnded || result == kLineLastComplete)
+    const bool good =
+        result == width || (result == kLineLastComplete && pixels == std::uint32_t(width));
+    if (good && !held.Add(lines.row, lineStart, decoder.BitPosition(), files))
+      return 0;
+    if (result == kLineDataEnded || result == kLineLastComplete) {
+      held.ReleaseAll(files);
+      files.CloseSegment();
       return files.goodLines() > 0 ? 0 : kLineDataEnded;
-    if (result != kLineUnexpectedEol && decoder.FindG4Start(2) < 0)
-      return kLineInvalidCode;
-    lines.reference.SetAllWhite(lines.width);
+    }
+    if (!good) {
+      if (!resync.Resume(result))
+        return files.rowsTruncated() ? 0 : kLineInvalidCode;
+      lines.reference.SetAllWhite(lines.width);
+    } else {
+      lines.reference.Swap(lines.current);
+    }
     lineStart = decoder.BitPosition();
   }
 }
@@ -303,5 +501,6 @@ StreamFileResult DecodeStreamIntoFiles(FaxDecoder& decoder, const StreamFileTarg
     result.status = -1;
   result.goodLines = files.goodLines();
   result.rowsTruncated = files.rowsTruncated();
+  result.linesLost = files.linesLost();
   return result;
 }

@@ -27,6 +27,9 @@ struct StreamFileResult {
   // The raster bound stopped the rows before the end of the stream. For T.6
   // decoding stops there too, so lines of the stream are missing.
   bool rowsTruncated = false;
+  // Lines the files do not hold: T.6 lines after an error inside a page,
+  // or pages of another width than the stream's.
+  bool linesLost = false;
 };
 
 // Decodes with the decoder's coding code (5, 6 or 7), bit order and width,

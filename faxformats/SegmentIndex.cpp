@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr std::uint8_t kEndsPageBit = 0x80;
+
 template <typename T> void PutLe(std::uint8_t* out, T value) {
   for (std::size_t i = 0; i < sizeof(T); ++i)
     out[i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -54,7 +56,7 @@ std::array<std::uint8_t, kSegmentRecordSize> EncodeSegmentRecord(const SegmentRe
   PutLe(&bytes[4], record.endByte);
   PutLe(&bytes[8], record.lines);
   bytes[12] = record.startBit;
-  bytes[13] = record.endBit;
+  bytes[13] = static_cast<std::uint8_t>(record.endBit | (record.endsPage ? kEndsPageBit : 0));
   return bytes;
 }
 
@@ -67,7 +69,12 @@ std::optional<SegmentRecord> DecodeSegmentRecord(std::span<const std::uint8_t> b
   auto endBit = reader.u8At(13);
   if (!start || !end || !lines || !startBit || !endBit)
     return std::nullopt;
-  return SegmentRecord{*start, *end, *lines, *startBit, *endBit};
+  return SegmentRecord{*start,
+                       *end,
+                       *lines,
+                       *startBit,
+                       static_cast<std::uint8_t>(*endBit & ~kEndsPageBit),
+                       (*endBit & kEndsPageBit) != 0};
 }
 
 bool SegmentIndexReader::Open(const std::string& path, Access access) {
@@ -145,6 +152,8 @@ std::vector<SegmentPage> CutIntoPages(SegmentIndexReader& index, std::uint32_t l
       row += split ? take : remaining;
       remaining = split ? remaining - take : 0;
     } while (remaining > 0);
+    if (record->endsPage)
+      closePage();
   }
   // Lines join the open page only while fewer than maxPages are closed.
   closePage();

@@ -32,12 +32,15 @@ struct SegmentHeader {
 
 // Where a segment lies in the coded buffer: from its first bit to just after
 // its last, bit offsets counted in the order the bit reader consumes them.
+// endsPage: an RTC (T.4) or EOFB (T.6) follows the segment, so the page ends
+// there; stored as the top bit of the end-bit byte.
 struct SegmentRecord {
   std::uint32_t startByte = 0;
   std::uint32_t endByte = 0;
   std::uint32_t lines = 0;
   std::uint8_t startBit = 0;
   std::uint8_t endBit = 0;
+  bool endsPage = false;
 };
 
 std::array<std::uint8_t, kSegmentHeaderSize> EncodeSegmentHeader(const SegmentHeader& header);
@@ -76,9 +79,10 @@ struct SegmentPage {
 };
 
 // Cuts the records into pages and stores the segment counts of the first
-// 1024 pages in the header's page table. Whole segments go to one page of at
-// most the larger of linesPerPage and the longest segment, so every segment
-// fits one page. Pages written from decoded rows may instead split segments
+// 1024 pages in the header's page table. A segment that ends a page (RTC,
+// EOFB) always closes it; between page ends, whole segments go to one page of
+// at most the larger of linesPerPage and the longest segment, so every
+// segment fits one page. Pages written from decoded rows may instead split segments
 // longer than linesPerPage over several pages. At most maxPages pages;
 // allKept tells whether every line found a page.
 enum class LongSegments { OwnPage, Split };

@@ -176,7 +176,7 @@ void WritePage(PdfWriterContext& context) {
   WriteTransferObjects(context);
   if (context.page.colourSpace & kPalettised)
     WritePaletteObject(context);
-  if (context.page.colourSpace & kIccBased)
+  if (context.page.hasIccProfile)
     WriteIccObject(context);
 
   const PageTiles& tiles = context.tiles[context.currentPage];

@@ -1,5 +1,7 @@
 #include "pdf/ImageStreams.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -92,6 +94,11 @@ struct TileShape {
   bool rightEdge = false, bottomEdge = false;
 };
 
+// Pixels of the page from (column, row), width x length of them.
+struct PixelRegion {
+  std::uint32_t column = 0, row = 0, width = 0, length = 0;
+};
+
 TileShape ShapeOf(const PageTiles& tiles, std::uint32_t tile) {
   TileShape shape{tiles.width, tiles.length, false, false};
   shape.rightEdge = tiles.across != 0 && (tile + 1) % tiles.across == 0 && tiles.edgeWidth != 0;
@@ -152,48 +159,88 @@ void Interleave(const std::vector<Bytes>& planes, std::uint8_t* out, std::size_t
       out[k * count + s] = planes[s][k];
 }
 
-void ReadSeparateStrips(TIFF* tiff, const PageProperties& page, Bytes& buffer) {
+// Whether reading gave anything: a strip that decoded, or one that failed
+// after some content (a page cut short keeps what it has). A page of which
+// nothing decodes has lost its content and must not pass for a blank one.
+bool DecodedAnything(bool anyStripRead, const Bytes& buffer) {
+  return anyStripRead ||
+         std::any_of(buffer.begin(), buffer.end(), [](std::uint8_t b) { return b != 0; });
+}
+
+bool ReadSeparateStrips(TIFF* tiff, const PageProperties& page, Bytes& buffer) {
   const std::uint32_t samples = page.samplesPerPixel;
   const std::uint32_t perPlane = TIFFNumberOfStrips(tiff) / samples;
   const auto stripSize = static_cast<std::size_t>(TIFFStripSize64(tiff));
   std::size_t offset = 0;
   std::vector<Bytes> planes(samples, Bytes(stripSize));
+  bool anyRead = false;
   for (std::uint32_t i = 0; i < perPlane && offset < buffer.size(); ++i) {
     for (std::uint32_t s = 0; s < samples; ++s) {
       std::fill(planes[s].begin(), planes[s].end(), 0);
-      TIFFReadEncodedStrip(tiff, i + s * perPlane, planes[s].data(),
-                           static_cast<tmsize_t>(stripSize));
+      anyRead = TIFFReadEncodedStrip(tiff, i + s * perPlane, planes[s].data(),
+                                     static_cast<tmsize_t>(stripSize)) >= 0 ||
+                anyRead;
     }
     Interleave(planes, buffer.data() + offset, buffer.size() - offset);
     offset += stripSize * samples;
   }
+  return DecodedAnything(anyRead, buffer);
 }
 
-void ReadContiguousStrips(TIFF* tiff, Bytes& buffer) {
+bool ReadContiguousStrips(TIFF* tiff, Bytes& buffer) {
   const std::uint32_t strips = TIFFNumberOfStrips(tiff);
   const auto stripSize = static_cast<std::uint64_t>(TIFFStripSize64(tiff));
   std::uint64_t offset = 0;
+  bool anyRead = false;
   for (std::uint32_t s = 0; s < strips && offset < buffer.size(); ++s) {
     const std::uint64_t room = std::min<std::uint64_t>(stripSize, buffer.size() - offset);
     // A strip that does not decode keeps its zeros; the page goes on.
-    TIFFReadEncodedStrip(tiff, s, buffer.data() + offset, static_cast<tmsize_t>(room));
+    anyRead =
+        TIFFReadEncodedStrip(tiff, s, buffer.data() + offset, static_cast<tmsize_t>(room)) >= 0 ||
+        anyRead;
     offset += stripSize;
   }
+  return DecodedAnything(anyRead, buffer);
 }
 
-// Keeps R, G, B of each 4-byte pixel; with associated alpha each component
-// gets 255 - alpha added (modulo 256), which composes it over white.
-void RgbaToRgb(Bytes& buffer, std::uint64_t pixels, bool associated) {
-  pixels = std::min<std::uint64_t>(pixels, buffer.size() / 4);
-  for (std::uint64_t i = 0; i < pixels; ++i) {
-    const std::uint8_t* in = &buffer[i * 4];
-    const std::uint8_t lift = associated ? static_cast<std::uint8_t>(255 - in[3]) : 0;
-    const std::uint8_t r = in[0] + lift, g = in[1] + lift, b = in[2] + lift;
-    buffer[i * 3] = r;
-    buffer[i * 3 + 1] = g;
-    buffer[i * 3 + 2] = b;
+// Sample i of a row of samples of the given width in bits (1, 2, 4 or 8),
+// packed from the high bit down as TIFF stores them.
+std::uint32_t SampleAt(const std::uint8_t* row, std::uint64_t i, std::uint16_t bits) {
+  const std::uint64_t bit = i * bits;
+  const unsigned shift = 8 - bits - static_cast<unsigned>(bit % 8);
+  return (row[bit / 8] >> shift) & ((1u << bits) - 1);
+}
+
+void PutSample(std::uint8_t* row, std::uint64_t i, std::uint16_t bits, std::uint32_t value) {
+  const std::uint64_t bit = i * bits;
+  const unsigned shift = 8 - bits - static_cast<unsigned>(bit % 8);
+  const unsigned mask = ((1u << bits) - 1) << shift;
+  row[bit / 8] = static_cast<std::uint8_t>((row[bit / 8] & ~mask) | ((value << shift) & mask));
+}
+
+// Keeps the colour samples of each pixel and drops the extra ones, in place
+// (each output row starts no later than its input row). With associated
+// alpha each colour sample first gets (maximum - alpha) added, modulo the
+// sample range, which composes premultiplied colour over white.
+void DropExtraSamples(const PageProperties& page, Bytes& buffer, std::uint32_t width,
+                      std::uint32_t length) {
+  const std::uint16_t bits = page.bitsPerSample;
+  const std::uint16_t in = page.samplesPerPixel, out = page.colourSamples;
+  const std::uint64_t inRow = (std::uint64_t{width} * in * bits + 7) / 8;
+  const std::uint64_t outRow = (std::uint64_t{width} * out * bits + 7) / 8;
+  const std::uint32_t maximum = (1u << bits) - 1;
+  const bool associated = (page.sampleConversion & kComposeAlphaAndDrop) != 0;
+  const std::uint64_t rows = std::min<std::uint64_t>(length, buffer.size() / inRow);
+  for (std::uint64_t y = 0; y < rows; ++y) {
+    const std::uint8_t* source = buffer.data() + y * inRow;
+    std::uint8_t* target = buffer.data() + y * outRow;
+    for (std::uint64_t x = 0; x < width; ++x) {
+      const std::uint32_t lift = associated ? maximum - SampleAt(source, x * in + out, bits) : 0;
+      for (std::uint16_t s = 0; s < out; ++s)
+        PutSample(target, x * out + s, bits, SampleAt(source, x * in + s, bits) + lift);
+    }
   }
-  buffer.resize(static_cast<std::size_t>(pixels * 3));
+  buffer.resize(static_cast<std::size_t>(rows * outRow));
 }
 
 void SignedLabToUnsigned(Bytes& buffer, std::uint64_t pixels) {
@@ -204,53 +251,106 @@ void SignedLabToUnsigned(Bytes& buffer, std::uint64_t pixels) {
   }
 }
 
-void ApplyPixelConversions(const PageProperties& page, Bytes& buffer, std::uint64_t pixels) {
-  if (page.sampleConversion & kRgbaUnassociatedToRgb)
-    RgbaToRgb(buffer, pixels, false);
-  if (page.sampleConversion & kRgbaAssociatedToRgb)
-    RgbaToRgb(buffer, pixels, true);
+void ApplyPixelConversions(const PageProperties& page, Bytes& buffer, std::uint32_t width,
+                           std::uint32_t length) {
+  if (page.sampleConversion & (kDropExtraSamples | kComposeAlphaAndDrop))
+    DropExtraSamples(page, buffer, width, length);
   if (page.sampleConversion & kSignedLabToUnsigned)
-    SignedLabToUnsigned(buffer, pixels);
+    SignedLabToUnsigned(buffer, std::uint64_t{width} * length);
 }
 
-bool ReadYcbcrAsRgb(PdfWriterContext& context, Bytes& buffer) {
-  const PageProperties& page = context.page;
-  const std::uint64_t pixels = std::uint64_t{page.width} * page.length;
+// Decodes a region of the page into RGB through the library's RGBA reader
+// (the one road for YCbCr and JPEG data, stripped or tiled). The reader is
+// asked for the orientation the file already has, so the pixels stay in
+// stored order: the page matrix turns them, and turning them here as well
+// would turn them twice.
+bool ReadRgbRegion(PdfWriterContext& context, const PixelRegion& region, const char* writer,
+                   Bytes& rgb) {
+  const std::uint64_t pixels = std::uint64_t{region.width} * region.length;
   auto raster = Allocate(pixels * 4);
   if (!raster) {
-    Fail(context, "Can't allocate " + Decimal(pixels * 4) +
-                      " bytes of memory for pdf_write_image_data, " + context.inputName);
+    Fail(context, "Can't allocate " + Decimal(pixels * 4) + " bytes of memory for " + writer +
+                      ", " + context.inputName);
     return false;
   }
-  if (!TIFFReadRGBAImageOriented(context.input, page.width, page.length,
-                                 reinterpret_cast<std::uint32_t*>(raster->data()),
-                                 ORIENTATION_TOPLEFT, 0)) {
+  char message[1024] = "";
+  TIFFRGBAImage image;
+  bool read = TIFFRGBAImageOK(context.input, message) &&
+              TIFFRGBAImageBegin(&image, context.input, 0, message);
+  if (read) {
+    image.req_orientation = image.orientation;
+    image.col_offset = static_cast<int>(region.column);
+    image.row_offset = static_cast<int>(region.row);
+    read = TIFFRGBAImageGet(&image, reinterpret_cast<std::uint32_t*>(raster->data()), region.width,
+                            region.length) != 0;
+    TIFFRGBAImageEnd(&image);
+  }
+  if (!read) {
     Fail(context,
          "Can't use TIFFReadRGBAImageOriented to extract RGB image from " + context.inputName);
     return false;
   }
-  // The library packs each pixel as A B G R from the high byte down, so R is
-  // the low byte of the 32-bit value.
+  // The library packs each pixel as A B G R from the high byte down.
   const auto* packed = reinterpret_cast<const std::uint32_t*>(raster->data());
-  buffer.assign(static_cast<std::size_t>(pixels * 3), 0);
+  rgb.assign(static_cast<std::size_t>(pixels * 3), 0);
   for (std::uint64_t i = 0; i < pixels; ++i) {
-    buffer[i * 3] = static_cast<std::uint8_t>(TIFFGetR(packed[i]));
-    buffer[i * 3 + 1] = static_cast<std::uint8_t>(TIFFGetG(packed[i]));
-    buffer[i * 3 + 2] = static_cast<std::uint8_t>(TIFFGetB(packed[i]));
+    rgb[i * 3] = static_cast<std::uint8_t>(TIFFGetR(packed[i]));
+    rgb[i * 3 + 1] = static_cast<std::uint8_t>(TIFFGetG(packed[i]));
+    rgb[i * 3 + 2] = static_cast<std::uint8_t>(TIFFGetB(packed[i]));
   }
   return true;
 }
 
-std::uint16_t OutputSamples(const PageProperties& page) {
-  const bool toRgb =
-      page.sampleConversion & (kRgbaUnassociatedToRgb | kRgbaAssociatedToRgb | kYcbcrToRgb);
-  return toRgb ? 3 : page.samplesPerPixel;
+bool BitAt(std::span<const std::uint8_t> bytes, std::size_t index) {
+  return (bytes[index / 8] >> (7 - index % 8)) & 1;
+}
+
+// One past the last set bit; 0 when no bit is set.
+std::size_t EndOfSetBits(std::span<const std::uint8_t> bytes) {
+  for (std::size_t i = bytes.size(); i > 0; --i) {
+    if (bytes[i - 1] != 0)
+      return i * 8 - static_cast<std::size_t>(std::countr_zero(bytes[i - 1]));
+  }
+  return 0;
+}
+
+// EOFB: two EOLs (ITU-T T.6, 2.4).
+constexpr std::size_t kEofbBits = 24;
+
+bool SameBits(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, std::size_t from,
+              std::size_t to) {
+  for (std::size_t bit = from; bit < to; ++bit)
+    if (BitAt(a, bit) != BitAt(b, bit))
+      return false;
+  return true;
+}
+
+// True when the file's Group 4 data codes its rows exactly as our encoder
+// does (T.6's own choice of modes), ended by EOFB or by zero fill alone.
+// Other legal codings (zero-length runs, needless horizontal mode) decode
+// in the TIFF library but need not decode alike in every PDF viewer.
+bool SameCodedRows(std::span<const std::uint8_t> raw, std::span<const std::uint8_t> canonical) {
+  const std::size_t canonicalEnd = EndOfSetBits(canonical);
+  if (canonicalEnd < kEofbBits)
+    return false;
+  const std::size_t rowBits = canonicalEnd - kEofbBits;
+  const std::size_t wholeBytes = rowBits / 8;
+  if (raw.size() * 8 < rowBits ||
+      !std::equal(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(wholeBytes),
+                  canonical.begin()) ||
+      !SameBits(raw, canonical, wholeBytes * 8, rowBits))
+    return false;
+  const std::size_t rawEnd = EndOfSetBits(raw);
+  return rawEnd <= rowBits || (rawEnd == canonicalEnd && SameBits(raw, canonical, rowBits, rawEnd));
 }
 
 // Writes the pixels as the stream's data, Group 4 coded when the page asks
-// for it; returns the bytes written, 0 on error.
+// for it; the file's own coded bytes (passThrough) stand in for the new
+// coding when they say the same in the same way. Returns the bytes
+// written, 0 on error.
 std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uint8_t> pixels,
-                             std::uint32_t width, std::uint32_t length, const char* what) {
+                             std::uint32_t width, std::uint32_t length, const char* what,
+                             const std::optional<Bytes>& passThrough) {
   const PageProperties& page = context.page;
   if (page.compressionOut == PdfCompression::None) {
     context.sink->Write(pixels);
@@ -259,7 +359,7 @@ std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uin
   StripFormat format;
   format.photometric = page.photometric;
   format.bitsPerSample = page.bitsPerSample;
-  format.samplesPerPixel = OutputSamples(page);
+  format.samplesPerPixel = page.colourSamples;
   format.width = width;
   format.length = length;
   format.compression = COMPRESSION_CCITTFAX4;
@@ -269,26 +369,23 @@ std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uin
          std::string("Error writing encoded ") + what + " to output PDF " + context.inputName);
     return 0;
   }
-  context.sink->Write(*coded);
-  return coded->size();
-}
-
-std::uint64_t WriteRaw(PdfWriterContext& context, const Bytes& bytes) {
-  context.sink->Write(bytes);
-  return bytes.size();
+  const Bytes& chosen = passThrough && SameCodedRows(*passThrough, *coded) ? *passThrough : *coded;
+  context.sink->Write(chosen);
+  return chosen.size();
 }
 
 } // namespace
 
 std::string ColourSpaceText(const PdfWriterContext& context, std::uint32_t bits) {
   const PageProperties& page = context.page;
-  if (bits & kIccBased)
-    return "[/ICCBased " + Decimal(context.iccNumber) + " 0 R] \r";
+  // A palette's profile describes its base colours: it goes inside /Indexed.
   if (bits & kPalettised) {
     return "[ /Indexed " + ColourSpaceText(context, bits & ~std::uint32_t{kPalettised}) +
            Decimal((std::uint64_t{1} << page.bitsPerSample) - 1) + " " +
            Decimal(context.paletteNumber) + " 0 R ]\r";
   }
+  if (bits & kIccBased)
+    return "[/ICCBased " + Decimal(context.iccNumber) + " 0 R] \r";
   std::string text;
   if (bits & kBilevel)
     text += "/DeviceGray \r";
@@ -327,7 +424,7 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
       (page.colourSpace & kBilevel) != 0 && page.compressionOut == PdfCompression::Group4;
   if (page.switchDecode && !bilevelGroup4) {
     text += "/Decode [ ";
-    for (std::uint16_t s = 0; s < page.samplesPerPixel; ++s)
+    for (std::uint16_t s = 0; s < page.colourSamples; ++s)
       text += "1 0 ";
     text += "]\r";
   }
@@ -344,11 +441,11 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
 std::uint64_t WritePageImageData(PdfWriterContext& context) {
   TIFF* tiff = context.input;
   const PageProperties& page = context.page;
-  if (page.transcode == Transcode::RawPassThrough) {
-    // Damaged raw data takes the decoding road below, which repairs it.
-    if (auto raw = ReadRawChunk(context, 0, false))
-      return WriteRaw(context, *raw);
-  }
+  // Pass-through data is decoded too: only data in the form our encoder
+  // gives is kept (damaged or unusual coding is coded anew from its rows).
+  std::optional<Bytes> raw;
+  if (page.transcode == Transcode::RawPassThrough)
+    raw = ReadRawChunk(context, 0, false);
   std::uint64_t size = static_cast<std::uint64_t>(TIFFScanlineSize64(tiff)) * page.length;
   if (page.planarConfig == PLANARCONFIG_SEPARATE)
     size *= page.samplesPerPixel;
@@ -362,16 +459,21 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
   // pages are read strip by strip, their planes interleaved, and then
   // converted (an alpha plane is dropped like a contiguous alpha sample).
   if (page.sampleConversion & kYcbcrToRgb) {
-    if (!ReadYcbcrAsRgb(context, *buffer))
+    if (!ReadRgbRegion(context, {0, 0, page.width, page.length}, "pdf_write_image_data", *buffer))
       return 0;
   } else {
-    if (page.sampleConversion & kSeparateToContiguous)
-      ReadSeparateStrips(tiff, page, *buffer);
-    else
-      ReadContiguousStrips(tiff, *buffer);
-    ApplyPixelConversions(page, *buffer, std::uint64_t{page.width} * page.length);
+    const bool decoded = page.sampleConversion & kSeparateToContiguous
+                             ? ReadSeparateStrips(tiff, page, *buffer)
+                             : ReadContiguousStrips(tiff, *buffer);
+    if (!decoded) {
+      Fail(context, "Error on decoding page " +
+                        Decimal(context.pages[context.currentPage].pageNumber + 1) + " of " +
+                        context.inputName);
+      return 0;
+    }
+    ApplyPixelConversions(page, *buffer, page.width, page.length);
   }
-  return EncodeAndWrite(context, *buffer, page.width, page.length, "strip");
+  return EncodeAndWrite(context, *buffer, page.width, page.length, "strip", raw);
 }
 
 std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) {
@@ -380,13 +482,16 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   const PageTiles& tiles = context.tiles[context.currentPage];
   const TileShape shape = ShapeOf(tiles, tile);
   const bool edge = shape.rightEdge || shape.bottomEdge;
-  if (page.transcode == Transcode::RawPassThrough && !edge) {
-    if (auto raw = ReadRawChunk(context, tile, true))
-      return WriteRaw(context, *raw);
-  }
+  std::optional<Bytes> raw;
+  if (page.transcode == Transcode::RawPassThrough && !edge)
+    raw = ReadRawChunk(context, tile, true);
   if (page.sampleConversion & kYcbcrToRgb) {
-    Fail(context, "No support for YCbCr to RGB in tile for " + context.inputName);
-    return 0;
+    const PixelRegion region{(tile % tiles.across) * tiles.width,
+                             (tile / tiles.across) * tiles.length, shape.width, shape.length};
+    Bytes rgb;
+    if (!ReadRgbRegion(context, region, "pdf_write_tile_data", rgb))
+      return 0;
+    return EncodeAndWrite(context, rgb, shape.width, shape.length, "tile", std::nullopt);
   }
   const bool separate = (page.sampleConversion & kSeparateToContiguous) != 0;
   const auto tileSize = static_cast<std::uint64_t>(TIFFTileSize64(tiff));
@@ -411,18 +516,18 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   } else if (TIFFReadEncodedTile(tiff, tile, buffer->data(), static_cast<tmsize_t>(tileSize)) < 0) {
     return decodeError(tile);
   }
-  ApplyPixelConversions(page, *buffer, std::uint64_t{tiles.width} * tiles.length);
+  ApplyPixelConversions(page, *buffer, tiles.width, tiles.length);
   // Rows of the decoded tile, then of the image the tile shows: an edge tile
   // keeps the rows and columns that lie inside the page. The kept width is
   // rounded up to whole bytes so that no pixel of a bilevel edge is lost.
-  const std::uint64_t bitsPerPixel = std::uint64_t{page.bitsPerSample} * OutputSamples(page);
+  const std::uint64_t bitsPerPixel = std::uint64_t{page.bitsPerSample} * page.colourSamples;
   const std::uint64_t inRow = (bitsPerPixel * tiles.width + 7) / 8;
   const std::uint64_t outRow = (bitsPerPixel * shape.width + 7) / 8;
   const std::uint64_t rows = std::min<std::uint64_t>(shape.length, buffer->size() / inRow);
   for (std::uint64_t row = 1; row < rows && outRow != inRow; ++row)
     std::memmove(buffer->data() + row * outRow, buffer->data() + row * inRow, outRow);
   buffer->resize(static_cast<std::size_t>(rows * outRow));
-  return EncodeAndWrite(context, *buffer, shape.width, shape.length, "tile");
+  return EncodeAndWrite(context, *buffer, shape.width, shape.length, "tile", raw);
 }
 
 void WriteTransferObjects(PdfWriterContext& context) {
@@ -476,8 +581,11 @@ void WritePaletteObject(PdfWriterContext& context) {
 void WriteIccObject(PdfWriterContext& context) {
   const PageProperties& page = context.page;
   context.iccNumber = StartObject(context);
-  context.sink->Write("<< \r/N " + Decimal(page.samplesPerPixel) + " \r/Alternate " +
-                      ColourSpaceText(context, page.colourSpace & ~std::uint32_t{kIccBased}) +
+  // A profile that fits maps the colours of the samples written (a palette's
+  // base colours); one that does not is written as it is and left unused.
+  const std::uint32_t base = page.colourSpace & ~std::uint32_t{kIccBased | kPalettised};
+  const std::uint16_t n = ColourComponents(IccColourFamily(page.iccProfile).value_or(base));
+  context.sink->Write("<< \r/N " + Decimal(n) + " \r/Alternate " + ColourSpaceText(context, base) +
                       "/Length " + Decimal(page.iccProfile.size()) + "\r >>\rstream\r\n");
   context.sink->Write(page.iccProfile);
   context.sink->Write("\rendstream\r");

@@ -148,8 +148,13 @@ void ScanDocument(PdfWriterContext& context) {
     context.pages.push_back(record);
     context.tiles.push_back(std::move(tiles));
   }
+  // A document of thumbnails alone would become a PDF without pages.
+  if (context.pages.empty()) {
+    Fail(context, "No page in input file " + context.inputName);
+    return;
+  }
   // The document information comes from the last page's directory.
-  if (!context.pages.empty() && context.pages.back().directory + 1u != directories)
+  if (context.pages.back().directory + 1u != directories)
     SelectDirectory(context, context.pages.back().directory);
 }
 
@@ -198,6 +203,7 @@ bool CheckSizeAndCoding(PdfWriterContext& context) {
     Warn(context, "Image " + name + " has 0 samples per pixel, assuming 1");
     page.samplesPerPixel = 1;
   }
+  page.colourSamples = page.samplesPerPixel;
   std::uint16_t sampleFormat = 0;
   if (TIFFGetField(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat) && sampleFormat != 0 &&
       sampleFormat != 1 && sampleFormat != 4) {
@@ -253,6 +259,21 @@ bool AnalysePalette(PdfWriterContext& context, std::uint32_t baseSpace, const ch
   return ReadPalette(context, bytesPerEntry);
 }
 
+// Samples beyond the colour samples (alpha, or extra samples of no stated
+// meaning) have no place in the PDF colour space: they are dropped, and
+// associated alpha is composed over white first.
+void KeepColourSamples(PdfWriterContext& context, std::uint16_t colourSamples) {
+  PageProperties& page = context.page;
+  page.colourSamples = std::min(page.samplesPerPixel, colourSamples);
+  if (page.samplesPerPixel <= colourSamples)
+    return;
+  std::uint16_t count = 0;
+  const std::uint16_t* kinds = nullptr;
+  const bool associated = TIFFGetField(context.input, TIFFTAG_EXTRASAMPLES, &count, &kinds) &&
+                          count > 0 && kinds != nullptr && kinds[0] == EXTRASAMPLE_ASSOCALPHA;
+  page.sampleConversion |= associated ? kComposeAlphaAndDrop : kDropExtraSamples;
+}
+
 bool AnalyseRgb(PdfWriterContext& context) {
   PageProperties& page = context.page;
   const std::string& name = context.inputName;
@@ -270,12 +291,9 @@ bool AnalyseRgb(PdfWriterContext& context) {
   const std::uint16_t* extra = nullptr;
   if (TIFFGetField(context.input, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extraCount > 0 &&
       extra != nullptr) {
-    if (extra[0] == EXTRASAMPLE_ASSOCALPHA)
-      page.sampleConversion |= kRgbaAssociatedToRgb;
-    else if (extra[0] == EXTRASAMPLE_UNASSALPHA)
-      page.sampleConversion |= kRgbaUnassociatedToRgb;
-    else
+    if (extra[0] != EXTRASAMPLE_ASSOCALPHA && extra[0] != EXTRASAMPLE_UNASSALPHA)
       Warn(context, "RGB image " + name + " has 4 samples per pixel, assuming RGBA");
+    KeepColourSamples(context, 3);
     return true;
   }
   page.colourSpace = kCmyk;
@@ -303,12 +321,24 @@ bool AnalyseSeparated(PdfWriterContext& context) {
   return true;
 }
 
+// Fax files often omit PhotometricInterpretation on their bilevel CCITT
+// pages; fax readers take those as MinIsWhite (the T.4/T.6 convention).
+bool IsBilevelFaxCoded(const PageProperties& page) {
+  const bool faxCodec =
+      page.compression == COMPRESSION_CCITTRLE || page.compression == COMPRESSION_CCITTRLEW ||
+      page.compression == COMPRESSION_CCITTFAX3 || page.compression == COMPRESSION_CCITTFAX4;
+  return faxCodec && page.bitsPerSample == 1 && page.samplesPerPixel == 1;
+}
+
 bool AnalysePhotometric(PdfWriterContext& context) {
   PageProperties& page = context.page;
   const std::string& name = context.inputName;
   if (!TIFFGetField(context.input, TIFFTAG_PHOTOMETRIC, &page.photometric)) {
-    Fail(context, "No support for " + name + " with no photometric interpretation tag");
-    return false;
+    if (!IsBilevelFaxCoded(page)) {
+      Fail(context, "No support for " + name + " with no photometric interpretation tag");
+      return false;
+    }
+    page.photometric = PHOTOMETRIC_MINISWHITE;
   }
   switch (page.photometric) {
   case PHOTOMETRIC_MINISWHITE:
@@ -316,6 +346,7 @@ bool AnalysePhotometric(PdfWriterContext& context) {
     page.colourSpace = page.bitsPerSample == 1 ? kBilevel : kGray;
     if (page.photometric == PHOTOMETRIC_MINISWHITE)
       page.switchDecode = !page.switchDecode;
+    KeepColourSamples(context, 1);
     return true;
   case PHOTOMETRIC_RGB:
     return AnalyseRgb(context);
@@ -330,21 +361,25 @@ bool AnalysePhotometric(PdfWriterContext& context) {
       page.photometric = PHOTOMETRIC_MINISBLACK;
     } else {
       page.sampleConversion |= kYcbcrToRgb;
+      page.colourSamples = 3;
     }
     return true;
   case PHOTOMETRIC_CIELAB:
     page.colourSpace = kLab;
     page.labRange = {-127, 127, -127, 127};
     page.sampleConversion |= kSignedLabToUnsigned;
+    KeepColourSamples(context, 3);
     return true;
   case PHOTOMETRIC_ICCLAB:
     page.colourSpace = kLab;
     page.labRange = {0, 255, 0, 255};
+    KeepColourSamples(context, 3);
     return true;
   case PHOTOMETRIC_ITULAB:
     page.colourSpace = kLab;
     page.labRange = {-85, 85, -75, 124};
     page.sampleConversion |= kSignedLabToUnsigned;
+    KeepColourSamples(context, 3);
     return true;
   case PHOTOMETRIC_LOGL:
   case PHOTOMETRIC_LOGLUV:
@@ -404,6 +439,15 @@ void AnalyseOrientationAndResolution(PdfWriterContext& context) {
   }
 }
 
+// A profile describes the colours of the samples written (a palette's base
+// colours, never its indices) when its data colour space (ICC.1, header
+// bytes 16-19) is the family of those samples.
+bool IccProfileFits(const PageProperties& page) {
+  const auto family = IccColourFamily(page.iccProfile);
+  const std::uint32_t samples = page.colourSpace & (kBilevel | kGray | kRgb | kCmyk | kLab);
+  return family && (*family == samples || (*family == kGray && samples == kBilevel));
+}
+
 void AnalyseColourExtras(PdfWriterContext& context) {
   PageProperties& page = context.page;
   TIFF* tiff = context.input;
@@ -430,9 +474,11 @@ void AnalyseColourExtras(PdfWriterContext& context) {
   std::uint32_t iccLength = 0;
   void* icc = nullptr;
   if (HasIccProfile(tiff, &iccLength, &icc)) {
-    page.colourSpace |= kIccBased;
+    page.hasIccProfile = true;
     const auto* bytes = static_cast<const std::uint8_t*>(icc);
     page.iccProfile.assign(bytes, bytes + iccLength);
+    if (IccProfileFits(page))
+      page.colourSpace |= kIccBased;
   }
 }
 
@@ -447,7 +493,7 @@ void DecidePassThrough(PdfWriterContext& context) {
     page.compressionOut = PdfCompression::None;
   }
   // Bilevel pages always travel as Group 4, passed through or encoded anew.
-  if (page.bitsPerSample == 1 && page.samplesPerPixel == 1)
+  if (page.bitsPerSample == 1 && page.colourSamples == 1)
     page.compressionOut = PdfCompression::Group4;
 }
 

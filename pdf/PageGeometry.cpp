@@ -15,9 +15,26 @@ float ResolutionUsed(float resolution) {
   return std::isfinite(resolution) && resolution > 0 ? resolution : kDefaultResolution;
 }
 
-float PointsFor(std::uint32_t pixels, float resolution) {
-  const long double points = static_cast<long double>(pixels) * 72.0L / resolution;
-  return static_cast<float>(points);
+// PDF 1.7 (Annex C) keeps page sides within 14,400 units; viewers refuse or
+// clip larger pages. (/UserUnit would keep the size, but poppler ignores it.)
+constexpr long double kMaxPageSide = 14400.0L;
+
+long double PointsFor(std::uint32_t pixels, float resolution) {
+  return static_cast<long double>(pixels) * 72.0L / resolution;
+}
+
+// The image size in points; a page beyond the limit is shrunk as a whole,
+// keeping its aspect, so that its longer side is exactly the limit.
+void SetImageSize(PageGeometry& geometry, const PageProperties& page) {
+  long double width = PointsFor(page.width, geometry.xResolutionUsed);
+  long double length = PointsFor(page.length, geometry.yResolutionUsed);
+  const long double longer = std::max(width, length);
+  if (longer > kMaxPageSide) {
+    width = width == longer ? kMaxPageSide : width * kMaxPageSide / longer;
+    length = length == longer ? kMaxPageSide : length * kMaxPageSide / longer;
+  }
+  geometry.imageWidth = static_cast<float>(width);
+  geometry.imageLength = static_cast<float>(length);
 }
 
 void ComposeTiles(PageTiles& tiles, const PageProperties& page, const PlacementBox& image) {
@@ -139,8 +156,7 @@ void ComposePage(PdfWriterContext& context, PageTiles* tiles) {
   geometry = PageGeometry{};
   geometry.xResolutionUsed = ResolutionUsed(page.xResolution);
   geometry.yResolutionUsed = ResolutionUsed(page.yResolution);
-  geometry.imageWidth = PointsFor(page.width, geometry.xResolutionUsed);
-  geometry.imageLength = PointsFor(page.length, geometry.yResolutionUsed);
+  SetImageSize(geometry, page);
   geometry.pageWidth = geometry.imageWidth;
   geometry.pageLength = geometry.imageLength;
 

@@ -4,6 +4,27 @@
 
 namespace pdf {
 
+std::optional<std::uint32_t> IccColourFamily(const std::vector<std::uint8_t>& profile) {
+  if (profile.size() < 20)
+    return std::nullopt;
+  const std::string space(profile.begin() + 16, profile.begin() + 20);
+  if (space == "GRAY")
+    return kGray;
+  if (space == "RGB ")
+    return kRgb;
+  if (space == "CMYK")
+    return kCmyk;
+  if (space == "Lab ")
+    return kLab;
+  return std::nullopt;
+}
+
+std::uint16_t ColourComponents(std::uint32_t family) {
+  if (family & kCmyk)
+    return 4;
+  return (family & (kRgb | kLab)) ? 3 : 1;
+}
+
 void Fail(PdfWriterContext& context, std::string message) {
   if (!context.error)
     context.errorMessage = std::move(message);

@@ -29,10 +29,12 @@ enum ColourSpaceBits : std::uint32_t {
   kPalettised = 0x1000,
 };
 
-// Sample conversions a page needs before its pixels suit the PDF.
+// Sample conversions a page needs before its pixels suit the PDF. Extra
+// samples (alpha or unspecified) are dropped; associated alpha is composed
+// over white first.
 enum SampleConversionBits : std::uint32_t {
-  kRgbaUnassociatedToRgb = 0x02,
-  kRgbaAssociatedToRgb = 0x04,
+  kDropExtraSamples = 0x02,
+  kComposeAlphaAndDrop = 0x04,
   kYcbcrToRgb = 0x08,
   kSignedLabToUnsigned = 0x40,
   kSeparateToContiguous = 0x100,
@@ -75,6 +77,7 @@ struct PageProperties {
   std::uint32_t colourSpace = 0;
   bool switchDecode = false;
   std::uint32_t sampleConversion = 0;
+  std::uint16_t colourSamples = 1; // samples per pixel of the image written
   Transcode transcode = Transcode::DecodeAndEncode;
   PdfCompression compressionOut = PdfCompression::None;
 
@@ -84,6 +87,10 @@ struct PageProperties {
   std::optional<std::array<float, 6>> primaries;
   std::array<const std::uint16_t*, 3> transfer{};
   std::uint16_t transferCount = 0;
+  // The page's ICC profile gets its own object whenever the file has one;
+  // the colour space refers to it (kIccBased) only when it describes the
+  // colour family of the samples written.
+  bool hasIccProfile = false;
   std::vector<std::uint8_t> iccProfile;
 };
 
@@ -119,6 +126,14 @@ struct PdfWriterContext {
   std::optional<std::string> title, subject, author, keywords;
   std::string date;
 };
+
+// The colour family an ICC profile describes (kGray, kRgb, kCmyk or kLab),
+// from its data colour space in the header (ICC.1, bytes 16-19).
+std::optional<std::uint32_t> IccColourFamily(const std::vector<std::uint8_t>& profile);
+
+// Colour components of a colour family: 1 gray or bilevel, 3 RGB or Lab,
+// 4 CMYK.
+std::uint16_t ColourComponents(std::uint32_t family);
 
 // Records an error (only the first message is kept) or a warning.
 void Fail(PdfWriterContext& context, std::string message);

@@ -40,7 +40,9 @@ TiffHandle OpenTiffForReading(const std::string& path) {
   TIFFOpenOptions* options = QuietOpenOptions();
   if (options == nullptr)
     return TiffHandle();
-  TiffHandle handle(TIFFOpenExt(path.c_str(), "r", options));
+  // No memory mapping: libtiff 4.5 then fails to read an uncompressed
+  // FillOrder 2 page that follows another page ("Data buffer too small").
+  TiffHandle handle(TIFFOpenExt(path.c_str(), "rm", options));
   TIFFOpenOptionsFree(options);
   return handle;
 }

@@ -23,6 +23,19 @@ std::string FileNameOf(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+std::string WithoutTrailingSeparators(const std::string& folder) {
+  const auto last = folder.find_last_not_of(kSeparator);
+  if (last == std::string::npos)
+    return folder.empty() ? folder : std::string(1, kSeparator);
+  return folder.substr(0, last + 1);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty())
+    return name;
+  return folder.back() == kSeparator ? folder + name : folder + kSeparator + name;
+}
+
 static std::string EnvironmentValue(const char* name) {
   const char* value = std::getenv(name);
   return value ? std::string(value) : std::string();

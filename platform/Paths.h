@@ -15,6 +15,13 @@ std::string FolderOf(const std::string& path);
 // Text after the last separator of a path (the whole path when it has none).
 std::string FileNameOf(const std::string& path);
 
+// The folder text without trailing separators, so that "in/" and "in" name
+// one folder when paths are joined or compared; the root stays "/".
+std::string WithoutTrailingSeparators(const std::string& folder);
+
+// folder, one separator and name; name alone when folder is empty.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 // The temporary folder: $TMPDIR when set and non-empty, else "/tmp"; always
 // ends with a separator so that names can be appended directly.
 std::string TempFolder();

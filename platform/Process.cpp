@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -17,12 +18,6 @@ static bool IsExecutableFile(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
          ::access(path.c_str(), X_OK) == 0;
-}
-
-static std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty())
-    return name;
-  return folder.back() == kSeparator ? folder + name : folder + kSeparator + name;
 }
 
 std::optional<std::string> FindProgram(const std::string& name) {
@@ -58,8 +53,22 @@ ProcessResult RunAndWait(const std::string& program, const std::vector<std::stri
     argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
 
+  // The child starts with the signal handling of a fresh process, not with
+  // this one's blocked termination signals and ignored SIGPIPE.
+  posix_spawnattr_t attributes;
+  ::posix_spawnattr_init(&attributes);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
+    sigaddset(&defaults, signal);
+  ::posix_spawnattr_setsigmask(&attributes, &none);
+  ::posix_spawnattr_setsigdefault(&attributes, &defaults);
+  ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t child = 0;
-  int spawnError = ::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ);
+  int spawnError =
+      ::posix_spawn(&child, program.c_str(), nullptr, &attributes, argv.data(), environ);
+  ::posix_spawnattr_destroy(&attributes);
   if (spawnError != 0) {
     result.failedCall = "posix_spawn";
     return result;

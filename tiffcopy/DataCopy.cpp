@@ -1,10 +1,12 @@
 #include "tiffcopy/DataCopy.h"
 
 #include "tiffcopy/CopyLimits.h"
+#include "tiffcopy/RowsWithoutEol.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace tiffcopy {
@@ -12,6 +14,22 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using ChunkIo = tmsize_t (*)(TIFF*, std::uint32_t, void*, tmsize_t);
+
+// Whether the decoder gave anything for an image: a read that succeeded,
+// or one that failed after some ink (a page cut short keeps what it has).
+// An image of which nothing decodes has lost its content: writing it blank
+// would pass a lost page off as an empty one.
+class DecodeTracker {
+public:
+  void Note(tmsize_t result, const std::uint8_t* data, std::size_t size) {
+    decoded_ = decoded_ || result >= 0 ||
+               std::any_of(data, data + size, [](std::uint8_t b) { return b != 0; });
+  }
+  bool decoded() const { return decoded_; }
+
+private:
+  bool decoded_ = false;
+};
 
 std::uint32_t RowsPerStrip(TIFF* tiff, std::uint32_t length) {
   std::uint32_t rows = 0;
@@ -26,21 +44,27 @@ std::uint32_t RowsOfStrip(std::uint32_t stripInPlane, std::uint32_t rowsPerStrip
 }
 
 // Reads each chunk decoded and writes it with the same number; sizeOf(i)
-// gives the decoded size of chunk i, the same on both sides.
-template <typename SizeOf>
+// gives the decoded size of chunk i, the same on both sides. A chunk the
+// library cannot decode is offered to rescue(i, buffer, size), which may
+// decode it another way.
+template <typename SizeOf, typename Rescue>
 bool CopyChunks(TIFF* in, TIFF* out, std::uint32_t count, std::uint64_t largest, SizeOf sizeOf,
-                ChunkIo read, ChunkIo write) {
+                ChunkIo read, ChunkIo write, Rescue rescue) {
   if (largest == 0 || largest > kMaxAllocation)
     return false;
   Bytes buffer(largest);
+  DecodeTracker tracker;
   for (std::uint32_t i = 0; i < count; ++i) {
     const tmsize_t size = static_cast<tmsize_t>(sizeOf(i));
     std::fill(buffer.begin(), buffer.begin() + size, 0);
-    read(in, i, buffer.data(), size);
+    tmsize_t decoded = read(in, i, buffer.data(), size);
+    if (decoded < 0 && rescue(i, std::span(buffer.data(), static_cast<std::size_t>(size))))
+      decoded = size;
+    tracker.Note(decoded, buffer.data(), static_cast<std::size_t>(size));
     if (write(out, i, buffer.data(), size) < 0)
       return false;
   }
-  return true;
+  return tracker.decoded();
 }
 
 struct TileGeometry {
@@ -97,7 +121,7 @@ void MoveTileRegion(std::uint8_t* tileBytes, std::uint8_t* planeBytes, std::uint
 }
 
 bool ReadPlaneFromTiles(TIFF* in, const ImageShape& shape, std::uint16_t plane, Bytes& image,
-                        std::uint64_t rowBytes) {
+                        std::uint64_t rowBytes, DecodeTracker& tracker) {
   const auto tile = TileGeometryOf(in, shape);
   if (!tile)
     return false;
@@ -105,7 +129,9 @@ bool ReadPlaneFromTiles(TIFF* in, const ImageShape& shape, std::uint16_t plane, 
   return ForEachTile(
       in, shape, *tile, plane, [&](std::uint32_t number, std::uint32_t x, std::uint32_t y) {
         std::fill(tileBytes.begin(), tileBytes.end(), 0);
-        TIFFReadEncodedTile(in, number, tileBytes.data(), static_cast<tmsize_t>(tile->bytes));
+        tracker.Note(
+            TIFFReadEncodedTile(in, number, tileBytes.data(), static_cast<tmsize_t>(tile->bytes)),
+            tileBytes.data(), tileBytes.size());
         MoveTileRegion(tileBytes.data(), image.data(), rowBytes, shape, *tile, x, y, false);
         return true;
       });
@@ -127,8 +153,10 @@ bool WritePlaneAsTiles(TIFF* out, const ImageShape& shape, std::uint16_t plane, 
 }
 
 // Runs io over the strips of one plane, each at its rows in the plane buffer.
+// Reads note what they decode in the tracker and go on; a failed write (no
+// tracker) ends the run.
 bool StripsOfPlane(TIFF* tiff, const ImageShape& shape, std::uint16_t plane, Bytes& image,
-                   std::uint64_t rowBytes, ChunkIo io, bool stopOnFailure) {
+                   std::uint64_t rowBytes, ChunkIo io, DecodeTracker* tracker) {
   const std::uint32_t rowsPerStrip = RowsPerStrip(tiff, shape.length);
   if (static_cast<std::uint64_t>(TIFFVStripSize64(tiff, rowsPerStrip)) != rowsPerStrip * rowBytes)
     return false; // subsampled data has no whole rows
@@ -136,8 +164,11 @@ bool StripsOfPlane(TIFF* tiff, const ImageShape& shape, std::uint16_t plane, Byt
   for (std::uint32_t k = 0; k < strips; ++k) {
     const std::uint32_t rows = RowsOfStrip(k, rowsPerStrip, shape.length);
     std::uint8_t* at = image.data() + std::uint64_t{k} * rowsPerStrip * rowBytes;
-    const tmsize_t done = io(tiff, plane * strips + k, at, static_cast<tmsize_t>(rows * rowBytes));
-    if (done < 0 && stopOnFailure)
+    const std::size_t size = rows * rowBytes;
+    const tmsize_t done = io(tiff, plane * strips + k, at, static_cast<tmsize_t>(size));
+    if (tracker != nullptr)
+      tracker->Note(done, at, size);
+    else if (done < 0)
       return false;
   }
   return true;
@@ -168,8 +199,12 @@ bool CopyStrips(TIFF* in, TIFF* out, const ImageShape& shape) {
   auto sizeOf = [&](std::uint32_t strip) {
     return TIFFVStripSize64(in, RowsOfStrip(strip % perPlane, rowsPerStrip, shape.length));
   };
+  auto rowsWithoutEol = [&](std::uint32_t strip, std::span<std::uint8_t> rows) {
+    const std::uint32_t rowCount = RowsOfStrip(strip % perPlane, rowsPerStrip, shape.length);
+    return DecodeRowsWithoutEol(in, strip, rowCount, rows);
+  };
   return CopyChunks(in, out, count, static_cast<std::uint64_t>(TIFFStripSize64(in)), sizeOf,
-                    ReadStrip, WriteStrip);
+                    ReadStrip, WriteStrip, rowsWithoutEol);
 }
 
 bool CopyTiles(TIFF* in, TIFF* out, const ImageShape&) {
@@ -178,7 +213,8 @@ bool CopyTiles(TIFF* in, TIFF* out, const ImageShape&) {
   if (count != TIFFNumberOfTiles(out) || size != static_cast<std::uint64_t>(TIFFTileSize64(out)))
     return false;
   return CopyChunks(
-      in, out, count, size, [size](std::uint32_t) { return size; }, ReadTile, WriteTile);
+      in, out, count, size, [size](std::uint32_t) { return size; }, ReadTile, WriteTile,
+      [](std::uint32_t, std::span<std::uint8_t>) { return false; });
 }
 
 bool CopyRows(TIFF* in, TIFF* out, const ImageShape& shape) {
@@ -187,15 +223,18 @@ bool CopyRows(TIFF* in, TIFF* out, const ImageShape& shape) {
       rowBytes != static_cast<std::uint64_t>(TIFFScanlineSize64(out)))
     return false;
   Bytes row(rowBytes);
+  DecodeTracker tracker;
   for (std::uint16_t plane = 0; plane < shape.planes; ++plane) {
     for (std::uint32_t y = 0; y < shape.length; ++y) {
-      if (TIFFReadScanline(in, row.data(), y, plane) < 0)
+      const tmsize_t read = TIFFReadScanline(in, row.data(), y, plane);
+      if (read < 0)
         std::fill(row.begin(), row.end(), 0);
+      tracker.Note(read, row.data(), row.size());
       if (TIFFWriteScanline(out, row.data(), y, plane) < 0)
         return false;
     }
   }
-  return true;
+  return tracker.decoded();
 }
 
 bool CopyThroughPlaneBuffer(TIFF* in, TIFF* out, const ImageShape& shape) {
@@ -204,20 +243,21 @@ bool CopyThroughPlaneBuffer(TIFF* in, TIFF* out, const ImageShape& shape) {
       rowBytes > kMaxAllocation / shape.length)
     return false;
   Bytes image;
+  DecodeTracker tracker;
   for (std::uint16_t plane = 0; plane < shape.planes; ++plane) {
     image.assign(rowBytes * shape.length, 0);
     const bool read = TIFFIsTiled(in)
-                          ? ReadPlaneFromTiles(in, shape, plane, image, rowBytes)
-                          : StripsOfPlane(in, shape, plane, image, rowBytes, ReadStrip, false);
+                          ? ReadPlaneFromTiles(in, shape, plane, image, rowBytes, tracker)
+                          : StripsOfPlane(in, shape, plane, image, rowBytes, ReadStrip, &tracker);
     if (!read)
       return false;
-    const bool written = TIFFIsTiled(out)
-                             ? WritePlaneAsTiles(out, shape, plane, image, rowBytes)
-                             : StripsOfPlane(out, shape, plane, image, rowBytes, WriteStrip, true);
+    const bool written =
+        TIFFIsTiled(out) ? WritePlaneAsTiles(out, shape, plane, image, rowBytes)
+                         : StripsOfPlane(out, shape, plane, image, rowBytes, WriteStrip, nullptr);
     if (!written)
       return false;
   }
-  return true;
+  return tracker.decoded();
 }
 
 } // namespace tiffcopy

@@ -2,7 +2,6 @@
 
 #include "tiffcopy/CopyLimits.h"
 #include "tiffcopy/DataCopy.h"
-#include "tiffcopy/Group4Verbatim.h"
 #include "tiffcopy/TagCopy.h"
 
 #include <algorithm>
@@ -51,18 +50,21 @@ bool WithinLimits(TIFF* in, const SourceImage& source) {
   return chunks > 0 && chunks <= kMaxChunksPerImage;
 }
 
+bool IsFaxCodec(std::uint16_t compression) {
+  return compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTRLEW ||
+         compression == COMPRESSION_CCITTFAX3 || compression == COMPRESSION_CCITTFAX4;
+}
+
+bool IsBilevel(const SourceImage& source) {
+  return source.bitsPerSample == 1 && source.samplesPerPixel == 1;
+}
+
 // The fax codecs decode one bit per pixel only; other data under their
 // names cannot be read at all.
 bool Decodable(const SourceImage& source) {
-  switch (source.compression) {
-  case COMPRESSION_CCITTRLE:
-  case COMPRESSION_CCITTRLEW:
-  case COMPRESSION_CCITTFAX3:
-  case COMPRESSION_CCITTFAX4:
-    return source.bitsPerSample == 1 && source.samplesPerPixel == 1;
-  default:
-    return TIFFIsCODECConfigured(source.compression) != 0;
-  }
+  if (IsFaxCodec(source.compression))
+    return IsBilevel(source);
+  return TIFFIsCODECConfigured(source.compression) != 0;
 }
 
 // Codecs this library decodes but cannot encode (old-style JPEG, NeXT,
@@ -79,8 +81,7 @@ std::uint16_t OutputCompression(const SourceImage& source, const ImageSettings& 
     return source.compression;
   // Kept compression the library cannot write: bilevel pages become Group 4,
   // the rest lossless LZW.
-  const bool bilevel = source.bitsPerSample == 1 && source.samplesPerPixel == 1;
-  return bilevel ? COMPRESSION_CCITTFAX4 : COMPRESSION_LZW;
+  return IsBilevel(source) ? COMPRESSION_CCITTFAX4 : COMPRESSION_LZW;
 }
 
 void SetStructure(TIFF* in, TIFF* out, const SourceImage& source) {
@@ -93,12 +94,17 @@ void SetStructure(TIFF* in, TIFF* out, const SourceImage& source) {
 
 void SetPhotometric(TIFF* in, TIFF* out, const SourceImage& source, std::uint16_t compression,
                     const ImageSettings& settings) {
-  std::uint16_t photometric = 0;
-  const bool known = TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric) != 0;
+  // Fax files often omit PhotometricInterpretation on their bilevel CCITT
+  // pages; fax readers take those as MinIsWhite (the T.4/T.6 convention).
+  std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+  const bool known = TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric) != 0 ||
+                     (IsFaxCodec(source.compression) && IsBilevel(source));
   if (compression == COMPRESSION_JPEG) {
     if (source.compression == COMPRESSION_JPEG)
       TIFFSetField(in, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
-    if (known && photometric == PHOTOMETRIC_RGB)
+    // The JPEG coder makes YCbCr of exactly three samples; RGB with alpha
+    // stays RGB.
+    if (known && photometric == PHOTOMETRIC_RGB && source.samplesPerPixel == 3)
       photometric =
           settings.jpegColorMode == JPEGCOLORMODE_RGB ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_RGB;
   } else if (compression == COMPRESSION_SGILOG || compression == COMPRESSION_SGILOG24) {
@@ -163,12 +169,12 @@ void SetCompressionTags(TIFF* in, TIFF* out, std::uint16_t compression,
 }
 
 // Picks the routine by the layouts of both sides; both have the source's
-// planar configuration, so samples never need to be regrouped.
-bool CopyPixels(TiffHandle& in, TIFF* out, const SourceImage& source) {
-  TIFF* tiff = in.get();
+// planar configuration, so samples never need to be regrouped. Coded data
+// is never copied as it is: Group 4 that the TIFF library decodes is not
+// always in the form every PDF viewer decodes, and coding the decoded rows
+// anew gives that form (the same bytes for data that already has it).
+bool CopyPixels(TIFF* tiff, TIFF* out, const SourceImage& source) {
   const ImageShape& shape = source.shape;
-  if (CanCopyGroup4Verbatim(tiff, out, shape.length))
-    return CopyGroup4Strip(in, out, shape.length);
   const bool outTiled = TIFFIsTiled(out) != 0;
   if (!source.tiled && !outTiled) {
     std::uint32_t sourceRows = 0;
@@ -210,7 +216,7 @@ bool CopyImage(TiffHandle& in, TIFF* out, const ImageSettings& settings) {
   SetCompressionTags(tiff, out, compression, settings);
   CopyProfileInksAndPageNumber(tiff, out);
   CopyDescriptiveTags(tiff, out);
-  return CopyPixels(in, out, source);
+  return CopyPixels(tiff, out, source);
 }
 
 } // namespace tiffcopy

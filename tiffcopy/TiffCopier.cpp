@@ -62,7 +62,11 @@ int CopyTiffImages(const std::string& input, const std::string& output,
   const SourceSpec source = ParseSourceSpec(input);
   if (source.malformed)
     return -3;
-  TiffHandle in(source.path, "r");
+  // No memory mapping: libtiff 4.5 then fails to read an uncompressed
+  // FillOrder 2 page after another page ("Data buffer too small"). No strip
+  // chopping: the output keeps the source's strips, so a one-strip page
+  // stays one strip (and Group 4 in one strip reaches the PDF unchanged).
+  TiffHandle in(source.path, "rmc");
   if (!in.ok())
     return -3;
   ImageCursor cursor(in.get(), source.images);

@@ -5,14 +5,8 @@
 namespace tiffcopy {
 namespace {
 
-int CountError(TIFF*, void* userData, const char*, const char*, va_list) {
-  ++static_cast<TiffMessages*>(userData)->errors;
+int DropMessage(TIFF*, void*, const char*, const char*, va_list) {
   return 1; // handled: the process-wide handler is not called
-}
-
-int CountWarning(TIFF*, void* userData, const char*, const char*, va_list) {
-  ++static_cast<TiffMessages*>(userData)->warnings;
-  return 1;
 }
 
 struct OptionsDeleter {
@@ -21,15 +15,14 @@ struct OptionsDeleter {
 
 } // namespace
 
-TiffHandle::TiffHandle(const std::string& path, const char* mode)
-    : messages_(std::make_unique<TiffMessages>()) {
+TiffHandle::TiffHandle(const std::string& path, const char* mode) {
   SilenceTiffLibrary();
   std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
   if (!options)
     return;
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxAllocation));
-  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), CountError, messages_.get());
-  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), CountWarning, messages_.get());
+  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), DropMessage, nullptr);
+  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), DropMessage, nullptr);
   tiff_ = TIFFOpenExt(path.c_str(), mode, options.get());
 }
 

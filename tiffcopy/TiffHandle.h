@@ -1,5 +1,5 @@
 // Opening TIFF files for the page copier: every handle carries the
-// allocation cap, and the library's messages are counted, never shown.
+// allocation cap, and the library's messages are dropped, never shown.
 #pragma once
 
 #include <memory>
@@ -7,14 +7,6 @@
 #include <tiffio.h>
 
 namespace tiffcopy {
-
-// Messages the library reported for one handle since the last reset; the
-// texts themselves are discarded.
-struct TiffMessages {
-  int errors = 0;
-  int warnings = 0;
-  int total() const { return errors + warnings; }
-};
 
 class TiffHandle {
 public:
@@ -26,13 +18,10 @@ public:
 
   bool ok() const { return tiff_ != nullptr; }
   TIFF* get() const { return tiff_; }
-  TiffMessages& messages() { return *messages_; }
   // Closes the file now (writing what the library still holds).
   void close();
 
 private:
-  // Owned separately so that its address, given to the library, stays put.
-  std::unique_ptr<TiffMessages> messages_;
   TIFF* tiff_ = nullptr;
 };
 

@@ -1,10 +1,15 @@
 // The command-line program end to end: run modes, exit codes, what it prints
 // and logs, and the files it leaves behind.
+#include "support/PdfChecks.h"
 #include "support/Scratch.h"
+#include "support/TiffFixtures.h"
 #include "support/Tools.h"
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace testing_support;
 
@@ -17,11 +22,31 @@ protected:
     std::filesystem::create_directory(scratch / "in");
   }
 
-  ToolRun Run(std::vector<std::string> args) {
+  ToolRun Run(std::vector<std::string> args, const std::string& tmp = "tmp") {
     args.insert(args.begin(), QuorrenPath());
-    return RunTool(args, {"TMPDIR=" + scratch / "tmp"});
+    return RunTool(args, {"TMPDIR=" + scratch / tmp});
   }
   bool WorkFoldersLeft() { return !std::filesystem::is_empty(scratch / "tmp"); }
+  int Start(std::vector<std::string> args, StandardOutput output) {
+    args.insert(args.begin(), QuorrenPath());
+    return StartTool(args, {"TMPDIR=" + scratch / "tmp"}, output);
+  }
+  // Copies of one Group 4 fax page in the source folder, named 000.tif ...
+  void WriteFaxes(int count) {
+    TiffPageSpec page;
+    page.raster = TextLikePage(1728, 2200);
+    WriteTiffFile(scratch / "in/000.tif", {page});
+    for (int i = 1; i < count; ++i)
+      std::filesystem::copy_file(scratch / "in/000.tif",
+                                 scratch / ("in/" + std::to_string(1000 + i).substr(1) + ".tif"));
+  }
+  bool HiddenTemporariesLeft(const std::string& folder) {
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, missing))
+      if (entry.path().filename().string().starts_with("."))
+        return true;
+    return false;
+  }
 
   ScratchFolder scratch;
 };
@@ -89,11 +114,42 @@ TEST_F(ProgramTest, QuietRunPrintsNoResultButStillLogs) {
   EXPECT_FALSE(Exists(scratch / "out.pdf"));
 }
 
-TEST_F(ProgramTest, UnreadableSourceFolderFailsTheRequest) {
+// A folder whose path is longer than the system accepts: no user, root
+// included, can open it by name, so the walk cannot read it.
+void MakeFolderTooDeepToOpen(const std::string& parent) {
+  const std::string level(250, 'd');
+  const auto start = std::filesystem::current_path();
+  std::filesystem::current_path(parent);
+  std::string path = parent;
+  while (path.size() <= 4096) {
+    std::filesystem::create_directory(level);
+    std::filesystem::current_path(level);
+    path += "/" + level;
+  }
+  std::filesystem::current_path(start);
+}
+
+TEST_F(ProgramTest, UnreadableFoldersAreReportedAndFailTheRequest) {
   auto run = Run(
       {"/q", "/d=" + scratch / "nowhere", "/sd=" + scratch / "out", "/log=" + scratch / "log.txt"});
   EXPECT_EQ(run.exitCode, 3);
-  EXPECT_NE(ReadFile(scratch / "log.txt").find("Total converted FAX files: 0"), std::string::npos);
+  EXPECT_NE(ReadFile(scratch / "log.txt")
+                .find("Failed to read folder : " + scratch / "nowhere\r\n\r\n---------\r\n"
+                                                             "Total converted FAX files: 0"),
+            std::string::npos);
+
+  MakeFolderTooDeepToOpen(scratch / "in");
+  run = Run({"/q", "/i", "/d=" + scratch / "in", "/sd=" + scratch / "out",
+             "/log=" + scratch / "log2.txt"});
+  EXPECT_EQ(run.exitCode, 3) << "a sub-folder that cannot be read fails the request";
+  // The walk stops at the first level it cannot open.
+  EXPECT_NE(ReadFile(scratch / "log2.txt").find("Failed to read folder : " + scratch / "in/d"),
+            std::string::npos);
+  // Removed level by level from inside: its full path is too long to name.
+  const auto start = std::filesystem::current_path();
+  std::filesystem::current_path(scratch / "in");
+  std::filesystem::remove_all(std::string(250, 'd'));
+  std::filesystem::current_path(start);
 }
 
 TEST_F(ProgramTest, OddNamesAreReportedNeverMangled) {
@@ -116,5 +172,90 @@ TEST_F(ProgramTest, TheSourceIsNeverReplacedByItsPdf) {
   EXPECT_EQ(run.exitCode, 3);
   EXPECT_EQ(ReadFile(scratch / "in/fax.tif"), original);
   EXPECT_NE(ReadFile(scratch / "log.txt").find("Source and destination are the same file"),
+            std::string::npos);
+}
+
+TEST_F(ProgramTest, AWorkFolderThatCannotBeMadeFailsEachRequestInItsResultText) {
+  WriteFile(scratch / "in/fax.g3", "x");
+  const std::string failure = scratch / "in/fax.g3 - cannot create a work folder\n";
+  const std::string log = "/log=" + scratch / "log.txt";
+  const std::vector<std::string> requests[] = {
+      {"/f=" + scratch / "in/fax.g3", "/sf=" + scratch / "out/fax.pdf", log},
+      {"/d=" + scratch / "in", "/sd=" + scratch / "out", log}};
+  for (const auto& request : requests) {
+    auto run = Run(request, "no such folder");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(
+        run.output.find(scratch / "in/fax.g3 --> " + scratch / "out/fax.pdf : Failed : " + failure),
+        std::string::npos)
+        << run.output;
+    EXPECT_NE(ReadFile(scratch / "log.txt").find("Failed : " + scratch / "in/fax.g3 - cannot"),
+              std::string::npos);
+    std::filesystem::remove(scratch / "log.txt");
+  }
+  auto bare = Run({}, "no such folder");
+  EXPECT_EQ(bare.exitCode, 4) << "a bare call still asks for the window";
+  EXPECT_EQ(bare.output.find("Usage: quorren"), 0u);
+}
+
+TEST_F(ProgramTest, AClosedStandardOutputDoesNotStopTheConversion) {
+  WriteFaxes(1);
+  const int pid = Start({"/f=" + scratch / "in/000.tif", "/sf=" + scratch / "out/000.pdf",
+                         "/log=" + scratch / "log.txt"},
+                        StandardOutput::ClosedPipe);
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(WaitForTool(pid), 0);
+  EXPECT_TRUE(Exists(scratch / "out/000.pdf"));
+  EXPECT_NE(ReadFile(scratch / "log.txt").find("Success !"), std::string::npos);
+  EXPECT_FALSE(WorkFoldersLeft());
+}
+
+TEST_F(ProgramTest, TerminationRequestsRemoveWorkFilesAndEndWith128PlusTheSignal) {
+  WriteFaxes(150);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    std::filesystem::remove_all(scratch / "out");
+    const int pid = Start(
+        {"/q", "/d=" + scratch / "in", "/sd=" + scratch / "out", "/log=" + scratch / "log.txt"},
+        StandardOutput::Discarded);
+    ASSERT_GT(pid, 0);
+    // Signalled in the middle of the job, while a PDF is being written.
+    for (int wait = 0; wait < 5000 && !HiddenTemporariesLeft(scratch / "out"); ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(pid, signal);
+    EXPECT_EQ(WaitForTool(pid), 128 + signal);
+    EXPECT_FALSE(WorkFoldersLeft());
+    EXPECT_FALSE(HiddenTemporariesLeft(scratch / "out"));
+    EXPECT_LT(std::distance(std::filesystem::directory_iterator(scratch / "out"), {}), 150)
+        << "the job was still running when signalled";
+  }
+}
+
+TEST_F(ProgramTest, PageTiffsGoBesideThePdfAndNeverReplaceAFile) {
+  std::vector<TiffPageSpec> pages(2);
+  pages[0].raster = TextLikePage(1728, 400, 1);
+  pages[1].raster = TextLikePage(1728, 300, 2);
+  WriteTiffFile(scratch / "in/fax.g3n", pages);
+  const std::vector<std::string> request = {"/q", "/m=1", "/f=" + scratch / "in/fax.g3n",
+                                            "/sf=" + scratch / "out/fax.pdf",
+                                            "/log=" + scratch / "log.txt"};
+  ASSERT_EQ(Run(request).exitCode, 0) << ReadFile(scratch / "log.txt");
+  EXPECT_TRUE(QpdfCheck(scratch / "out/fax.pdf").ok);
+  for (int page = 0; page < 2; ++page) {
+    const auto written = ReadTiffPages(scratch / ("out/fax00" + std::to_string(page + 1) + ".tif"));
+    ASSERT_EQ(written.size(), 1u) << "page " << page + 1;
+    EXPECT_TRUE(written[0] == pages[page].raster) << "page " << page + 1;
+  }
+  EXPECT_FALSE(Exists(scratch / "out/fax003.tif"));
+  EXPECT_FALSE(WorkFoldersLeft());
+
+  // A second run meets the first run's page TIFFs and keeps them.
+  WriteFile(scratch / "out/fax002.tif", "kept");
+  std::filesystem::remove(scratch / "out/fax001.tif");
+  EXPECT_EQ(Run(request).exitCode, 3);
+  EXPECT_EQ(ReadFile(scratch / "out/fax002.tif"), "kept");
+  EXPECT_NE(ReadFile(scratch / "log.txt")
+                .find("Failed : " + scratch / "in/fax.g3n - cannot write page TIFF " +
+                      scratch / "out/fax002.tif\r\n"),
             std::string::npos);
 }

@@ -49,9 +49,27 @@ TEST_F(FolderConversionTest, TheFilterAlsoDecidesWhichSubFoldersAreEntered) {
   EXPECT_EQ(Collected(), (std::vector<std::string>{"a.g3", "sub.g3/d.g3"}));
 }
 
-TEST_F(FolderConversionTest, ASourceFolderWithATrailingSeparatorListsTheSameNames) {
-  job.source += "/";
-  EXPECT_EQ(Collected(), (std::vector<std::string>{"a.g3", "b.tif", "done.pdf", "xpdf"}));
+TEST_F(FolderConversionTest, TrailingSeparatorsOnAnyFolderChangeNoName) {
+  const std::string in = job.source, out = job.destination, backup = scratch / "bak";
+  std::filesystem::create_directory(backup);
+  job.includeSubfolders = true;
+  job.keepHierarchy = true;
+  job.filter = "*.g3";
+  for (const char* inTail : {"", "/", "//"})
+    for (const char* outTail : {"", "/", "//"}) {
+      SCOPED_TRACE(std::string("source tail '") + inTail + "', destination tail '" + outTail + "'");
+      job.source = in + inTail;
+      job.destination = out + outTail;
+      job.backupFolder = backup + outTail;
+      WriteFile(in + "/sub.g3/d.g3", "x");
+      EXPECT_EQ(Collected(), (std::vector<std::string>{"a.g3", "sub.g3/d.g3"}));
+      job.fileList = {"sub.g3/d.g3"};
+      stages.pdfOutputs.clear();
+      ASSERT_EQ(ConvertList(environment, job), 0);
+      EXPECT_EQ(stages.pdfOutputs, std::vector<std::string>{out + "/sub.g3/d.pdf"});
+      EXPECT_TRUE(Exists(backup + "/d.g3"));
+      std::filesystem::remove(backup + "/d.g3");
+    }
 }
 
 TEST_F(FolderConversionTest, DoesNotWalkIntoLinksToFolders) {
@@ -67,6 +85,7 @@ TEST_F(FolderConversionTest, AnUnreadableSourceFolderIsReported) {
   job.source = scratch / "missing";
   EXPECT_FALSE(CollectFiles(job, job.source, false));
   EXPECT_TRUE(job.fileList.empty());
+  EXPECT_EQ(job.unreadableFolders, std::vector<std::string>{job.source});
 }
 
 TEST_F(FolderConversionTest, DestinationNames) {

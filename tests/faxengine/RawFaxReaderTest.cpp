@@ -110,6 +110,21 @@ std::vector<std::uint8_t> Joined(const std::vector<std::vector<std::uint8_t>>& p
   return all;
 }
 
+// The T.6 strip without its EOFB, zero-filled to a byte: pages written back
+// to back, as ghostscript's faxg4 device writes them.
+std::vector<std::uint8_t> WithoutEofb(const std::vector<std::uint8_t>& coded) {
+  std::string bits;
+  for (std::uint8_t byte : coded)
+    for (int bit = 7; bit >= 0; --bit)
+      bits += char('0' + ((byte >> bit) & 1));
+  bits.resize(bits.rfind("000000000001000000000001"));
+  bits.resize((bits.size() + 7) / 8 * 8, '0');
+  std::vector<std::uint8_t> bytes(bits.size() / 8);
+  for (std::size_t i = 0; i < bits.size(); ++i)
+    bytes[i / 8] = std::uint8_t(bytes[i / 8] | (bits[i] - '0') << (7 - i % 8));
+  return bytes;
+}
+
 } // namespace
 
 TEST(RawFaxReader, EveryCodingAndBitOrderGivesTheEncodedRows) {
@@ -204,8 +219,8 @@ TEST(RawFaxReader, PagesSeparatedByRtcAndTheResolutionTheyImply) {
   }
   ExpectConverts(StreamCase{"three standard pages, 1-D", Joined(oneD), Stack(standard), 3, 100});
   ExpectConverts(StreamCase{"three standard pages, 2-D", Joined(twoD), Stack(standard), 3, 100});
-  // /v=200 doubles the page length: the first two pages share one.
-  ExpectConverts(StreamCase{"three standard pages read as fine", Joined(oneD), Stack(standard), 2,
+  // /v=200 doubles the page length, but an RTC still ends every page.
+  ExpectConverts(StreamCase{"three standard pages read as fine", Joined(oneD), Stack(standard), 3,
                             200, [](ConversionSettings& s) { s.verticalResolution = 200; }});
 
   std::vector<Raster> fine = {TextLikePage(1728, 2200, 14), TextLikePage(1728, 2250, 15)};
@@ -215,6 +230,107 @@ TEST(RawFaxReader, PagesSeparatedByRtcAndTheResolutionTheyImply) {
                             Stack(fine), 2, 200});
   Raster tall = TextLikePage(1728, 3000, 16);
   ExpectConverts(StreamCase{"3000 lines in one segment", LibTiffStream(tall, 5), tall, 1, 300});
+}
+
+TEST(RawFaxReader, EveryRtcOrEofbEndsAPageWhateverThePageLength) {
+  // 1500 lines suggest 200 dpi, whose pages of 2288 lines would hold the
+  // first two pages together.
+  std::vector<Raster> pages = {InkedPage(1728, 1000, 41), InkedPage(1728, 1000, 42),
+                               InkedPage(1728, 1500, 43)};
+  auto stream = [&](int coding) {
+    std::vector<std::uint8_t> all =
+        coding == 7 ? std::vector<std::uint8_t>(2, 0xFF) : std::vector<std::uint8_t>{};
+    for (const Raster& page : pages) {
+      Append(all, LibTiffStream(page, coding)); // T.6 strips end with EOFB
+      if (coding != 7)
+        Append(all, ReturnToControl(coding == 6));
+    }
+    return all;
+  };
+  auto at400 = [](ConversionSettings& s) { s.verticalResolution = 400; };
+  for (int coding : {5, 6, 7}) {
+    std::string name = "coding " + std::to_string(coding);
+    ExpectConverts(StreamCase{name, stream(coding), Stack(pages), 3, 200});
+    ExpectConverts(StreamCase{name + " with /v=400", stream(coding), Stack(pages), 3, 400, at400});
+  }
+}
+
+TEST(RawFaxReader, PagesOfAnotherWidthLaterInTheStreamFailVisibly) {
+  Raster narrow = InkedPage(1728, 300, 71), wide = InkedPage(2048, 300, 72);
+  for (int coding : {5, 6, 7}) {
+    SCOPED_TRACE("coding " + std::to_string(coding));
+    std::vector<std::uint8_t> stream = coding == 7 ? Marked({}) : std::vector<std::uint8_t>{};
+    for (const Raster* page : {&narrow, &narrow, &wide, &wide}) {
+      Append(stream, LibTiffStream(*page, coding)); // T.6 strips end with EOFB
+      if (coding != 7)
+        Append(stream, ReturnToControl(coding == 6));
+    }
+    RawResult result = ConvertRaw(stream);
+    ASSERT_TRUE(result.isFax);
+    EXPECT_EQ(result.write, -6) << "the 2048-wide pages are not in the TIFF";
+    EXPECT_EQ(Stack(result.pages), Stack({narrow, narrow}));
+  }
+}
+
+TEST(RawFaxReader, Group4PagesBehindJunkOrWithoutEofbAreAllKept) {
+  // Lengths that pages of 1144 lines would join: only the page ends part them.
+  std::vector<Raster> pages = {InkedPage(1728, 400, 51), InkedPage(1728, 500, 52),
+                               InkedPage(1728, 600, 53)};
+  std::vector<std::vector<std::uint8_t>> coded;
+  for (const Raster& page : pages)
+    coded.push_back(LibTiffStream(page, 7));
+  const std::vector<std::uint8_t> junk = {0x02}; // an extension code, 0000001
+  ExpectConverts(StreamCase{"a junk byte behind the first EOFB",
+                            Marked(Joined({coded[0], junk, coded[1], coded[2]})), Stack(pages), 3});
+  ExpectConverts(StreamCase{"a junk byte behind the start marker",
+                            Marked(Joined({junk, coded[0], coded[1], coded[2]})), Stack(pages), 3});
+  for (std::size_t gap : {0u, 1u})
+    ExpectConverts(StreamCase{
+        std::to_string(gap) + " noise bytes behind each EOFB",
+        Marked(Joined({coded[0], RandomBytes(gap, 54), coded[1], RandomBytes(gap, 55), coded[2]})),
+        Stack(pages), 3});
+  // Page ends the stream does not mark, behind a white bottom margin as
+  // real pages have: no garbage rows and no rows lost, though a page end
+  // the data does not show leaves two pages read as one.
+  std::vector<Raster> margined;
+  std::vector<std::uint8_t> unmarked = {0xFF, 0xFF};
+  for (const Raster& page : pages) {
+    margined.push_back(Stack({page, Raster(1728, 8)}));
+    Append(unmarked, WithoutEofb(LibTiffStream(margined.back(), 7)));
+  }
+  RawResult result = ConvertRaw(unmarked);
+  ASSERT_TRUE(result.isFax);
+  EXPECT_EQ(result.write, 0);
+  EXPECT_EQ(Stack(result.pages), Stack(margined));
+  EXPECT_GE(result.pages.size(), 2u);
+}
+
+TEST(RawFaxReader, ADamagedGroup4PageKeepsItsGoodRowsAndReportsTheLoss) {
+  std::vector<Raster> pages = {InkedPage(1728, 2000, 9), TextLikePage(1728, 2000, 10),
+                               TextLikePage(1728, 2000, 11)};
+  const std::vector<std::uint8_t> intact = LibTiffStream(pages[1], 7);
+  // Byte 19833 lies a few lines below white ones, where decoding may start
+  // afresh: that must not pass for a page end where the stream marks them.
+  for (std::size_t at : {intact.size() / 2, std::size_t{19833}}) {
+    SCOPED_TRACE("damage at byte " + std::to_string(at));
+    std::vector<std::uint8_t> page2 = intact;
+    // A drop-out: zero bytes, an EOL in the middle of the page.
+    std::fill_n(page2.begin() + std::ptrdiff_t(at), 3, 0);
+    RawResult result =
+        ConvertRaw(Marked(Joined({LibTiffStream(pages[0], 7), page2, LibTiffStream(pages[2], 7)})));
+    ASSERT_TRUE(result.isFax);
+    EXPECT_EQ(result.write, -6) << "the rest of page 2 is lost: not a success";
+    ASSERT_EQ(result.pages.size(), 3u);
+    EXPECT_EQ(result.pages[0], pages[0]);
+    EXPECT_EQ(result.pages[2], pages[2]);
+    const Raster& damaged = result.pages[1];
+    EXPECT_GT(damaged.height, 500u);
+    ASSERT_LT(damaged.height, 2000u);
+    EXPECT_TRUE(std::equal(damaged.pixels.begin(), damaged.pixels.end(), pages[1].pixels.begin()))
+        << "only rows decoded before the damage";
+    for (float y : result.yResolutions)
+      EXPECT_EQ(y, 200) << "the intact pages set the resolution";
+  }
 }
 
 TEST(RawFaxReader, MoreThan1024PagesAreAllKept) {

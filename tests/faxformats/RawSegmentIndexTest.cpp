@@ -12,7 +12,7 @@ namespace {
 
 // Writes a segment file with one record per line count.
 void WriteIndex(const std::string& path, const std::vector<std::uint32_t>& lines,
-                std::uint32_t claimedRecords = 0) {
+                std::uint32_t claimedRecords = 0, bool endsPages = false) {
   SegmentHeader header;
   header.recordCount = claimedRecords ? claimedRecords : std::uint32_t(lines.size());
   for (std::uint32_t count : lines)
@@ -21,7 +21,7 @@ void WriteIndex(const std::string& path, const std::vector<std::uint32_t>& lines
   std::vector<std::uint8_t> file(bytes.begin(), bytes.end());
   std::uint32_t position = 0;
   for (std::uint32_t count : lines) {
-    auto record = EncodeSegmentRecord({position, position + count, count, 0, 8});
+    auto record = EncodeSegmentRecord({position, position + count, count, 0, 8, endsPages});
     file.insert(file.end(), record.begin(), record.end());
     position += count + 1;
   }
@@ -60,6 +60,14 @@ TEST(CutIntoPages, WholeSegmentsFillPagesUpToTheLimit) {
   EXPECT_EQ(cut.firstRows, (std::vector<std::uint64_t>{0, 2000}));
   EXPECT_TRUE(cut.allKept);
   EXPECT_EQ(cut.pageTable, (std::array<std::uint32_t, 4>{2, 1, 0, 0})) << "page table rewritten";
+}
+
+TEST(CutIntoPages, ASegmentThatEndsAPageClosesItWhateverTheLimit) {
+  ScratchFolder scratch;
+  WriteIndex(scratch / "index", {1000, 1000, 1500}, 0, true);
+  for (LongSegments mode : {LongSegments::OwnPage, LongSegments::Split})
+    EXPECT_EQ(CutFile(scratch / "index", 4576, mode).lines,
+              (std::vector<std::uint32_t>{1000, 1000, 1500}));
 }
 
 TEST(CutIntoPages, ASegmentLongerThanAPageGetsAPageOfItsOwnOrIsSplit) {

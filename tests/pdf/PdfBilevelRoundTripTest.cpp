@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "PdfTestHelpers.h"
+#include "support/HandCodedFax.h"
 #include "support/Scratch.h"
+#include "support/TiffCopyChecks.h"
 #include "support/Tools.h"
 
 using namespace testing_support;
@@ -89,6 +91,68 @@ INSTANTIATE_TEST_SUITE_P(
                                   PHOTOMETRIC_MINISBLACK}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(BilevelPages, UncompressedFillOrder2PageAfterAnotherPageKeepsItsPixels) {
+  ScratchFolder scratch;
+  TiffPageSpec first, second;
+  first.raster = TextLikePage(300, 203, 1);
+  first.compression = COMPRESSION_CCITTFAX3; // decoded, unlike a passed-through page
+  second.raster = TextLikePage(1728, 1100, 5);
+  second.compression = COMPRESSION_NONE;
+  second.fillOrder = FILLORDER_LSB2MSB;
+  const std::string tiff = scratch / "two.tif", pdf = scratch / "two.pdf";
+  WriteTiffFile(tiff, {first, second});
+  ConvertChecked(tiff, pdf);
+  const auto images = ExtractImages(pdf);
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_TRUE(images[0].ToRaster() == first.raster);
+  EXPECT_TRUE(images[1].ToRaster() == second.raster);
+  const auto means = RenderedMeanGrey(pdf);
+  ASSERT_EQ(means.size(), 2u);
+  EXPECT_NEAR(means[1], ExpectedMeanGrey(second.raster), 12.0);
+}
+
+// Fax files often omit PhotometricInterpretation; their readers take such
+// pages as MinIsWhite.
+TEST(BilevelPages, FaxCodedPageWithoutPhotometricIsMinIsWhite) {
+  ScratchFolder scratch;
+  for (std::uint16_t compression : {COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4}) {
+    SCOPED_TRACE(compression);
+    TiffPageSpec page;
+    page.raster = TextLikePage(300, 203, 4);
+    page.compression = compression;
+    const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+    WriteTiffFile(tiff, {page});
+    std::vector<std::uint8_t> file = ReadBytes(tiff);
+    HideTag(file, 0, TIFFTAG_PHOTOMETRIC);
+    WriteFile(tiff, file);
+    ConvertChecked(tiff, pdf);
+    const auto images = ExtractImages(pdf);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(images[0].ToRaster() == page.raster);
+    const auto means = RenderedMeanGrey(pdf);
+    ASSERT_EQ(means.size(), 1u);
+    EXPECT_NEAR(means[0], ExpectedMeanGrey(page.raster), 12.0);
+  }
+}
+
+// A Group 3 strip of which the TIFF library decodes nothing (rows without
+// EOL, or data of another coding) is a lost page, not a blank one.
+TEST(BilevelPages, PageOfWhichNothingDecodesFailsTheDocument) {
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = TextLikePage(300, 203, 2);
+  page.compression = COMPRESSION_CCITTFAX3;
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  const std::vector<std::uint8_t> file = ReadBytes(tiff);
+  for (const auto& strip : {HandCodedMhWithoutEol(page.raster),
+                            EncodeWithLibTiff(page.raster, COMPRESSION_CCITTFAX4)}) {
+    WriteFile(tiff, WithStrip(file, strip));
+    EXPECT_NE(pdf::ConvertTiffToPdfReporting(tiff, pdf, 0, {}).result, 0);
+    EXPECT_FALSE(Exists(pdf));
+  }
+}
+
 TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2) {
   ScratchFolder scratch;
   TiffPageSpec page;
@@ -105,6 +169,53 @@ TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2)
   EXPECT_NE(file.find(stream), std::string::npos);
 }
 
+// The coding with its EOFB (two EOLs, ending at the last set bit) turned
+// into zero fill: what encoders that leave EOFB out write.
+std::vector<std::uint8_t> WithoutEofb(std::vector<std::uint8_t> coded) {
+  std::size_t end = coded.size() * 8;
+  while ((coded[(end - 1) / 8] >> (7 - (end - 1) % 8) & 1) == 0)
+    --end;
+  for (std::size_t bit : {end - 1, end - 13})
+    coded[bit / 8] = static_cast<std::uint8_t>(coded[bit / 8] & ~(0x80 >> (bit % 8)));
+  return coded;
+}
+
+// Group 4 data is copied only when it codes the rows as T.6's own choice of
+// modes does (with or without EOFB). Other legal codings decode in the TIFF
+// library but need not in PDF viewers, so the page is coded anew.
+TEST(BilevelPassThrough, OnlyTheCanonicalGroup4CodingIsCopied) {
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = TextLikePage(1728, 600, 9);
+  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+  WriteTiffFile(tiff, {page});
+  const std::vector<std::uint8_t> file = ReadBytes(tiff);
+  const auto canonical = ReadRawStrips(tiff).at(0);
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> strip, written;
+  };
+  for (const Case& c : {Case{"horizontal mode only",
+                             HandCodedGroup4(page.raster, Group4Style::HorizontalOnly), canonical},
+                        Case{"zero-length runs",
+                             HandCodedGroup4(page.raster, Group4Style::ZeroLengthRuns), canonical},
+                        Case{"no EOFB", WithoutEofb(canonical), WithoutEofb(canonical)}}) {
+    SCOPED_TRACE(c.name);
+    WriteFile(tiff, WithStrip(file, c.strip));
+    ASSERT_EQ(ReadTiffPages(tiff).at(0), page.raster) << "the TIFF library decodes the fixture";
+    ConvertChecked(tiff, pdf);
+    const auto images = ExtractImages(pdf);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(images[0].ToRaster() == page.raster);
+    EXPECT_NE(ReadFile(pdf).find("stream\r\n" + std::string(c.written.begin(), c.written.end()) +
+                                 "\rendstream"),
+              std::string::npos);
+    const auto means = RenderedMeanGrey(pdf, 24, true);
+    ASSERT_EQ(means.size(), 1u);
+    EXPECT_NEAR(means[0], ExpectedMeanGrey(page.raster), 12.0);
+  }
+}
+
 TEST(BilevelPassThrough, Group3IsWrittenAsGroup4) {
   ScratchFolder scratch;
   TiffPageSpec page;
@@ -119,95 +230,5 @@ TEST(BilevelPassThrough, Group3IsWrittenAsGroup4) {
             std::string::npos);
   EXPECT_NE(file.find("8 0 obj\r" + std::to_string(group4.size()) + "\r"), std::string::npos);
 }
-
-// TIFF orientation (TIFF 6.0, tag 274): where the first row and column of
-// the stored image appear on the shown page.
-Raster Displayed(const Raster& stored, int orientation) {
-  const std::uint32_t w = stored.width, h = stored.height;
-  const bool turned = orientation >= 5;
-  Raster shown(turned ? h : w, turned ? w : h);
-  for (std::uint32_t y = 0; y < h; ++y)
-    for (std::uint32_t x = 0; x < w; ++x) {
-      std::uint32_t sx = x, sy = y;
-      switch (orientation) {
-      case 2:
-        sx = w - 1 - x;
-        break;
-      case 3:
-        sx = w - 1 - x;
-        sy = h - 1 - y;
-        break;
-      case 4:
-        sy = h - 1 - y;
-        break;
-      case 5:
-        sx = y;
-        sy = x;
-        break;
-      case 6:
-        sx = h - 1 - y;
-        sy = x;
-        break;
-      case 7:
-        sx = h - 1 - y;
-        sy = w - 1 - x;
-        break;
-      case 8:
-        sx = y;
-        sy = w - 1 - x;
-        break;
-      default:
-        break;
-      }
-      shown.set(sx, sy, stored.black(x, y));
-    }
-  return shown;
-}
-
-// Mean grey of each quarter of a rendered page, row by row.
-std::vector<double> QuarterMeans(const PnmImage& image) {
-  std::vector<double> sums(4, 0), counts(4, 0);
-  for (std::uint32_t y = 0; y < image.height; ++y)
-    for (std::uint32_t x = 0; x < image.width; ++x) {
-      const int quarter = (y * 2 / image.height) * 2 + (x * 2 / image.width);
-      sums[quarter] += image.samples[std::size_t(y) * image.width + x];
-      counts[quarter] += 1;
-    }
-  for (int q = 0; q < 4; ++q)
-    sums[q] /= counts[q];
-  return sums;
-}
-
-class Orientation : public ::testing::TestWithParam<std::tuple<int, bool>> {};
-
-TEST_P(Orientation, MarkShowsInTheCornerTheTagNames) {
-  const auto [orientation, tiled] = GetParam();
-  ScratchFolder scratch;
-  TiffPageSpec page;
-  page.raster = CornerMarkPage(384, 192);
-  page.orientation = static_cast<std::uint16_t>(orientation);
-  page.xResolution = page.yResolution = 96;
-  page.tiled = tiled;
-  page.tileWidth = 112; // 384 = 3 x 112 + 48: edge tiles on the right
-  page.tileLength = 80; // 192 = 2 x 80 + 32: and at the bottom
-  const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
-  WriteTiffFile(tiff, {page});
-  ConvertChecked(tiff, pdf);
-
-  const auto run = RunTool({"pdftoppm", "-gray", "-r", "24", "-singlefile", pdf, scratch / "r"});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const PnmImage rendered = ReadPnm(scratch / "r.pgm");
-  const Raster shown = Displayed(page.raster, orientation);
-  ASSERT_EQ(rendered.width > rendered.height, shown.width > shown.height);
-  const auto quarters = QuarterMeans(rendered);
-  for (int q = 0; q < 4; ++q) {
-    const bool black = shown.black((q % 2) * shown.width / 2 + shown.width / 4,
-                                   (q / 2) * shown.height / 2 + shown.height / 4);
-    EXPECT_EQ(quarters[q] < 128, black) << "quarter " << q << " mean " << quarters[q];
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(AllEight, Orientation,
-                         ::testing::Combine(::testing::Range(1, 9), ::testing::Bool()));
 
 } // namespace

@@ -97,6 +97,39 @@ TEST(PdfColourExtras, JpegYcbcrPageBecomesRgb) {
   EXPECT_EQ(images[0].samples.size(), std::size_t(kSide) * kSide * 3);
 }
 
+TEST(PdfColourExtras, JpegRgbaPageLosesOnlyItsAlphaOnTheCopierRoad) {
+  if (!TIFFIsCODECConfigured(COMPRESSION_JPEG))
+    GTEST_SKIP() << "the TIFF library has no JPEG codec here";
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.sampleWidth = page.sampleHeight = 32;
+  page.bitsPerSample = 8;
+  page.samplesPerPixel = 4;
+  page.photometric = PHOTOMETRIC_RGB;
+  page.compression = COMPRESSION_JPEG;
+  page.moreTags = [](TIFF* t) {
+    const std::uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+    TIFFSetField(t, TIFFTAG_JPEGQUALITY, 100);
+  };
+  std::vector<std::uint8_t> rgb;
+  for (std::uint32_t y = 0; y < 32; ++y)
+    for (std::uint32_t x = 0; x < 32; ++x) {
+      const std::uint8_t pixel[4] = {std::uint8_t(x * 8), std::uint8_t(y * 8), 128,
+                                     std::uint8_t(x * y)};
+      page.samples.insert(page.samples.end(), pixel, pixel + 4);
+      rgb.insert(rgb.end(), pixel, pixel + 3);
+    }
+  const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
+  WriteTiffFile(tiff, {page});
+  ASSERT_NO_FATAL_FAILURE(pdf_tests::CopyAndConvertChecked(tiff, pdf));
+  const auto images = ExtractImages(pdf);
+  ASSERT_EQ(images.size(), 1u);
+  ASSERT_EQ(images[0].samples.size(), rgb.size());
+  for (std::size_t i = 0; i < rgb.size(); ++i)
+    ASSERT_NEAR(images[0].samples[i], rgb[i], 12) << "sample " << i;
+}
+
 // A hand-made little-endian TIFF with one uncompressed directory at offset 8
 // whose next-directory link is given.
 std::string HandMadeTiff(std::uint32_t width, std::uint16_t compression, std::uint32_t nextIfd) {
@@ -122,9 +155,9 @@ std::string HandMadeTiff(std::uint32_t width, std::uint16_t compression, std::ui
   entry(262, 3, 0); // MinIsWhite
   entry(273, 4, dataOffset);
   entry(278, 4, 100); // RowsPerStrip
-  entry(279, 4, 16);  // StripByteCounts
+  entry(279, 4, 100); // StripByteCounts: a whole strip of a page 8 pixels wide
   u32(nextIfd);
-  bytes += std::string(16, '\0');
+  bytes += std::string(100, '\0');
   return bytes;
 }
 
@@ -143,11 +176,11 @@ TEST(PdfBadInput, AbsurdWidthIsRefused) {
 TEST(PdfBadInput, DirectoryLoopsEndTheDocument) {
   ScratchFolder scratch;
   const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
-  for (std::uint32_t link : {8u, 200u, 1u << 30}) {
+  for (std::uint32_t link : {8u, 300u, 1u << 30}) {
     SCOPED_TRACE(link);
     std::string bytes = HandMadeTiff(8, COMPRESSION_NONE, link);
-    if (link == 200) { // a second directory at 200 that links back to the first
-      bytes.resize(200, '\0');
+    if (link == 300) { // a second directory at 300 that links back to the first
+      bytes.resize(300, '\0');
       bytes += HandMadeTiff(8, COMPRESSION_NONE, 8).substr(8, 2 + 8 * 12);
       bytes += std::string("\x08\0\0\0", 4);
     }
@@ -155,7 +188,7 @@ TEST(PdfBadInput, DirectoryLoopsEndTheDocument) {
     // The pages before the loop (or the bad link) are converted.
     ASSERT_EQ(ConvertTiffToPdf(tiff, pdf, 0, {}), 0);
     EXPECT_TRUE(QpdfCheck(pdf).ok);
-    const std::string count = link == 200 ? "/Count 2 \r" : "/Count 1 \r";
+    const std::string count = link == 300 ? "/Count 2 \r" : "/Count 1 \r";
     EXPECT_NE(ReadFile(pdf).find(count), std::string::npos);
   }
 }

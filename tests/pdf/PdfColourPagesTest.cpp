@@ -5,6 +5,8 @@
 #include "PdfTestHelpers.h"
 #include "support/Scratch.h"
 
+#include <regex>
+
 using namespace testing_support;
 using pdf_tests::ConvertChecked;
 
@@ -117,6 +119,106 @@ TEST(ColourPages, AssociatedAlphaIsComposedOverWhite) {
     for (int c = 0; c < 3; ++c)
       expected.push_back(static_cast<std::uint8_t>(rgba[i + c] + 255 - rgba[i + 3]));
   EXPECT_EQ(image.samples, expected);
+}
+
+// Extra samples (alpha or unspecified) are not part of the colour space:
+// they are dropped, associated alpha composed over white first.
+struct ExtraSampleCase {
+  const char* name;
+  std::uint16_t photometric;
+  std::uint16_t samplesPerPixel;
+  std::uint16_t extraKind; // TIFF 6.0 ExtraSamples: 0 unspecified, 1 associated, 2 unassociated
+};
+
+TEST(ColourPages, ExtraSamplesLeaveOnlyTheColourSamples) {
+  const ExtraSampleCase cases[] = {
+      {"gray, associated alpha", PHOTOMETRIC_MINISBLACK, 2, EXTRASAMPLE_ASSOCALPHA},
+      {"gray, unassociated alpha", PHOTOMETRIC_MINISBLACK, 2, EXTRASAMPLE_UNASSALPHA},
+      {"gray, unspecified", PHOTOMETRIC_MINISBLACK, 2, EXTRASAMPLE_UNSPECIFIED},
+      {"RGB, unspecified", PHOTOMETRIC_RGB, 4, EXTRASAMPLE_UNSPECIFIED},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder scratch;
+    const auto samples = Gradient(c.samplesPerPixel);
+    auto page = SamplePage(samples, c.photometric, c.samplesPerPixel);
+    page.moreTags = [&c](TIFF* tiff) { TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &c.extraKind); };
+    const std::uint16_t colours = c.samplesPerPixel - 1;
+    std::vector<std::uint8_t> expected;
+    for (std::size_t i = 0; i < samples.size(); i += c.samplesPerPixel) {
+      const std::uint8_t alpha = samples[i + colours];
+      const std::uint8_t lift = c.extraKind == EXTRASAMPLE_ASSOCALPHA ? 255 - alpha : 0;
+      for (std::uint16_t s = 0; s < colours; ++s)
+        expected.push_back(static_cast<std::uint8_t>(samples[i + s] + lift));
+    }
+    const auto image = ConvertAndExtract(page, scratch.path());
+    EXPECT_EQ(colours == 1 ? GraySamples(image) : image.samples, expected);
+  }
+}
+
+// A profile installed with ghostscript (a test input, never shipped).
+std::string InstalledProfile(const std::string& name) {
+  const std::string path = "/usr/share/color/icc/ghostscript/" + name;
+  return Exists(path) ? ReadFile(path) : std::string();
+}
+
+// An ICC profile describes the colour samples the image carries: /N counts
+// them (a palette's base colours, not its indices, and no alpha), and every
+// renderer shows the colours rather than a blank or garbled page.
+TEST(ColourPages, IccProfileMatchesTheSamplesWritten) {
+  const std::string rgbProfile = InstalledProfile("srgb.icc");
+  const std::string grayProfile = InstalledProfile("sgray.icc");
+  if (rgbProfile.empty() || grayProfile.empty())
+    GTEST_SKIP() << "ghostscript's ICC profiles are not installed";
+  std::vector<std::uint8_t> indices;
+  for (std::uint32_t i = 0; i < kWidth * kHeight; ++i)
+    indices.push_back(static_cast<std::uint8_t>(i % 256));
+  auto palette = SamplePage(indices, PHOTOMETRIC_PALETTE, 1);
+  for (int table = 0; table < 3; ++table)
+    for (int i = 0; i < 256; ++i)
+      palette.colorMap.push_back(static_cast<std::uint16_t>((i * (table + 1) % 160) << 8));
+  auto rgba = SamplePage(Gradient(4), PHOTOMETRIC_RGB, 4);
+  rgba.extraSamples = 1;
+  auto grayAlpha = SamplePage(Gradient(2), PHOTOMETRIC_MINISBLACK, 2);
+  grayAlpha.extraSamples = 1;
+  struct Case {
+    const char* name;
+    TiffPageSpec page;
+    const std::string& profile;
+    const char* colourSpace;
+    int components;
+  } cases[] = {
+      {"palette", palette, rgbProfile, "[ /Indexed [/ICCBased ", 3},
+      {"RGB with alpha", rgba, rgbProfile, "/ColorSpace [/ICCBased ", 3},
+      {"gray with alpha", grayAlpha, grayProfile, "/ColorSpace [/ICCBased ", 1},
+      // A profile for other colours is kept out of the image's colour space.
+      {"gray with an RGB profile", grayAlpha, rgbProfile, "/ColorSpace /DeviceGray ", 3},
+  };
+  const pdf_tests::Renderer renderers[] = {pdf_tests::Renderer::Poppler, pdf_tests::Renderer::MuPdf,
+                                           pdf_tests::Renderer::Ghostscript};
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder scratch;
+    // The same page without a profile, as each renderer shows it.
+    ConvertAndExtract(c.page, scratch.path());
+    std::vector<double> plain;
+    for (auto renderer : renderers)
+      plain.push_back(Mean(pdf_tests::RenderFirstPage(scratch / "page.pdf", renderer, 72).samples));
+
+    c.page.moreTags = [&c](TIFF* tiff) {
+      TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(c.profile.size()),
+                   c.profile.data());
+    };
+    ConvertAndExtract(c.page, scratch.path());
+    const std::string file = ReadFile(scratch / "page.pdf");
+    EXPECT_NE(file.find(c.colourSpace), std::string::npos);
+    EXPECT_TRUE(std::regex_search(
+        file, std::regex("/N " + std::to_string(c.components) + " \\r/Alternate /Device")));
+    for (std::size_t r = 0; r < std::size(renderers); ++r) {
+      const auto shown = pdf_tests::RenderFirstPage(scratch / "page.pdf", renderers[r], 72);
+      EXPECT_NEAR(Mean(shown.samples), plain[r], 25.0) << pdf_tests::RendererName(renderers[r]);
+    }
+  }
 }
 
 TEST(ColourPages, TiledSeparatePlanesWithAlphaAreInterleavedComposedAndCut) {

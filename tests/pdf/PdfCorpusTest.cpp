@@ -35,6 +35,11 @@ TEST(PdfCorpus, EveryTiffConvertsAndBilevelPagesKeepTheirPixels) {
     ScratchFolder scratch;
     const std::string pdf = scratch / "out.pdf";
     const auto report = pdf::ConvertTiffToPdfReporting(tiff, pdf, 0, {});
+    if (report.result != 0 && report.error.starts_with("Error on decoding page")) {
+      // Only a page of which the library decodes nothing may fail.
+      EXPECT_THROW(ReadTiffPages(tiff), std::exception);
+      continue;
+    }
     ASSERT_EQ(report.result, 0) << report.error;
     const auto check = QpdfCheck(pdf);
     ASSERT_TRUE(check.ok) << check.output;

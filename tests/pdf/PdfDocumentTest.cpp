@@ -100,6 +100,53 @@ TEST(PdfPages, OrientationSixTurnsThePage) {
   EXPECT_TRUE(Contains(file, "q  0.0000 -100.0000 200.0000 0.0000 0.0000 100.0000 cm /Im1 Do Q\r"));
 }
 
+TEST(PdfPages, DocumentOfThumbnailsOnlyFails) {
+  ScratchFolder scratch;
+  TiffPageSpec thumbnail = SmallPage();
+  thumbnail.subfileType = FILETYPE_REDUCEDIMAGE;
+  const std::string tiff = scratch / "in.tif", pdf = scratch / "out.pdf";
+  WriteTiffFile(tiff, {thumbnail, thumbnail});
+  const auto report = pdf::ConvertTiffToPdfReporting(tiff, pdf, 0, {});
+  EXPECT_EQ(report.result, 1);
+  EXPECT_EQ(report.error, "No page in input file " + tiff);
+  EXPECT_FALSE(Exists(pdf));
+}
+
+// PDF 1.7 viewers open pages of at most 14,400 units a side: a larger page
+// is shrunk as a whole, keeping its aspect.
+TEST(PdfPages, OversizedPagesAreShrunkToTheLimitKeepingTheirAspect) {
+  struct Case {
+    const char* name;
+    std::uint32_t width, height;
+    float resolution;
+    std::uint16_t unit;
+  } cases[] = {
+      {"no resolution unit", 1728, 2200, 8, RESUNIT_NONE},
+      {"65537 rows at 300 dpi", 64, 65537, 300, RESUNIT_INCH},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder scratch;
+    TiffPageSpec page;
+    page.raster = CornerMarkPage(c.width, c.height);
+    page.xResolution = page.yResolution = c.resolution;
+    page.resolutionUnit = c.unit;
+    const std::string file = ConvertToText({page}, scratch);
+    const auto at = file.find("/MediaBox [0.0000 0.0000 ");
+    ASSERT_NE(at, std::string::npos);
+    float width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(file.c_str() + at, "/MediaBox [0.0000 0.0000 %f %f]", &width, &height),
+              2);
+    EXPECT_EQ(std::max(width, height), 14400.0f);
+    EXPECT_NEAR(width / height, double(c.width) / c.height, 1e-4);
+    const auto run = RunTool(
+        {"pdftoppm", "-gray", "-r", "2", "-singlefile", scratch / "out.pdf", scratch / "shown"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const PnmImage shown = ReadPnm(scratch / "shown.pgm");
+    EXPECT_EQ(shown.height, 400u);
+  }
+}
+
 TEST(PdfInformation, TagsFillWhatTheCallerDoesNotGive) {
   ScratchFolder scratch;
   TiffPageSpec page = SmallPage();

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 #include "pdf/PdfConversion.h"
 #include "support/PdfChecks.h"
+#include "support/Scratch.h"
 #include "support/TiffFixtures.h"
+#include "support/Tools.h"
+#include "tiffcopy/TiffCopier.h"
 
 namespace pdf_tests {
 
@@ -19,6 +23,61 @@ inline void ConvertChecked(const std::string& tiff, const std::string& pdfPath,
   ASSERT_EQ(report.result, 0) << report.error;
   const auto check = testing_support::QpdfCheck(pdfPath);
   ASSERT_TRUE(check.ok) << check.output;
+}
+
+// The road of an ordinary TIFF: the copier keeps each page's compression,
+// then the writer converts the copy. Both must succeed; qpdf checks the PDF.
+inline void CopyAndConvertChecked(const std::string& tiff, const std::string& pdfPath) {
+  CopyOptions keep;
+  keep.compression = -1;
+  const std::string copy = pdfPath + ".copy.tif";
+  ASSERT_EQ(CopyTiffImages(tiff, copy, keep), 0);
+  ConvertChecked(copy, pdfPath);
+}
+
+// A bilevel raster as 8-bit RGB samples, black 0 and white 255.
+inline std::vector<std::uint8_t> RgbSamples(const testing_support::Raster& raster) {
+  std::vector<std::uint8_t> samples;
+  for (auto ink : raster.pixels)
+    samples.insert(samples.end(), 3, ink ? 0 : 255);
+  return samples;
+}
+
+enum class Renderer { Poppler, MuPdf, Ghostscript };
+
+inline const char* RendererName(Renderer renderer) {
+  return renderer == Renderer::Poppler ? "poppler"
+         : renderer == Renderer::MuPdf ? "MuPDF"
+                                       : "ghostscript";
+}
+
+// The first page rendered in grey at the given resolution.
+inline testing_support::PnmImage RenderFirstPage(const std::string& pdfPath, Renderer renderer,
+                                                 int dpi) {
+  testing_support::ScratchFolder scratch;
+  const std::string out = scratch / "page.pgm", resolution = std::to_string(dpi);
+  std::vector<std::string> argv;
+  if (renderer == Renderer::Poppler)
+    argv = {"pdftoppm", "-gray",       "-r",    resolution,      "-f",
+            "1",        "-singlefile", pdfPath, scratch / "page"};
+  else if (renderer == Renderer::MuPdf)
+    argv = {"mutool", "draw", "-q", "-r", resolution, "-c", "gray", "-o", out, pdfPath, "1"};
+  else
+    argv = {"gs",
+            "-q",
+            "-dSAFER",
+            "-dBATCH",
+            "-dNOPAUSE",
+            "-dFirstPage=1",
+            "-dLastPage=1",
+            "-sDEVICE=pgmraw",
+            "-r" + resolution,
+            "-sOutputFile=" + out,
+            pdfPath};
+  const auto run = testing_support::RunTool(argv);
+  if (run.exitCode != 0)
+    throw std::runtime_error(std::string(RendererName(renderer)) + " failed: " + run.errors);
+  return testing_support::ReadPnm(out);
 }
 
 // The part of a raster at (x, y) of the given size.

@@ -2,6 +2,7 @@
 
 #include "support/Scratch.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -69,4 +70,18 @@ TEST(Process, NothingOnAnEmptyPath) {
   ScratchFolder folder;
   PathOverride path(folder.path());
   EXPECT_FALSE(platform::FindProgram("AWDVSTUB.EXE").has_value());
+}
+
+TEST(Process, TheProgramCanBeEndedByTheSignalsThisProcessBlocks) {
+  // Blocked as this program's own termination handling leaves them.
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGTERM);
+  sigset_t old;
+  ::pthread_sigmask(SIG_BLOCK, &blocked, &old);
+  ScratchFolder folder;
+  auto result = platform::RunAndWait(MakeScript(folder, "term", "kill -TERM $$; exit 0"), {});
+  ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  ASSERT_TRUE(result.ran) << result.failedCall;
+  EXPECT_EQ(result.exitStatus, -1) << "SIGTERM ends the program";
 }

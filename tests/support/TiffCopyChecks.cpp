@@ -55,7 +55,7 @@ void ReadPlaneTiles(TIFF* tif, const DecodedSamples& image, int plane, std::size
 } // namespace
 
 OpenTiff::OpenTiff(const std::string& path, int directory) {
-  tiff_ = TIFFOpen(path.c_str(), "r");
+  tiff_ = TIFFOpen(path.c_str(), "rmc");
   if (!tiff_)
     Fail("cannot open " + path);
   if (!TIFFSetDirectory(tiff_, static_cast<tdir_t>(directory))) {
@@ -125,20 +125,41 @@ std::size_t DirectoryOffset(const std::vector<std::uint8_t>& file, int directory
   return offset;
 }
 
-void PatchTagValue(std::vector<std::uint8_t>& file, int directory, std::uint16_t tag,
-                   std::uint32_t value) {
+namespace {
+
+std::size_t FindEntry(const std::vector<std::uint8_t>& file, int directory, std::uint16_t tag) {
   const std::size_t offset = DirectoryOffset(file, directory);
   const std::uint16_t entries = Get16(file, offset);
   for (std::size_t i = 0; i < entries; ++i) {
     const std::size_t entry = offset + 2 + 12 * i;
-    if (Get16(file, entry) != tag)
-      continue;
-    Put16(file, entry + 2, TIFF_LONG);
-    Put32(file, entry + 4, 1);
-    Put32(file, entry + 8, value);
-    return;
+    if (Get16(file, entry) == tag)
+      return entry;
   }
   Fail("no tag " + std::to_string(tag));
+  return 0;
+}
+
+} // namespace
+
+void PatchTagValue(std::vector<std::uint8_t>& file, int directory, std::uint16_t tag,
+                   std::uint32_t value) {
+  const std::size_t entry = FindEntry(file, directory, tag);
+  Put16(file, entry + 2, TIFF_LONG);
+  Put32(file, entry + 4, 1);
+  Put32(file, entry + 8, value);
+}
+
+void HideTag(std::vector<std::uint8_t>& file, int directory, std::uint16_t tag) {
+  Put16(file, FindEntry(file, directory, tag), 0xFEF0);
+}
+
+std::vector<std::uint8_t> WithStrip(const std::vector<std::uint8_t>& file,
+                                    const std::vector<std::uint8_t>& strip) {
+  std::vector<std::uint8_t> patched = file;
+  patched.insert(patched.end(), strip.begin(), strip.end());
+  PatchTagValue(patched, 0, TIFFTAG_STRIPOFFSETS, static_cast<std::uint32_t>(file.size()));
+  PatchTagValue(patched, 0, TIFFTAG_STRIPBYTECOUNTS, static_cast<std::uint32_t>(strip.size()));
+  return patched;
 }
 
 void PatchNextDirectory(std::vector<std::uint8_t>& file, int directory, std::uint32_t offset) {

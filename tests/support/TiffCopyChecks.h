@@ -44,6 +44,12 @@ std::size_t DirectoryOffset(const std::vector<std::uint8_t>& file, int directory
 // or LONG); the type is set to LONG. Throws when the tag is absent.
 void PatchTagValue(std::vector<std::uint8_t>& file, int directory, std::uint16_t tag,
                    std::uint32_t value);
+// Hides a tag from readers: its entry gets an unknown private tag number.
+void HideTag(std::vector<std::uint8_t>& file, int directory, std::uint16_t tag);
+// The file with the one strip of its first directory replaced by other
+// coded bytes (appended at its end).
+std::vector<std::uint8_t> WithStrip(const std::vector<std::uint8_t>& file,
+                                    const std::vector<std::uint8_t>& strip);
 void PatchNextDirectory(std::vector<std::uint8_t>& file, int directory, std::uint32_t offset);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 

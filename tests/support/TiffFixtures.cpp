@@ -73,6 +73,8 @@ void SetPageTags(TIFF* tif, const TiffPageSpec& page) {
         page.rowsPerStrip ? page.rowsPerStrip : std::max<std::uint32_t>(PageHeight(page), 1);
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
   }
+  if (page.moreTags)
+    page.moreTags(tif);
 }
 
 // Contiguous or planar source bytes of the whole page, rows packed.
@@ -261,7 +263,7 @@ void WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pag
 }
 
 std::vector<Raster> ReadTiffPages(const std::string& path) {
-  TiffHandle tif(TIFFOpen(path.c_str(), "r"));
+  TiffHandle tif(TIFFOpen(path.c_str(), "rmc"));
   if (!tif)
     Fail("cannot open " + path);
   std::vector<Raster> pages;
@@ -290,7 +292,7 @@ std::vector<Raster> ReadTiffPages(const std::string& path) {
 }
 
 std::vector<std::vector<std::uint8_t>> ReadRawStrips(const std::string& path, int directory) {
-  TiffHandle tif(TIFFOpen(path.c_str(), "r"));
+  TiffHandle tif(TIFFOpen(path.c_str(), "rmc"));
   if (!tif || !TIFFSetDirectory(tif.get(), static_cast<tdir_t>(directory)))
     Fail("cannot open " + path);
   std::vector<std::vector<std::uint8_t>> strips;

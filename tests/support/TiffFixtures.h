@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <tiffio.h>
 #include <vector>
@@ -68,6 +69,8 @@ struct TiffPageSpec {
   std::uint16_t planarConfig = PLANARCONFIG_CONTIG;
   std::uint16_t extraSamples = 0;      // 1 = one associated alpha sample
   std::vector<std::uint16_t> colorMap; // 3 * 2^bits entries for PHOTOMETRIC_PALETTE
+  // Further tags (ICC profile, JPEG settings, other ExtraSamples), set last.
+  std::function<void(TIFF*)> moreTags;
 };
 
 // Writes the pages as one TIFF file; throws std::runtime_error on failure.

@@ -16,6 +16,16 @@ struct ToolRun {
 ToolRun RunTool(const std::vector<std::string>& argv,
                 const std::vector<std::string>& extraEnvironment = {});
 
+enum class StandardOutput { Discarded, ClosedPipe };
+
+// Starts a program without waiting for it, so that a test can signal it; its
+// standard output is discarded or a pipe nobody reads. The process id, or -1.
+int StartTool(const std::vector<std::string>& argv,
+              const std::vector<std::string>& extraEnvironment, StandardOutput output);
+
+// Waits for a started program: its exit code, or -1 when a signal ended it.
+int WaitForTool(int pid);
+
 // Path of the built command-line program.
 std::string QuorrenPath();
 

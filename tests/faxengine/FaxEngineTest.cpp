@@ -334,6 +334,24 @@ TEST(FaxEngineDocInfo, MissingOrPartialSidecars) {
   EXPECT_FALSE(order.DocInfo().user.has_value());
 }
 
+// The length tests count the line's newline: labels with nothing after them
+// still give their texts, but not on a last line without a newline.
+TEST(FaxEngineDocInfo, EmptyTextsAfterTheLabelsCountTheirNewline) {
+  ScratchFolder folder;
+  testing_support::WriteFile(folder / "0005.CTL",
+                             std::string("Comment: From: \r\nAccepted: \nUser: \n"));
+  FaxEngine labelsOnly;
+  labelsOnly.ReadDocInfo(folder / "0005.g3n", kG3n);
+  EXPECT_EQ(labelsOnly.DocInfo().senderComment, "From: ");
+  EXPECT_EQ(labelsOnly.DocInfo().acceptanceLine, "Accepted: ");
+  EXPECT_EQ(labelsOnly.DocInfo().user, "");
+
+  testing_support::WriteFile(folder / "0006.CTL", std::string("Comment: From: "));
+  FaxEngine unterminated;
+  unterminated.ReadDocInfo(folder / "0006.g3n", kG3n);
+  EXPECT_FALSE(unterminated.DocInfo().senderComment.has_value());
+}
+
 TEST(FaxEngineNames, PerPageNamesCutOnlyTheFileNamesExtension) {
   EXPECT_EQ(PerPageTiffPath("/out/a.b/fax", 0), "/out/a.b/fax001.tif");
   EXPECT_EQ(PerPageTiffPath("/tmp/kvtintif.tmp", 1), "/tmp/kvtintif002.tif");

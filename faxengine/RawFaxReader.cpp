@@ -79,19 +79,19 @@ int RawFaxReader::Analyse(std::uint8_t autoBit, std::uint8_t nonStandardWidth) {
   if (autoBit == 1 || autoBit == 2)
     bitOrders = {autoBit == 1 ? kMsbFirst : kLsbFirst};
   for (std::uint8_t bitOrder : bitOrders) {
-    if (TryGroup3(bitOrder, nonStandard) >= 0)
-      return 0;
+    if (int result = TryGroup3(bitOrder, nonStandard); result != -1)
+      return result;
   }
   for (std::uint8_t bitOrder : bitOrders) {
-    if (TryGroup4(bitOrder, nonStandard) >= 0)
-      return 0;
+    if (int result = TryGroup4(bitOrder, nonStandard); result != -1)
+      return result;
   }
   return -1;
 }
 
 int RawFaxReader::TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth) {
   if (!CreateEmpty(imagePath_) || !CreateEmpty(segmentPath_))
-    return -1;
+    return kWorkFilesUnwritable;
   auto bytes = Bytes();
   FaxDecoder decoder;
   decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), bitOrder, 5, 0);
@@ -111,12 +111,12 @@ int RawFaxReader::TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth) {
   // bound lose nothing.
   StreamFileResult result =
       DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
-  return result.status < 0 ? -1 : 0;
+  return result.status == -1 ? kWorkFilesUnwritable : 0;
 }
 
 int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
   if (!CreateEmpty(imagePath_))
-    return -1;
+    return kWorkFilesUnwritable;
   auto bytes = Bytes();
   FaxG4Decoder decoder;
   decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), bitOrder, 7, 0);
@@ -136,7 +136,7 @@ int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
     StreamFileResult result =
         DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
     if (result.status == -1)
-      return -1;
+      return kWorkFilesUnwritable;
     truncated_ = result.rowsTruncated;
     return 0;
   }
@@ -308,10 +308,16 @@ int RawFaxDocument::Identify(const std::string& path, ConversionSettings& settin
   reader_.SetParameters(settings);
   settings.pageCount = 0;
   recognised = false;
-  PageRaster header;
-  if (reader_.Analyse(settings.AutoBit, settings.NStdWidth) < 0 ||
-      !reader_.LoadRasterHeader(header))
+  const int analysed = reader_.Analyse(settings.AutoBit, settings.NStdWidth);
+  if (analysed == RawFaxReader::kWorkFilesUnwritable)
+    return kEngineWorkFileFailed;
+  if (analysed < 0)
     return 0;
+  // The analysis wrote the raster file just now: not reading it back is a
+  // fault of the work folder, not a verdict on the document.
+  PageRaster header;
+  if (!reader_.LoadRasterHeader(header))
+    return kEngineWorkFileFailed;
   if (settings.verticalResolution > 0)
     header.yResolution = settings.verticalResolution;
   reader_.SetLinesPerPage(LinesPerPage(header.sizeClass, header.yResolution));

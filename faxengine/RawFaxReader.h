@@ -24,7 +24,9 @@ public:
   // Finds the coding and decodes the whole stream into the work files.
   // autoBit: 0 try both bit orders (least significant first), 1 only most
   // significant first, 2 only least significant first. Non-negative when a
-  // coding was found.
+  // coding was found; kWorkFilesUnwritable when the work files could not be
+  // written (nothing is then known about the stream), -1 otherwise.
+  static constexpr int kWorkFilesUnwritable = -2;
   int Analyse(std::uint8_t autoBit, std::uint8_t nonStandardWidth);
 
   // The raster record that Analyse left at the head of the raster file.

@@ -12,6 +12,7 @@
 #include "faxformats/SegmentIndex.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,48 @@ public:
   int WriteTiff(const std::string& outputPath, const PageRaster& raster);
 
 private:
+  // How much of the stream the good lines of the last decoding into files
+  // cover, from the first of them (with the start marker in front of it)
+  // to the end of the stream.
+  struct Coverage {
+    std::uint64_t goodBits = 0;
+    std::uint64_t spanBits = 0;
+    // A trial that found its run of lines in data of another kind decodes
+    // the rest as a wall of bad lines: most of the stream stays uncovered.
+    bool Consistent() const { return goodBits > 0 && goodBits >= spanBits / 2; }
+    // Whole but for page ends and padding.
+    bool Complete() const { return goodBits > 0 && goodBits >= spanBits - spanBits / 100; }
+  };
+  // One way of reading T.6 data: behind a start marker, or from the first
+  // byte (with a line that proves the width).
+  struct Group4Trial {
+    std::uint8_t bitOrder = 0;
+    std::int32_t width = 0;
+    bool fromFirstByte = false;
+    bool operator==(const Group4Trial&) const = default;
+  };
+  struct Group4Choice {
+    Group4Trial trial;
+    Coverage coverage;
+  };
+  struct Group4Search {
+    std::optional<Group4Choice> best;
+    std::optional<Group4Trial> lastDecoded; // what the work files hold
+  };
+  // Lines of a bare T.6 stream whose runs give the widths to try.
+  static constexpr std::uint32_t kMaxLinesForWidthCandidates = 1024;
+
   int TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth);
-  int TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth);
+  int TryGroup4(const std::vector<std::uint8_t>& bitOrders, bool nonStandardWidth);
+  std::vector<std::int32_t> MarkedGroup4Widths(std::uint8_t bitOrder, bool nonStandardWidth) const;
+  std::vector<std::int32_t> BareGroup4Widths(std::uint8_t bitOrder, bool nonStandardWidth) const;
+  // Decodes the trial into the work files and keeps it in search when it is
+  // consistent and covers more than the best so far; 0, -1 when its
+  // detector refuses it, kWorkFilesUnwritable.
+  int TryGroup4Trial(const Group4Trial& trial, Group4Search& search);
+  int DecodeGroup4(const Group4Trial& trial);
+  Coverage DecodedCoverage() const;
+  std::uint64_t MarkersBefore(std::uint64_t bit) const;
   // The page's coded bytes, segment after segment; false when a record does
   // not lie inside the stream (that record is left out).
   bool GatherCodedBytes(SegmentIndexReader& index, const SegmentPage& page, std::uint8_t bitOrder,

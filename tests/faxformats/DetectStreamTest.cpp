@@ -7,6 +7,7 @@
 #include "support/RawStreamFixtures.h"
 #include "support/Scratch.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -169,6 +170,22 @@ TEST(DetectGroup4, NeedsTheStartMarkerAndTheExactWidth) {
   EXPECT_LT(DetectGroup4(decoder, kMsbFirst, 2048, 20), 0);
   decoder.SetStartMarkerCount(2);
   EXPECT_EQ(DetectGroup4(decoder, kMsbFirst, 2048, 20), 0);
+}
+
+// Read from the first byte, a width must be proven by a line that would not
+// end where it does on a wider page; the first lines' runs hold it.
+TEST(DetectGroup4, FromTheFirstByteOnlyTheWidthTheLinesProve) {
+  Raster page = InkedPage(1840, 400, 12);
+  std::vector<std::uint8_t> stream = LibTiffStream(page, 7);
+  FaxG4Decoder decoder;
+  decoder.Initialise(stream.data(), std::uint32_t(stream.size()), kMsbFirst, 7, 0);
+  std::vector<std::int32_t> candidates = Group4WidthCandidates(decoder, kMsbFirst, 1024);
+  EXPECT_NE(std::find(candidates.begin(), candidates.end(), 1840), candidates.end());
+  EXPECT_EQ(decoder.BitPosition(), 0) << "the reader is rewound";
+  EXPECT_EQ(DetectGroup4AtFirstByte(decoder, kMsbFirst, 1840, 50), 0);
+  for (std::int32_t wrong : {1728, 1839, 1841, 2048})
+    EXPECT_LT(DetectGroup4AtFirstByte(decoder, kMsbFirst, wrong, 50), 0) << wrong;
+  EXPECT_LT(DetectGroup4AtFirstByte(decoder, kLsbFirst, 1840, 50), 0);
 }
 
 TEST(DecodeStreamIntoFiles, OneDimensionalPagesSeparatedByRtcBecomeSegments) {

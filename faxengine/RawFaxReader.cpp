@@ -123,7 +123,8 @@ int RawFaxReader::TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth) {
 int RawFaxReader::TryGroup4(const std::vector<std::uint8_t>& bitOrders, bool nonStandardWidth) {
   // T.6 data decodes without error far more often than Group 3 data, so
   // the first trial that finds its run of lines is not taken at once: of
-  // all trials, the one whose good lines cover most of the stream wins.
+  // all trials, the one whose good lines cover most of the stream wins
+  // (see Group4Choice).
   Group4Search search;
   for (std::uint8_t bitOrder : bitOrders) {
     for (std::int32_t width : MarkedGroup4Widths(bitOrder, nonStandardWidth)) {
@@ -132,9 +133,7 @@ int RawFaxReader::TryGroup4(const std::vector<std::uint8_t>& bitOrders, bool non
     }
   }
   // Then T.6 from the first byte, as CCITT images taken out of other
-  // documents are stored: no start marker, often no standard width. It
-  // also shows up starts found in the middle of a page, where runs of V0
-  // codes made 0xFF bytes; a true marker ties and is kept.
+  // documents are stored: no start marker, often no standard width.
   for (std::uint8_t bitOrder : bitOrders) {
     for (std::int32_t width : BareGroup4Widths(bitOrder, nonStandardWidth)) {
       if (int result = TryGroup4Trial({bitOrder, width, true}, search); result < -1)
@@ -191,8 +190,9 @@ int RawFaxReader::TryGroup4Trial(const Group4Trial& trial, Group4Search& search)
   // Read from the first byte, nothing vouches for the data but its
   // decoding: it must decode whole.
   bool consistent = trial.fromFirstByte ? coverage.Complete() : coverage.Consistent();
-  if (consistent && (!search.best || coverage.goodBits > search.best->coverage.goodBits))
-    search.best = Group4Choice{trial, coverage};
+  Group4Choice choice{trial, coverage};
+  if (consistent && (!search.best || choice.BetterThan(*search.best)))
+    search.best = choice;
   return 0;
 }
 
@@ -220,30 +220,32 @@ RawFaxReader::Coverage RawFaxReader::DecodedCoverage() const {
   SegmentIndexReader index;
   if (!index.Open(segmentPath_, SegmentIndexReader::Access::Read))
     return coverage;
-  std::uint64_t firstBit = 0;
+  const bool markedPages = index.header().coding == kCodingT6;
+  std::optional<std::uint64_t> firstBit;
+  std::uint64_t previousEnd = 0;
   for (std::uint32_t i = 0; i < index.recordCount(); ++i) {
     auto record = index.Record(i);
     if (!record || !InsideStream(*record, Bytes().size()))
       continue;
     const std::uint64_t start = std::uint64_t{record->startByte} * 8 + record->startBit;
     const std::uint64_t end = std::uint64_t{record->endByte} * 8 + record->endBit;
-    if (i == 0) {
-      firstBit = MarkersBefore(start);
-      coverage.goodBits += start - firstBit;
+    const std::uint64_t covered = std::max(markedPages ? MarkersBefore(start) : start, previousEnd);
+    if (!firstBit)
+      firstBit = covered;
+    if (end > covered) {
+      coverage.goodBits += end - covered;
+      previousEnd = end;
     }
-    if (end > start)
-      coverage.goodBits += end - start;
   }
-  const std::uint64_t streamBits = std::uint64_t{Bytes().size()} * 8;
-  coverage.spanBits = streamBits > firstBit ? streamBits - firstBit : 0;
+  coverage.streamBits = std::uint64_t{Bytes().size()} * 8;
+  coverage.spanBits =
+      coverage.streamBits - std::min(firstBit.value_or(coverage.streamBits), coverage.streamBits);
   return coverage;
 }
 
 std::uint64_t RawFaxReader::MarkersBefore(std::uint64_t bit) const {
-  // The 0xFF start marker in front of T.6 data belongs to it: a trial that
-  // found it covers no less of the stream than one reading it as white lines.
-  // The start search stands behind the 1 bits that begin the first data
-  // byte: they are white lines of the marker run too.
+  // The 0xFF start markers in front of T.6 pages belong to them, and so do
+  // the 1 bits (white lines) that begin the byte the start search stops in.
   std::uint64_t byte = bit / 8;
   while (byte > 0 && Bytes()[byte - 1] == 0xFF)
     --byte;

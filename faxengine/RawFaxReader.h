@@ -46,16 +46,17 @@ public:
 
 private:
   // How much of the stream the good lines of the last decoding into files
-  // cover, from the first of them (with the start marker in front of it)
+  // (with the start markers in front of them) cover, from the first of them
   // to the end of the stream.
   struct Coverage {
     std::uint64_t goodBits = 0;
-    std::uint64_t spanBits = 0;
+    std::uint64_t spanBits = 0;   // from the first good line to the end
+    std::uint64_t streamBits = 0; // the whole stream
     // A trial that found its run of lines in data of another kind decodes
     // the rest as a wall of bad lines: most of the stream stays uncovered.
     bool Consistent() const { return goodBits > 0 && goodBits >= spanBits / 2; }
-    // Whole but for page ends and padding.
-    bool Complete() const { return goodBits > 0 && goodBits >= spanBits - spanBits / 100; }
+    // The whole stream but for page ends and padding.
+    bool Complete() const { return goodBits > 0 && goodBits >= streamBits - streamBits / 100; }
   };
   // One way of reading T.6 data: behind a start marker, or from the first
   // byte (with a line that proves the width).
@@ -68,6 +69,17 @@ private:
   struct Group4Choice {
     Group4Trial trial;
     Coverage coverage;
+    // A stream that begins with its start marker is read behind it (reading
+    // the marker as white lines would add rows). Any other reading competes
+    // by coverage: a start found in the middle of the data, where runs of
+    // V0 codes made 0xFF bytes, loses to the reading from the first byte.
+    int Rank() const {
+      return !trial.fromFirstByte && coverage.spanBits == coverage.streamBits ? 1 : 0;
+    }
+    bool BetterThan(const Group4Choice& other) const {
+      return Rank() != other.Rank() ? Rank() > other.Rank()
+                                    : coverage.goodBits > other.coverage.goodBits;
+    }
   };
   struct Group4Search {
     std::optional<Group4Choice> best;

@@ -122,9 +122,8 @@ int RawFaxReader::TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth) {
 
 int RawFaxReader::TryGroup4(const std::vector<std::uint8_t>& bitOrders, bool nonStandardWidth) {
   // T.6 data decodes without error far more often than Group 3 data, so
-  // the first trial that finds its run of lines is not taken at once: of
-  // all trials, the one whose good lines cover most of the stream wins
-  // (see Group4Choice).
+  // the first trial that finds its run of lines is not taken at once: a
+  // later one that decodes the whole stream wins (see Group4Choice).
   Group4Search search;
   for (std::uint8_t bitOrder : bitOrders) {
     for (std::int32_t width : MarkedGroup4Widths(bitOrder, nonStandardWidth)) {

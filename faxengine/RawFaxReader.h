@@ -54,7 +54,7 @@ private:
     std::uint64_t streamBits = 0; // the whole stream
     // A trial that found its run of lines in data of another kind decodes
     // the rest as a wall of bad lines: most of the stream stays uncovered.
-    bool Consistent() const { return goodBits > 0 && goodBits >= spanBits / 2; }
+    bool Consistent() const { return goodBits > 0 && goodBits >= spanBits / 4; }
     // The whole stream but for page ends and padding.
     bool Complete() const { return goodBits > 0 && goodBits >= streamBits - streamBits / 100; }
   };
@@ -69,16 +69,23 @@ private:
   struct Group4Choice {
     Group4Trial trial;
     Coverage coverage;
-    // A stream that begins with its start marker is read behind it (reading
-    // the marker as white lines would add rows). Any other reading competes
-    // by coverage: a start found in the middle of the data, where runs of
-    // V0 codes made 0xFF bytes, loses to the reading from the first byte.
-    int Rank() const {
-      return !trial.fromFirstByte && coverage.spanBits == coverage.streamBits ? 1 : 0;
-    }
+    // A reading of the whole stream beats one that leaves parts of it
+    // undecoded (a start found in the middle of the data, where runs of V0
+    // codes made 0xFF bytes; a width the later lines do not have). Of two
+    // whole readings, a stream that begins with its start marker is read
+    // behind it (reading the marker as white lines would add rows), else
+    // the one that covers more wins. Of partial readings the first stays.
     bool BetterThan(const Group4Choice& other) const {
-      return Rank() != other.Rank() ? Rank() > other.Rank()
-                                    : coverage.goodBits > other.coverage.goodBits;
+      if (coverage.Complete() != other.coverage.Complete())
+        return coverage.Complete();
+      if (!coverage.Complete())
+        return false;
+      if (BehindLeadingMarker() != other.BehindLeadingMarker())
+        return BehindLeadingMarker();
+      return coverage.goodBits > other.coverage.goodBits;
+    }
+    bool BehindLeadingMarker() const {
+      return !trial.fromFirstByte && coverage.spanBits == coverage.streamBits;
     }
   };
   struct Group4Search {
@@ -93,8 +100,8 @@ private:
   std::vector<std::int32_t> MarkedGroup4Widths(std::uint8_t bitOrder, bool nonStandardWidth) const;
   std::vector<std::int32_t> BareGroup4Widths(std::uint8_t bitOrder, bool nonStandardWidth) const;
   // Decodes the trial into the work files and keeps it in search when it is
-  // consistent and covers more than the best so far; 0, -1 when its
-  // detector refuses it, kWorkFilesUnwritable.
+  // consistent and better than the best so far; 0, -1 when its detector
+  // refuses it, kWorkFilesUnwritable.
   int TryGroup4Trial(const Group4Trial& trial, Group4Search& search);
   int DecodeGroup4(const Group4Trial& trial);
   Coverage DecodedCoverage() const;

@@ -168,8 +168,7 @@ std::vector<std::int32_t> RawFaxReader::BareGroup4Widths(std::uint8_t bitOrder,
   auto bytes = Bytes();
   FaxG4Decoder decoder;
   decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), bitOrder, 7, 0);
-  std::vector<std::int32_t> proven =
-      Group4WidthCandidates(decoder, bitOrder, kMaxLinesForWidthCandidates);
+  std::vector<std::int32_t> proven = Group4WidthCandidates(decoder, bitOrder);
   std::vector<std::int32_t> widths(std::begin(kGroup4TrialWidths), std::end(kGroup4TrialWidths));
   // The stream's own proof stands in for the lower bound of non-standard
   // widths: CCITT images of other documents are often narrower than a fax.
@@ -181,9 +180,14 @@ std::vector<std::int32_t> RawFaxReader::BareGroup4Widths(std::uint8_t bitOrder,
 }
 
 int RawFaxReader::TryGroup4Trial(const Group4Trial& trial, Group4Search& search) {
+  // Each accepted trial decodes the whole stream: a hostile stream that many
+  // widths accept must not multiply that without bound.
+  if (search.decodings >= kMaxGroup4Decodings)
+    return -1;
   int result = DecodeGroup4(trial);
   if (result != 0)
     return result;
+  ++search.decodings;
   search.lastDecoded = trial;
   Coverage coverage = DecodedCoverage();
   // Read from the first byte, nothing vouches for the data but its

@@ -91,9 +91,11 @@ private:
   struct Group4Search {
     std::optional<Group4Choice> best;
     std::optional<Group4Trial> lastDecoded; // what the work files hold
+    std::uint32_t decodings = 0;
   };
-  // Lines of a bare T.6 stream whose runs give the widths to try.
-  static constexpr std::uint32_t kMaxLinesForWidthCandidates = 1024;
+  // Whole-stream decodings of one analysis: every marked trial (two bit
+  // orders, ten widths) and a dozen readings from the first byte.
+  static constexpr std::uint32_t kMaxGroup4Decodings = 32;
 
   int TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth);
   int TryGroup4(const std::vector<std::uint8_t>& bitOrders, bool nonStandardWidth);

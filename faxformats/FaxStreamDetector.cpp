@@ -252,7 +252,9 @@ int ScanGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
   // one of them must prove it.
   bool widthProven = where == Group4Run::Anywhere;
   RunList widerReference, widerLine;
-  for (;;) {
+  for (std::uint32_t line = 0;; ++line) {
+    if (!widthProven && line >= kGroup4LinesToProveWidth)
+      return Finish(decoder, -1);
     if (IsAllWhite(reference))
       SkipWhiteLines(decoder);
     row.Restart(nullptr);
@@ -302,8 +304,7 @@ int DetectGroup4AtFirstByte(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::i
   return ScanGroup4(decoder, bitOrder, width, requiredLines, Group4Run::FromFirstLine);
 }
 
-std::vector<std::int32_t> Group4WidthCandidates(FaxG4Decoder& decoder, std::uint8_t bitOrder,
-                                                std::uint32_t maxLines) {
+std::vector<std::int32_t> Group4WidthCandidates(FaxG4Decoder& decoder, std::uint8_t bitOrder) {
   // Decoded as wide as any stream may be, a line that ends by its last run
   // reaching the page edge does not end there: one of its runs ends at the
   // width. Lines closed by a V0 on the edge end at the wide edge instead.
@@ -315,7 +316,7 @@ std::vector<std::int32_t> Group4WidthCandidates(FaxG4Decoder& decoder, std::uint
   reference.SetAllWhite(kMaxStreamWidth);
   RowWriter row;
   std::vector<std::int32_t> candidates;
-  for (std::uint32_t line = 0; line < maxLines; ++line) {
+  for (std::uint32_t line = 0; line < kGroup4LinesToProveWidth; ++line) {
     row.Restart(nullptr);
     current.Reset(kMaxStreamWidth);
     std::uint32_t pixels = 0;

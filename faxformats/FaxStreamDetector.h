@@ -38,18 +38,22 @@ int DetectLenient2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t re
 int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
                  std::uint32_t requiredLines);
 
+// A T.6 stream read from its first byte must prove its width within this
+// many lines.
+inline constexpr std::uint32_t kGroup4LinesToProveWidth = 1024;
+
 // T.6 lines of exactly width from the first byte on (no start marker): the
 // first requiredLines lines that differ from the line above must all decode
-// to the width, and one line must prove it (end by a run that reaches the
-// edge, which no wider page would end there). Leaves the decoder's start
-// search skipped.
+// to the width, and one of the first kGroup4LinesToProveWidth lines must
+// prove it (end by a run that reaches the edge, where no wider page would
+// end). Leaves the decoder's start search skipped.
 int DetectGroup4AtFirstByte(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
                             std::uint32_t requiredLines);
 // The widths a T.6 stream read from its first byte may have: the ends of the
-// runs of its first lines (at most maxLines) decoded at the widest width, up
-// to the first line that does not decode to it. The decoder is rewound.
-std::vector<std::int32_t> Group4WidthCandidates(FaxG4Decoder& decoder, std::uint8_t bitOrder,
-                                                std::uint32_t maxLines);
+// runs of its first kGroup4LinesToProveWidth lines decoded at the widest
+// width, up to the first line that does not decode to it. The decoder is
+// rewound.
+std::vector<std::int32_t> Group4WidthCandidates(FaxG4Decoder& decoder, std::uint8_t bitOrder);
 
 // The T.6 trial widths, in the order they are tried (3648 before 3456).
 inline constexpr std::int32_t kGroup4TrialWidths[] = {1728, 2048, 2432, 2592, 3072,

@@ -179,7 +179,7 @@ TEST(DetectGroup4, FromTheFirstByteOnlyTheWidthTheLinesProve) {
   std::vector<std::uint8_t> stream = LibTiffStream(page, 7);
   FaxG4Decoder decoder;
   decoder.Initialise(stream.data(), std::uint32_t(stream.size()), kMsbFirst, 7, 0);
-  std::vector<std::int32_t> candidates = Group4WidthCandidates(decoder, kMsbFirst, 1024);
+  std::vector<std::int32_t> candidates = Group4WidthCandidates(decoder, kMsbFirst);
   EXPECT_NE(std::find(candidates.begin(), candidates.end(), 1840), candidates.end());
   EXPECT_EQ(decoder.BitPosition(), 0) << "the reader is rewound";
   EXPECT_EQ(DetectGroup4AtFirstByte(decoder, kMsbFirst, 1840, 50), 0);

@@ -283,7 +283,10 @@ int ScanGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
         continue;
       }
     }
-    if (result == kLineDataEnded || where == Group4Run::FromFirstLine || decoder.FindG4Start(1) < 0)
+    // The next start is searched from where the line failed (when that is
+    // further than the last start): searching again from just behind the
+    // last start re-decodes the same lines, quadratic in the stream.
+    if (result == kLineDataEnded || where == Group4Run::FromFirstLine || decoder.FindG4Start(2) < 0)
       return Finish(decoder, -1);
     count = 0;
     repeats = 0;

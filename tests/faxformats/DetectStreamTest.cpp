@@ -172,6 +172,19 @@ TEST(DetectGroup4, NeedsTheStartMarkerAndTheExactWidth) {
   EXPECT_EQ(DetectGroup4(decoder, kMsbFirst, 2048, 20), 0);
 }
 
+// After a failed line the next start is searched from where the line failed,
+// not again from just behind the last start: data with a start marker every
+// three bytes and long runs of lines between failures took hours so.
+TEST(DetectGroup4, RestartsAfterFailuresKeepDetectionLinear) {
+  std::vector<std::uint8_t> stream;
+  for (std::size_t i = 0; i < 1024 * 1024; ++i)
+    stream.push_back(i % 3 ? 0xFF : 0x3F);
+  FaxG4Decoder decoder;
+  decoder.Initialise(stream.data(), std::uint32_t(stream.size()), kLsbFirst, 7, 0);
+  decoder.SetStartMarkerCount(3);
+  EXPECT_LT(DetectGroup4(decoder, kLsbFirst, 1728, 50), 0);
+}
+
 // Read from the first byte, a width must be proven by a line that would not
 // end where it does on a wider page; the first lines' runs hold it.
 TEST(DetectGroup4, FromTheFirstByteOnlyTheWidthTheLinesProve) {

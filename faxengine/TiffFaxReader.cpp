@@ -12,6 +12,7 @@ namespace {
 
 // TIFF 6.0 tags and field types the reader uses.
 enum Tag : std::uint16_t {
+  kNewSubfileType = 254,
   kImageWidth = 256,
   kImageLength = 257,
   kBitsPerSample = 258,
@@ -92,7 +93,9 @@ std::uint16_t TiffFaxReader::CountPages() {
   while (offset != 0 && seen.insert(offset).second) {
     // Recorded before it is read: a directory the file cuts short is still a
     // page of the document, whose copy then fails instead of being dropped.
-    if (AddPageOffset(offset) != 0) {
+    // A reduced-resolution image (TIFF 6.0 NewSubfileType bit 0) is a
+    // thumbnail of a page, not a page.
+    if (!IsReducedImage(offset) && AddPageOffset(offset) != 0) {
       tooManyPages_ = true;
       break;
     }
@@ -106,6 +109,10 @@ std::uint16_t TiffFaxReader::CountPages() {
     offset = *next;
   }
   return PageCount();
+}
+
+bool TiffFaxReader::IsReducedImage(std::uint32_t offset) {
+  return ReadDirectory(offset) > 0 && (ParseDirectory().newSubfileType & 1) != 0;
 }
 
 int TiffFaxReader::ReadDirectory(std::uint32_t offset) {
@@ -189,6 +196,9 @@ TiffPage TiffFaxReader::ParseDirectory() const {
   };
   for (const TiffEntry& entry : entries_) {
     switch (entry.tag) {
+    case kNewSubfileType:
+      assign(page.newSubfileType, entry);
+      break;
     case kImageWidth:
       assign(page.width, entry);
       break;
@@ -269,9 +279,10 @@ std::optional<std::vector<TiffStrip>> TiffFaxReader::StripsOf(const TiffPage& pa
 
 namespace {
 
-// One sample of one bit: the only pages the writer's bilevel TIFF can hold.
+// One sample of one bit, black and white: the only pages the writer's
+// bilevel TIFF can hold (a two-colour palette may be any two colours).
 bool IsBilevel(const TiffPage& page) {
-  return page.bitsPerSample == 1 && page.samplesPerPixel == 1;
+  return page.bitsPerSample == 1 && page.samplesPerPixel == 1 && page.photometric <= 1;
 }
 
 bool PageSizeWithinLimits(const TiffPage& page) {

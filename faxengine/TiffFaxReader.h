@@ -41,6 +41,7 @@ struct TiffRational {
 // What the reader uses of one directory; TIFF 6.0 defaults where a tag is
 // absent.
 struct TiffPage {
+  std::uint32_t newSubfileType = 0;
   std::uint32_t width = 0;
   std::uint32_t length = 0;
   std::uint16_t bitsPerSample = 1;
@@ -83,6 +84,9 @@ public:
   // Entries(); -1 offset 0; -2 count unreadable; -4 entries unreadable. A
   // missing next-directory field reads as 0, the end of the chain.
   int ReadDirectory(std::uint32_t offset);
+  // True when the directory at offset is a thumbnail (reduced-resolution
+  // image) of a page; reads it as ReadDirectory does.
+  bool IsReducedImage(std::uint32_t offset);
   const std::vector<TiffEntry>& Entries() const { return entries_; }
   TiffPage ParseDirectory() const;
   // Every strip of the page, each checked against the file and the counts
@@ -95,7 +99,7 @@ public:
   // Results of writing a document besides 0.
   static constexpr int kPageUnreadable = -3;   // a directory or its strips
   static constexpr int kPageTooManyPages = -4; // more pages than a TIFF page number holds
-  static constexpr int kPageNotBilevel = -5;   // a page of more than one bit per pixel
+  static constexpr int kPageNotBilevel = -5;   // a page that is not one bit of black and white
   static constexpr int kOutputUnwritable = -6; // the output cannot be opened or written
 
   // Writes the whole open document into a new TIFF at outputPath.

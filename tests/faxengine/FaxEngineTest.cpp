@@ -269,11 +269,19 @@ TEST(FaxEngineTiff, DamagedOrMixedMultiPageDocumentsFailVisibly) {
   gray.bitsPerSample = 8;
   gray.photometric = PHOTOMETRIC_MINISBLACK;
   testing_support::WriteTiffFile(folder / "mixed.fmf", {pages[0], gray, pages[2]});
+  TiffPageSpec palette = pages[1];
+  palette.photometric = PHOTOMETRIC_PALETTE;
+  palette.colorMap = {0x4040, 0x4040, 0x4040, 0x4040, 0xFFFF, 0xFFFF}; // blue, green
+  testing_support::WriteTiffFile(folder / "palette.fmf", {pages[0], palette, pages[2]});
+  TiffPageSpec thumbnail = pages[1];
+  thumbnail.subfileType = FILETYPE_REDUCEDIMAGE;
+  testing_support::WriteTiffFile(folder / "thumbnail.fmf", {pages[0], thumbnail, pages[2]});
 
   struct Case {
     const char* what;
     std::string bytes;
     int result;
+    std::vector<unsigned> kept = {0, 1, 2}; // the fixture pages the document holds
   };
   const Case cases[] = {
       {"last directory past the end", whole.substr(0, lastDirectory),
@@ -283,18 +291,24 @@ TEST(FaxEngineTiff, DamagedOrMixedMultiPageDocumentsFailVisibly) {
       {"only the final link missing", whole.substr(0, whole.size() - 4), 0},
       {"page 2 of 8 bits", testing_support::ReadFile(folder / "mixed.fmf"),
        TiffFaxReader::kPageNotBilevel},
+      {"page 2 of two palette colours", testing_support::ReadFile(folder / "palette.fmf"),
+       TiffFaxReader::kPageNotBilevel},
+      {"a thumbnail between the pages",
+       testing_support::ReadFile(folder / "thumbnail.fmf"),
+       0,
+       {0, 2}},
   };
   for (const Case& c : cases) {
     testing_support::WriteFile(folder / "doc.fmf", c.bytes);
     FaxEngine engine;
     EXPECT_EQ(Convert(engine, folder / "doc.fmf", kFmf, folder / "out.tif"), c.result) << c.what;
-    EXPECT_EQ(engine.Settings().pageCount, 3) << c.what;
+    EXPECT_EQ(engine.Settings().pageCount, c.kept.size()) << c.what;
     if (c.result != 0)
       continue;
     auto written = ReadTiffPages(folder / "out.tif");
-    ASSERT_EQ(written.size(), 3u) << c.what;
-    for (unsigned i = 0; i < 3; ++i)
-      EXPECT_EQ(written[i], pages[i].raster) << c.what << ", page " << i + 1;
+    ASSERT_EQ(written.size(), c.kept.size()) << c.what;
+    for (unsigned i = 0; i < c.kept.size(); ++i)
+      EXPECT_EQ(written[i], pages[c.kept[i]].raster) << c.what << ", page " << i + 1;
   }
 }
 

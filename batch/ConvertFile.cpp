@@ -92,7 +92,10 @@ int ConvertFax(const ConversionEnvironment& env, BatchJob& job, const std::strin
   std::unique_ptr<FaxDocument> document = env.stages.OpenFaxDocument(engineSettings);
   if (!platform::IsRegularFile(source))
     return Report(job, source, kNotAFax);
-  document->Identify(source, format);
+  // A work file that cannot be written is this program's failure, not the
+  // document's: it must not be reported as "not a fax".
+  if (document->Identify(source, format) == kEngineWorkFileFailed)
+    return Report(job, source, kFaxWrite);
   if (!document->IsFax())
     return Report(job, source, kNotAFax);
   document->ReadDocInfo(source, format);

@@ -107,15 +107,25 @@ std::string FindSidecar(const std::string& documentPath) {
   return {};
 }
 
-// Reads the next line in pieces of at most 199 characters, without its line
-// ending ("\n" or "\r\n").
-bool ReadSidecarLine(std::FILE* file, std::string& line) {
+// One line of a sidecar, without its line ending ("\n" or "\r\n").
+struct SidecarLine {
+  std::string text;
+  // The length the line's tests compare: its line ending counts as one
+  // character, as a text-mode read gives it, so "Comment: From: " followed
+  // by nothing still passes the test for more than 15 characters.
+  std::size_t length = 0;
+};
+
+// Reads the next line in pieces of at most 199 characters.
+bool ReadSidecarLine(std::FILE* file, SidecarLine& line) {
   char buffer[200];
   if (!std::fgets(buffer, sizeof buffer, file))
     return false;
-  line = buffer;
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-    line.pop_back();
+  line.text = buffer;
+  bool ended = !line.text.empty() && line.text.back() == '\n';
+  while (!line.text.empty() && (line.text.back() == '\n' || line.text.back() == '\r'))
+    line.text.pop_back();
+  line.length = line.text.size() + (ended ? 1 : 0);
   return true;
 }
 
@@ -123,25 +133,25 @@ bool ReadSidecarLine(std::FILE* file, std::string& line) {
 // order, each scan starting at the line where the previous one ended.
 FaxDocInfo ReadSidecar(std::FILE* file) {
   FaxDocInfo info;
-  std::string line;
+  SidecarLine line;
   bool haveLine = ReadSidecarLine(file, line);
   auto scanTo = [&](const char* label) {
-    while (haveLine && line.find(label) == std::string::npos)
+    while (haveLine && line.text.find(label) == std::string::npos)
       haveLine = ReadSidecarLine(file, line);
     return haveLine;
   };
   if (!scanTo("Comment: From: "))
     return info;
-  if (line.size() > 15)
-    info.senderComment = line.substr(9);
+  if (line.length > 15)
+    info.senderComment = line.text.substr(9);
   if (!scanTo("Accepted: "))
     return info;
-  if (line.size() > 10)
-    info.acceptanceLine = line;
+  if (line.length > 10)
+    info.acceptanceLine = line.text;
   if (!scanTo("User: "))
     return info;
-  if (line.size() > 6)
-    info.user = line.substr(6);
+  if (line.length > 6)
+    info.user = line.text.substr(6);
   return info;
 }
 

@@ -10,14 +10,19 @@
 #include <memory>
 #include <string>
 
+// Identify's result when a work file could not be written: the document
+// could not be examined, which is an error, not a verdict of "not a fax".
+inline constexpr int kEngineWorkFileFailed = -2;
+
 // What the engine asks of the reader of one FaxFormat. Each format gets one
 // entry in the engine's dispatch (FaxEngine.cpp) that makes its reader.
 class FaxFormatReader {
 public:
   virtual ~FaxFormatReader() = default;
   // Opens and recognises the document: -1 when the file cannot be opened,
-  // else 0, with the page count in settings.pageCount and recognised set
-  // from the reader's own verdict.
+  // kEngineWorkFileFailed when a work file cannot be written, else 0, with
+  // the page count in settings.pageCount and recognised set from the
+  // reader's own verdict.
   virtual int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) = 0;
   // Fills raster with page index; leaves it empty when the page cannot be
   // decoded.
@@ -50,7 +55,8 @@ public:
   void SetSettings(const ConversionSettings& settings);
   const ConversionSettings& Settings() const;
 
-  // Opens and examines the document; -1 when it cannot be opened, else 0.
+  // Opens and examines the document; -1 when it cannot be opened,
+  // kEngineWorkFileFailed when a work file cannot be written, else 0.
   int Identify(const std::string& path, int faxFormat);
   // True when page 1 decoded to at least one pixel and one line.
   bool IsFax() const;

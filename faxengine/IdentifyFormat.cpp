@@ -60,8 +60,9 @@ std::string_view ExtensionOf(std::string_view path) {
 }
 
 // A "g3f" file is a TIFF-like fax when its header has the shape of a
-// little-endian TIFF (bytes 2 and 3 are 0x2A 0x00), a PC Research fax when
-// "PC Research, Inc" stands at offset 1, and a bare stream otherwise.
+// little-endian TIFF (bytes 2 and 3 are 0x2A 0x00, whatever the mark, so fax
+// programs' "FF" files pass) or is a big-endian "MM" TIFF header; a PC
+// Research fax when "PC Research, Inc" stands at offset 1; else a bare stream.
 int G3fFormatByContent(const std::string& path) {
   // Only regular files are opened: a FIFO would block the walk.
   if (!platform::IsRegularFile(path))
@@ -72,7 +73,9 @@ int G3fFormatByContent(const std::string& path) {
   std::array<unsigned char, 18> head{};
   std::fread(head.data(), 1, head.size(), file);
   std::fclose(file);
-  if (head[2] == 0x2A && head[3] == 0)
+  const bool littleEndianTiff = head[2] == 0x2A && head[3] == 0;
+  const bool bigEndianTiff = head[0] == 'M' && head[1] == 'M' && head[2] == 0 && head[3] == 0x2A;
+  if (littleEndianTiff || bigEndianTiff)
     return 17;
   if (std::memcmp(head.data() + 1, "PC Research, Inc", 16) == 0)
     return 12;

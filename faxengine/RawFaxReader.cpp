@@ -79,71 +79,182 @@ int RawFaxReader::Analyse(std::uint8_t autoBit, std::uint8_t nonStandardWidth) {
   if (autoBit == 1 || autoBit == 2)
     bitOrders = {autoBit == 1 ? kMsbFirst : kLsbFirst};
   for (std::uint8_t bitOrder : bitOrders) {
-    if (TryGroup3(bitOrder, nonStandard) >= 0)
-      return 0;
+    if (int result = TryGroup3(bitOrder, nonStandard); result != -1)
+      return result;
   }
-  for (std::uint8_t bitOrder : bitOrders) {
-    if (TryGroup4(bitOrder, nonStandard) >= 0)
-      return 0;
-  }
-  return -1;
+  return TryGroup4(bitOrders, nonStandard);
 }
 
 int RawFaxReader::TryGroup3(std::uint8_t bitOrder, bool nonStandardWidth) {
   if (!CreateEmpty(imagePath_) || !CreateEmpty(segmentPath_))
-    return -1;
+    return kWorkFilesUnwritable;
   auto bytes = Bytes();
   FaxDecoder decoder;
   decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), bitOrder, 5, 0);
-  std::uint8_t coding = 0;
-  if (DetectStrict1D(decoder, bitOrder, threshold_) == 0)
-    coding = 5;
-  else if (nonStandardWidth && DetectLenient1D(decoder, bitOrder, threshold_, minWidth_) == 0)
-    coding = 5;
-  else if (DetectStrict2D(decoder, bitOrder, threshold_) == 0)
-    coding = 6;
-  else if (nonStandardWidth && DetectLenient2D(decoder, bitOrder, threshold_, minWidth_) == 0)
-    coding = 6;
-  if (coding == 0)
-    return -1;
-  decoder.SetCodingCode(coding);
-  // Group 3 pages are written from the coded bytes: rows past the raster
-  // bound lose nothing, but pages of another width do not reach the TIFF.
-  StreamFileResult result =
-      DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
-  if (result.status < 0)
-    return -1;
-  truncated_ = result.linesLost;
-  return 0;
+  struct Trial {
+    std::uint8_t coding;
+    bool lenient;
+  };
+  static constexpr Trial kTrials[] = {{5, false}, {5, true}, {6, false}, {6, true}};
+  for (const Trial& trial : kTrials) {
+    if (trial.lenient && !nonStandardWidth)
+      continue;
+    const int detected =
+        trial.coding == 5
+            ? (trial.lenient ? DetectLenient1D(decoder, bitOrder, threshold_, minWidth_)
+                             : DetectStrict1D(decoder, bitOrder, threshold_))
+            : (trial.lenient ? DetectLenient2D(decoder, bitOrder, threshold_, minWidth_)
+                             : DetectStrict2D(decoder, bitOrder, threshold_));
+    if (detected != 0)
+      continue;
+    decoder.SetCodingCode(trial.coding);
+    // Group 3 pages are written from the coded bytes: rows past the raster
+    // bound lose nothing.
+    StreamFileResult result =
+        DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
+    if (result.status == -1)
+      return kWorkFilesUnwritable;
+    if (DecodedCoverage().Consistent()) {
+      truncated_ = result.linesLost;
+      return 0;
+    }
+  }
+  return -1;
 }
 
-int RawFaxReader::TryGroup4(std::uint8_t bitOrder, bool nonStandardWidth) {
-  if (!CreateEmpty(imagePath_))
+int RawFaxReader::TryGroup4(const std::vector<std::uint8_t>& bitOrders, bool nonStandardWidth) {
+  // T.6 data decodes without error far more often than Group 3 data, so
+  // the first trial that finds its run of lines is not taken at once: a
+  // later one that decodes the whole stream wins (see Group4Choice).
+  Group4Search search;
+  for (std::uint8_t bitOrder : bitOrders) {
+    for (std::int32_t width : MarkedGroup4Widths(bitOrder, nonStandardWidth)) {
+      if (int result = TryGroup4Trial({bitOrder, width, false}, search); result < -1)
+        return result;
+    }
+  }
+  // Then T.6 from the first byte, as CCITT images taken out of other
+  // documents are stored: no start marker, often no standard width.
+  for (std::uint8_t bitOrder : bitOrders) {
+    for (std::int32_t width : BareGroup4Widths(bitOrder, nonStandardWidth)) {
+      if (int result = TryGroup4Trial({bitOrder, width, true}, search); result < -1)
+        return result;
+    }
+  }
+  if (!search.best)
     return -1;
+  if (search.lastDecoded == search.best->trial)
+    return 0;
+  return DecodeGroup4(search.best->trial);
+}
+
+std::vector<std::int32_t> RawFaxReader::MarkedGroup4Widths(std::uint8_t bitOrder,
+                                                           bool nonStandardWidth) const {
   auto bytes = Bytes();
   FaxG4Decoder decoder;
   decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), bitOrder, 7, 0);
   decoder.SetStartMarkerCount(flagNum_);
-  decoder.SetSkipStartSearch(rawFlag_ != 0);
   // Without any start marker no width can succeed: one search says so for
   // all of them.
   if (!rawFlag_ && decoder.FindG4Start(0) < 0)
-    return -1;
+    return {};
   std::vector<std::int32_t> widths;
   if (nonStandardWidth && minWidth_ > 0)
     widths.push_back(minWidth_);
   widths.insert(widths.end(), std::begin(kGroup4TrialWidths), std::end(kGroup4TrialWidths));
-  for (std::int32_t width : widths) {
-    if (DetectGroup4(decoder, bitOrder, width, threshold_) != 0)
-      continue;
-    StreamFileResult result =
-        DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
-    if (result.status == -1)
-      return -1;
-    truncated_ = result.rowsTruncated || result.linesLost;
-    return 0;
+  return widths;
+}
+
+std::vector<std::int32_t> RawFaxReader::BareGroup4Widths(std::uint8_t bitOrder,
+                                                         bool nonStandardWidth) const {
+  auto bytes = Bytes();
+  FaxG4Decoder decoder;
+  decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), bitOrder, 7, 0);
+  std::vector<std::int32_t> proven = Group4WidthCandidates(decoder, bitOrder);
+  std::vector<std::int32_t> widths(std::begin(kGroup4TrialWidths), std::end(kGroup4TrialWidths));
+  // The stream's own proof stands in for the lower bound of non-standard
+  // widths: CCITT images of other documents are often narrower than a fax.
+  for (std::int32_t width : proven) {
+    if (nonStandardWidth && std::find(widths.begin(), widths.end(), width) == widths.end())
+      widths.push_back(width);
   }
-  return -1;
+  return widths;
+}
+
+int RawFaxReader::TryGroup4Trial(const Group4Trial& trial, Group4Search& search) {
+  // Each accepted trial decodes the whole stream: a hostile stream that many
+  // widths accept must not multiply that without bound.
+  if (search.decodings >= kMaxGroup4Decodings)
+    return -1;
+  int result = DecodeGroup4(trial);
+  if (result != 0)
+    return result;
+  ++search.decodings;
+  search.lastDecoded = trial;
+  Coverage coverage = DecodedCoverage();
+  // Read from the first byte, nothing vouches for the data but its
+  // decoding: it must decode whole.
+  bool consistent = trial.fromFirstByte ? coverage.Complete() : coverage.Consistent();
+  Group4Choice choice{trial, coverage};
+  if (consistent && (!search.best || choice.BetterThan(*search.best)))
+    search.best = choice;
+  return 0;
+}
+
+int RawFaxReader::DecodeGroup4(const Group4Trial& trial) {
+  auto bytes = Bytes();
+  FaxG4Decoder decoder;
+  decoder.Initialise(bytes.data(), static_cast<std::uint32_t>(bytes.size()), trial.bitOrder, 7, 0);
+  decoder.SetStartMarkerCount(flagNum_);
+  decoder.SetSkipStartSearch(rawFlag_ != 0);
+  int detected = trial.fromFirstByte
+                     ? DetectGroup4AtFirstByte(decoder, trial.bitOrder, trial.width, threshold_)
+                     : DetectGroup4(decoder, trial.bitOrder, trial.width, threshold_);
+  if (detected != 0)
+    return -1;
+  StreamFileResult result =
+      DecodeStreamIntoFiles(decoder, StreamFileTargets{imagePath_, segmentPath_});
+  if (result.status == -1)
+    return kWorkFilesUnwritable;
+  truncated_ = result.rowsTruncated || result.linesLost;
+  return 0;
+}
+
+RawFaxReader::Coverage RawFaxReader::DecodedCoverage() const {
+  Coverage coverage;
+  SegmentIndexReader index;
+  if (!index.Open(segmentPath_, SegmentIndexReader::Access::Read))
+    return coverage;
+  const bool markedPages = index.header().coding == kCodingT6;
+  std::optional<std::uint64_t> firstBit;
+  std::uint64_t previousEnd = 0;
+  for (std::uint32_t i = 0; i < index.recordCount(); ++i) {
+    auto record = index.Record(i);
+    if (!record || !InsideStream(*record, Bytes().size()))
+      continue;
+    const std::uint64_t start = std::uint64_t{record->startByte} * 8 + record->startBit;
+    const std::uint64_t end = std::uint64_t{record->endByte} * 8 + record->endBit;
+    const std::uint64_t covered = std::max(markedPages ? MarkersBefore(start) : start, previousEnd);
+    if (!firstBit)
+      firstBit = covered;
+    if (end > covered) {
+      coverage.goodBits += end - covered;
+      previousEnd = end;
+    }
+  }
+  coverage.streamBits = std::uint64_t{Bytes().size()} * 8;
+  coverage.spanBits =
+      coverage.streamBits - std::min(firstBit.value_or(coverage.streamBits), coverage.streamBits);
+  return coverage;
+}
+
+std::uint64_t RawFaxReader::MarkersBefore(std::uint64_t bit) const {
+  // The 0xFF start markers in front of T.6 pages belong to them, and so do
+  // the 1 bits (white lines) that begin the byte the start search stops in.
+  std::uint64_t byte = bit / 8;
+  while (byte > 0 && Bytes()[byte - 1] == 0xFF)
+    --byte;
+  return byte * 8;
 }
 
 bool RawFaxReader::LoadRasterHeader(PageRaster& raster) const {
@@ -311,10 +422,16 @@ int RawFaxDocument::Identify(const std::string& path, ConversionSettings& settin
   reader_.SetParameters(settings);
   settings.pageCount = 0;
   recognised = false;
-  PageRaster header;
-  if (reader_.Analyse(settings.AutoBit, settings.NStdWidth) < 0 ||
-      !reader_.LoadRasterHeader(header))
+  const int analysed = reader_.Analyse(settings.AutoBit, settings.NStdWidth);
+  if (analysed == RawFaxReader::kWorkFilesUnwritable)
+    return kEngineWorkFileFailed;
+  if (analysed < 0)
     return 0;
+  // The analysis wrote the raster file just now: not reading it back is a
+  // fault of the work folder, not a verdict on the document.
+  PageRaster header;
+  if (!reader_.LoadRasterHeader(header))
+    return kEngineWorkFileFailed;
   if (settings.verticalResolution > 0)
     header.yResolution = settings.verticalResolution;
   reader_.SetLinesPerPage(LinesPerPage(header.sizeClass, header.yResolution));

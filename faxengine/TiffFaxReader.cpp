@@ -12,6 +12,7 @@ namespace {
 
 // TIFF 6.0 tags and field types the reader uses.
 enum Tag : std::uint16_t {
+  kNewSubfileType = 254,
   kImageWidth = 256,
   kImageLength = 257,
   kBitsPerSample = 258,
@@ -20,6 +21,7 @@ enum Tag : std::uint16_t {
   kFillOrder = 266,
   kStripOffsets = 273,
   kOrientation = 274,
+  kSamplesPerPixel = 277,
   kRowsPerStrip = 278,
   kStripByteCounts = 279,
   kXResolution = 282,
@@ -89,6 +91,14 @@ std::uint16_t TiffFaxReader::CountPages() {
   ByteReader reader = Reader();
   std::uint32_t offset = firstDirectory_;
   while (offset != 0 && seen.insert(offset).second) {
+    // Recorded before it is read: a directory the file cuts short is still a
+    // page of the document, whose copy then fails instead of being dropped.
+    // A reduced-resolution image (TIFF 6.0 NewSubfileType bit 0) is a
+    // thumbnail of a page, not a page.
+    if (!IsReducedImage(offset) && AddPageOffset(offset) != 0) {
+      tooManyPages_ = true;
+      break;
+    }
     auto count = reader.u16At(offset);
     if (!count)
       break;
@@ -96,13 +106,13 @@ std::uint16_t TiffFaxReader::CountPages() {
     auto next = reader.u32At(nextField);
     if (!next)
       break;
-    if (AddPageOffset(offset) != 0) {
-      tooManyPages_ = true;
-      break;
-    }
     offset = *next;
   }
   return PageCount();
+}
+
+bool TiffFaxReader::IsReducedImage(std::uint32_t offset) {
+  return ReadDirectory(offset) > 0 && (ParseDirectory().newSubfileType & 1) != 0;
 }
 
 int TiffFaxReader::ReadDirectory(std::uint32_t offset) {
@@ -124,11 +134,11 @@ int TiffFaxReader::ReadDirectory(std::uint32_t offset) {
     auto value = *reader.take(4);
     std::copy(value.begin(), value.end(), entry.value.begin());
   }
+  // A file cut right after the last directory's entries lacks only the
+  // link behind them: that ends the chain, the page itself is whole.
   auto next = reader.u32();
-  if (!next)
-    return -5;
   previousDirectory_ = nextDirectory_;
-  nextDirectory_ = *next;
+  nextDirectory_ = next.value_or(0);
   return *count == 0 ? -4 : static_cast<int>(*count);
 }
 
@@ -186,6 +196,9 @@ TiffPage TiffFaxReader::ParseDirectory() const {
   };
   for (const TiffEntry& entry : entries_) {
     switch (entry.tag) {
+    case kNewSubfileType:
+      assign(page.newSubfileType, entry);
+      break;
     case kImageWidth:
       assign(page.width, entry);
       break;
@@ -206,6 +219,9 @@ TiffPage TiffFaxReader::ParseDirectory() const {
       break;
     case kOrientation:
       assign(page.orientation, entry);
+      break;
+    case kSamplesPerPixel:
+      assign(page.samplesPerPixel, entry);
       break;
     case kRowsPerStrip:
       assign(page.rowsPerStrip, entry);
@@ -262,6 +278,12 @@ std::optional<std::vector<TiffStrip>> TiffFaxReader::StripsOf(const TiffPage& pa
 }
 
 namespace {
+
+// One sample of one bit, black and white: the only pages the writer's
+// bilevel TIFF can hold (a two-colour palette may be any two colours).
+bool IsBilevel(const TiffPage& page) {
+  return page.bitsPerSample == 1 && page.samplesPerPixel == 1 && page.photometric <= 1;
+}
 
 bool PageSizeWithinLimits(const TiffPage& page) {
   return page.width >= 1 && page.width <= kMaxPageWidth && page.length >= 1 &&
@@ -366,7 +388,7 @@ void TiffFaxReader::DecodePage(std::uint16_t index, PageRaster& raster) {
   auto strips = StripsOf(page);
   std::uint8_t coding = CodingCodeOf(page);
   bool unpacked = page.compression == kNone || page.compression == kPackBits;
-  if (!strips || page.bitsPerSample != 1 || (!coding && !unpacked) || !PageSizeWithinLimits(page) ||
+  if (!strips || !IsBilevel(page) || (!coding && !unpacked) || !PageSizeWithinLimits(page) ||
       !raster.Allocate(page.width, page.length))
     return;
   std::uint8_t invert = page.photometric == 1 ? 1 : 0;
@@ -409,6 +431,9 @@ int TiffFaxReader::CopyPage(FaxTiffWriter& writer, std::uint16_t index, std::uin
   if (ReadDirectory(PageOffset(index)) <= 0)
     return kPageUnreadable;
   TiffPage page = ParseDirectory();
+  // Its strips copied under a bilevel directory would be a page of garbage.
+  if (!IsBilevel(page))
+    return kPageNotBilevel;
   auto strips = StripsOf(page);
   if (!strips || strips->size() > 0xFFFF)
     return kPageUnreadable;

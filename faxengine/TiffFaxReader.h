@@ -41,9 +41,11 @@ struct TiffRational {
 // What the reader uses of one directory; TIFF 6.0 defaults where a tag is
 // absent.
 struct TiffPage {
+  std::uint32_t newSubfileType = 0;
   std::uint32_t width = 0;
   std::uint32_t length = 0;
   std::uint16_t bitsPerSample = 1;
+  std::uint16_t samplesPerPixel = 1;
   std::uint16_t compression = 1;
   std::uint16_t photometric = 0;
   std::uint16_t fillOrder = 1;
@@ -69,18 +71,22 @@ public:
   // little-endian, and 42); -1 no file; -3 no 8 header bytes; -4 wrong mark
   // or magic. The file is closed on -3 and -4.
   int Detect();
-  // Follows the directory chain and stores each readable directory's offset.
-  // The walk stops at the first offset seen before (a loop), at a directory
-  // that does not lie in the file, and after kMaxPages directories.
+  // Follows the directory chain and stores each directory's offset before
+  // reading it. The walk stops at the first offset seen before (a loop),
+  // after a directory that does not lie in the file, and after kMaxPages
+  // directories.
   std::uint16_t CountPages();
   // True when CountPages stopped at kMaxPages with more directories behind:
   // the document cannot be converted whole.
   bool TooManyPages() const { return tooManyPages_; }
 
   // Entry count (> 0) of the directory at offset, its entries kept in
-  // Entries(); -1 offset 0; -2 count unreadable; -4 entries unreadable;
-  // -5 next offset unreadable.
+  // Entries(); -1 offset 0; -2 count unreadable; -4 entries unreadable. A
+  // missing next-directory field reads as 0, the end of the chain.
   int ReadDirectory(std::uint32_t offset);
+  // True when the directory at offset is a thumbnail (reduced-resolution
+  // image) of a page; reads it as ReadDirectory does.
+  bool IsReducedImage(std::uint32_t offset);
   const std::vector<TiffEntry>& Entries() const { return entries_; }
   TiffPage ParseDirectory() const;
   // Every strip of the page, each checked against the file and the counts
@@ -93,6 +99,7 @@ public:
   // Results of writing a document besides 0.
   static constexpr int kPageUnreadable = -3;   // a directory or its strips
   static constexpr int kPageTooManyPages = -4; // more pages than a TIFF page number holds
+  static constexpr int kPageNotBilevel = -5;   // a page that is not one bit of black and white
   static constexpr int kOutputUnwritable = -6; // the output cannot be opened or written
 
   // Writes the whole open document into a new TIFF at outputPath.

@@ -200,8 +200,42 @@ int DetectLenient2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t re
   return Detect2D(decoder, bitOrder, requiredLines, WidthRule{true, minWidth});
 }
 
-int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
-                 std::uint32_t requiredLines) {
+namespace {
+
+// Where the run of required lines may lie: anywhere behind a start marker,
+// or from the first line of a stream read from its first byte.
+enum class Group4Run { Anywhere, FromFirstLine };
+
+// The line as it would be referred to by a line one pixel wider: its last
+// run, which ends at the edge, reaches the new edge.
+void Widen(const RunList& line, std::uint32_t width, RunList& wider) {
+  wider.Reset(width + 1);
+  for (std::uint32_t i = 0; i < line.Count(); ++i)
+    wider.Append(line.Run(i) + (i + 1 == line.Count() && line.End(i) == width ? 1 : 0));
+}
+
+// True when the line just decoded from `start` to `end` ends where it does
+// only because the page is `width` wide: read one pixel wider, the same
+// bits do not make the same line. Lines that end by reaching the right edge
+// with a run do so; lines closed by a V0 on the edge fit any wider page.
+bool ProvesWidth(FaxDecoder& decoder, const RunList& reference, std::int64_t start,
+                 std::int64_t end, std::int32_t width, RunList& scratchReference,
+                 RunList& scratchLine) {
+  Widen(reference, static_cast<std::uint32_t>(width), scratchReference);
+  scratchLine.Reset(static_cast<std::uint32_t>(width) + 1);
+  RowWriter row;
+  std::uint32_t pixels = 0;
+  decoder.SetSize(width + 1, 0);
+  decoder.SeekBit(start);
+  int wider = decoder.DecodeLineG4(row, scratchReference, &scratchLine, pixels);
+  bool proves = wider != width + 1 || decoder.BitPosition() != end;
+  decoder.SetSize(width, 0);
+  decoder.SeekBit(end);
+  return proves;
+}
+
+int ScanGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
+               std::uint32_t requiredLines, Group4Run where) {
   if (width < 1 || width > kMaxStreamWidth)
     return -1;
   Prepare(decoder, bitOrder, width);
@@ -214,7 +248,13 @@ int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t widt
   RowWriter row;
   std::uint32_t count = 0;
   std::uint32_t repeats = 0;
-  for (;;) {
+  // Read from the first byte nothing but the lines vouches for the width:
+  // one of them must prove it.
+  bool widthProven = where == Group4Run::Anywhere;
+  RunList widerReference, widerLine;
+  for (std::uint32_t line = 0;; ++line) {
+    if (!widthProven && line >= kGroup4LinesToProveWidth)
+      return Finish(decoder, -1);
     if (IsAllWhite(reference))
       SkipWhiteLines(decoder);
     row.Restart(nullptr);
@@ -235,19 +275,69 @@ int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t widt
         continue;
       if (repeats < kMaxRepeatedLines) {
         repeats = 0;
-        if (++count >= requiredLines)
+        widthProven = widthProven || ProvesWidth(decoder, reference, before, decoder.BitPosition(),
+                                                 width, widerReference, widerLine);
+        if (++count >= requiredLines && widthProven)
           return Finish(decoder, 0);
         reference.Swap(current);
         continue;
       }
     }
-    // A page may begin behind the fill after a code that cannot be decoded.
-    if (result == kLineDataEnded || (!decoder.FindG4PageStart(0) && decoder.FindG4Start(1) < 0))
+    // A page may begin behind the fill after a code that cannot be decoded;
+    // otherwise the next start is searched from where the line failed (when
+    // that is further than the last start): searching again from just behind
+    // the last start re-decodes the same lines, quadratic in the stream.
+    if (result == kLineDataEnded || where == Group4Run::FromFirstLine ||
+        (!decoder.FindG4PageStart(0) && decoder.FindG4Start(2) < 0))
       return Finish(decoder, -1);
     count = 0;
     repeats = 0;
     reference.SetAllWhite(static_cast<std::uint32_t>(width));
   }
+}
+
+} // namespace
+
+int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
+                 std::uint32_t requiredLines) {
+  return ScanGroup4(decoder, bitOrder, width, requiredLines, Group4Run::Anywhere);
+}
+
+int DetectGroup4AtFirstByte(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
+                            std::uint32_t requiredLines) {
+  decoder.SetSkipStartSearch(true);
+  return ScanGroup4(decoder, bitOrder, width, requiredLines, Group4Run::FromFirstLine);
+}
+
+std::vector<std::int32_t> Group4WidthCandidates(FaxG4Decoder& decoder, std::uint8_t bitOrder) {
+  // Decoded as wide as any stream may be, a line that ends by its last run
+  // reaching the page edge does not end there: one of its runs ends at the
+  // width. Lines closed by a V0 on the edge end at the wide edge instead.
+  decoder.SetSkipStartSearch(true);
+  Prepare(decoder, bitOrder, kMaxStreamWidth);
+  RunList reference, current;
+  reference.Reset(kMaxStreamWidth);
+  current.Reset(kMaxStreamWidth);
+  reference.SetAllWhite(kMaxStreamWidth);
+  RowWriter row;
+  std::vector<std::int32_t> candidates;
+  for (std::uint32_t line = 0; line < kGroup4LinesToProveWidth; ++line) {
+    row.Restart(nullptr);
+    current.Reset(kMaxStreamWidth);
+    std::uint32_t pixels = 0;
+    int result = decoder.DecodeLineG4(row, reference, &current, pixels);
+    for (std::uint32_t i = 0; i < current.Count(); ++i) {
+      if (current.End(i) >= 1 && current.End(i) < std::uint32_t(kMaxStreamWidth))
+        candidates.push_back(static_cast<std::int32_t>(current.End(i)));
+    }
+    if (result != kMaxStreamWidth)
+      break;
+    reference.Swap(current);
+  }
+  std::sort(candidates.begin(), candidates.end());
+  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+  Finish(decoder, 0);
+  return candidates;
 }
 
 int ProbeCoding(FaxDecoder& decoder, std::uint32_t requiredLines, StreamCoding& found) {

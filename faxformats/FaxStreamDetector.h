@@ -11,6 +11,7 @@
 #include "faxformats/FaxDecoder.h"
 
 #include <cstdint>
+#include <vector>
 
 // Widths above this are never taken for a line width: the detectors and the
 // decoding into files size their buffers by the width.
@@ -36,6 +37,23 @@ int DetectLenient2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t re
 // do not count: runs of 0xFF decode so in any bit order and at any width.
 int DetectGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
                  std::uint32_t requiredLines);
+
+// A T.6 stream read from its first byte must prove its width within this
+// many lines.
+inline constexpr std::uint32_t kGroup4LinesToProveWidth = 1024;
+
+// T.6 lines of exactly width from the first byte on (no start marker): the
+// first requiredLines lines that differ from the line above must all decode
+// to the width, and one of the first kGroup4LinesToProveWidth lines must
+// prove it (end by a run that reaches the edge, where no wider page would
+// end). Leaves the decoder's start search skipped.
+int DetectGroup4AtFirstByte(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
+                            std::uint32_t requiredLines);
+// The widths a T.6 stream read from its first byte may have: the ends of the
+// runs of its first kGroup4LinesToProveWidth lines decoded at the widest
+// width, up to the first line that does not decode to it. The decoder is
+// rewound.
+std::vector<std::int32_t> Group4WidthCandidates(FaxG4Decoder& decoder, std::uint8_t bitOrder);
 
 // The T.6 trial widths, in the order they are tried (3648 before 3456).
 inline constexpr std::int32_t kGroup4TrialWidths[] = {1728, 2048, 2432, 2592, 3072,

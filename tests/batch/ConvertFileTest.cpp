@@ -1,6 +1,7 @@
 #include "batch/ConvertFile.h"
 
 #include "FakeStages.h"
+#include "faxengine/FaxEngine.h"
 #include "platform/FileTimes.h"
 #include "support/Scratch.h"
 
@@ -74,6 +75,12 @@ TEST_F(ConvertFileTest, EveryStageFailureHasItsCodeAndLine) {
        "Error in prearing to pdf conversion"},
       {"in/page.tif", [](FakeStages& s) { s.pdfResult = -2; }, -4, "Error in converting to pdf"},
       {"in/fax.g3", [](FakeStages& s) { s.isFax = false; }, -5, "Not Fax"},
+      {"in/fax.g3",
+       [](FakeStages& s) {
+         s.identifyResult = kEngineWorkFileFailed;
+         s.isFax = false;
+       },
+       -6, "Error Fax"},
       {"in/fax.g3", [](FakeStages& s) { s.writeResult = 1; }, -6, "Error Fax"},
       {"in/fax.g3", [](FakeStages& s) { s.copyResult = -3; }, -7,
        "Error in prearing to pdf conversion"},
@@ -92,7 +99,7 @@ TEST_F(ConvertFileTest, EveryStageFailureHasItsCodeAndLine) {
     }
   }
   EXPECT_EQ(job.pdfsWritten, 0);
-  EXPECT_EQ(job.faxFailures, 5) << "\"Not Fax\" is no failure of a fax";
+  EXPECT_EQ(job.faxFailures, 6) << "\"Not Fax\" is no failure of a fax";
 }
 
 TEST_F(ConvertFileTest, AnExceptionFromAStageIsReportedAsItsOwnLine) {

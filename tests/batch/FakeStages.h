@@ -14,6 +14,7 @@
 
 struct FakeStages : ConversionStages {
   // Chosen results.
+  int identifyResult = 0;
   bool isFax = true;
   int writeResult = 0;
   int copyResult = 0;
@@ -31,7 +32,7 @@ struct FakeStages : ConversionStages {
     explicit Document(FakeStages& s) : stages(s) {}
     int Identify(const std::string& path, int format) override {
       stages.calls.push_back("Identify " + path + " " + std::to_string(format));
-      return 0;
+      return stages.identifyResult;
     }
     bool IsFax() override { return stages.isFax; }
     void ReadDocInfo(const std::string&, int) override { stages.calls.push_back("ReadDocInfo"); }

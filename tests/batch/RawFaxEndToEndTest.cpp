@@ -31,6 +31,8 @@ TEST(RawFaxEndToEnd, BareStreamsBecomeExactPdfs) {
   Append(twoPages, ReturnToControl(false));
   std::vector<std::uint8_t> group4 = {0xFF, 0xFF};
   Append(group4, LibTiffStream(inked, 7));
+  // As CCITT images taken out of PDF files are stored: no marker, odd width.
+  Raster bare = InkedPage(1840, 500, 46);
   struct Case {
     const char* name;
     std::vector<std::uint8_t> bytes;
@@ -40,6 +42,7 @@ TEST(RawFaxEndToEnd, BareStreamsBecomeExactPdfs) {
       {"two pages, T.4 1-D, least significant bit first", ReverseBits(twoPages), {first, second}},
       {"one page, T.4 2-D", LibTiffStream(first, 6), {first}},
       {"T.6 behind two 0xFF, width 2048", group4, {inked}},
+      {"T.6 from the first byte, width 1840", LibTiffStream(bare, 7), {bare}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

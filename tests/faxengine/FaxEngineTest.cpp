@@ -241,6 +241,77 @@ TEST(FaxEngineTiff, WriteFailuresAreReportedNotHidden) {
   EXPECT_NE(engine.WriteTiff("/dev/full", kFmf), 0) << "a full disk must not pass as written";
 }
 
+// A document whose last directory the file cuts short, or with a page the
+// bilevel output cannot hold, fails instead of losing or garbling pages; a
+// file that lacks only the final next-directory link keeps every page.
+TEST(FaxEngineTiff, DamagedOrMixedMultiPageDocumentsFailVisibly) {
+  ScratchFolder folder;
+  std::vector<TiffPageSpec> pages;
+  for (unsigned i = 0; i < 3; ++i) {
+    pages.push_back(Page(testing_support::TextLikePage(1728, 40, 20 + i), COMPRESSION_CCITTFAX4));
+    pages.back().writeResolution = false; // no values behind the last directory
+  }
+  testing_support::WriteTiffFile(folder / "whole.fmf", pages);
+  const std::string whole = testing_support::ReadFile(folder / "whole.fmf");
+  TiffFaxReader layout;
+  layout.Open(folder / "whole.fmf");
+  ASSERT_EQ(layout.Detect(), 0);
+  ASSERT_EQ(layout.CountPages(), 3);
+  const std::uint32_t lastDirectory = layout.PageOffset(2);
+  ASSERT_EQ(lastDirectory + 2 + 12 * layout.ReadDirectory(lastDirectory) + 4, whole.size())
+      << "the fixture's last directory ends the file";
+
+  TiffPageSpec gray = pages[1];
+  gray.compression = COMPRESSION_LZW;
+  gray.samples.assign(1728 * 40, 0x80);
+  gray.sampleWidth = 1728;
+  gray.sampleHeight = 40;
+  gray.bitsPerSample = 8;
+  gray.photometric = PHOTOMETRIC_MINISBLACK;
+  testing_support::WriteTiffFile(folder / "mixed.fmf", {pages[0], gray, pages[2]});
+  TiffPageSpec palette = pages[1];
+  palette.photometric = PHOTOMETRIC_PALETTE;
+  palette.colorMap = {0x4040, 0x4040, 0x4040, 0x4040, 0xFFFF, 0xFFFF}; // blue, green
+  testing_support::WriteTiffFile(folder / "palette.fmf", {pages[0], palette, pages[2]});
+  TiffPageSpec thumbnail = pages[1];
+  thumbnail.subfileType = FILETYPE_REDUCEDIMAGE;
+  testing_support::WriteTiffFile(folder / "thumbnail.fmf", {pages[0], thumbnail, pages[2]});
+
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int result;
+    std::vector<unsigned> kept = {0, 1, 2}; // the fixture pages the document holds
+  };
+  const Case cases[] = {
+      {"last directory past the end", whole.substr(0, lastDirectory),
+       TiffFaxReader::kPageUnreadable},
+      {"last directory cut in its entries", whole.substr(0, lastDirectory + 20),
+       TiffFaxReader::kPageUnreadable},
+      {"only the final link missing", whole.substr(0, whole.size() - 4), 0},
+      {"page 2 of 8 bits", testing_support::ReadFile(folder / "mixed.fmf"),
+       TiffFaxReader::kPageNotBilevel},
+      {"page 2 of two palette colours", testing_support::ReadFile(folder / "palette.fmf"),
+       TiffFaxReader::kPageNotBilevel},
+      {"a thumbnail between the pages",
+       testing_support::ReadFile(folder / "thumbnail.fmf"),
+       0,
+       {0, 2}},
+  };
+  for (const Case& c : cases) {
+    testing_support::WriteFile(folder / "doc.fmf", c.bytes);
+    FaxEngine engine;
+    EXPECT_EQ(Convert(engine, folder / "doc.fmf", kFmf, folder / "out.tif"), c.result) << c.what;
+    EXPECT_EQ(engine.Settings().pageCount, c.kept.size()) << c.what;
+    if (c.result != 0)
+      continue;
+    auto written = ReadTiffPages(folder / "out.tif");
+    ASSERT_EQ(written.size(), c.kept.size()) << c.what;
+    for (unsigned i = 0; i < c.kept.size(); ++i)
+      EXPECT_EQ(written[i], pages[c.kept[i]].raster) << c.what << ", page " << i + 1;
+  }
+}
+
 TEST(FaxEngineTiff, ADocumentWithMorePagesThanTheTiffCanNumberFailsVisibly) {
   ScratchFolder folder;
   const std::vector<std::uint8_t> bytes = tiff_bytes::EmptyDirectoryChain(65536);
@@ -332,6 +403,24 @@ TEST(FaxEngineDocInfo, MissingOrPartialSidecars) {
   order.ReadDocInfo(folder / "0004.g3n", kG3n);
   EXPECT_EQ(order.DocInfo().senderComment, "From: carol");
   EXPECT_FALSE(order.DocInfo().user.has_value());
+}
+
+// The length tests count the line's newline: labels with nothing after them
+// still give their texts, but not on a last line without a newline.
+TEST(FaxEngineDocInfo, EmptyTextsAfterTheLabelsCountTheirNewline) {
+  ScratchFolder folder;
+  testing_support::WriteFile(folder / "0005.CTL",
+                             std::string("Comment: From: \r\nAccepted: \nUser: \n"));
+  FaxEngine labelsOnly;
+  labelsOnly.ReadDocInfo(folder / "0005.g3n", kG3n);
+  EXPECT_EQ(labelsOnly.DocInfo().senderComment, "From: ");
+  EXPECT_EQ(labelsOnly.DocInfo().acceptanceLine, "Accepted: ");
+  EXPECT_EQ(labelsOnly.DocInfo().user, "");
+
+  testing_support::WriteFile(folder / "0006.CTL", std::string("Comment: From: "));
+  FaxEngine unterminated;
+  unterminated.ReadDocInfo(folder / "0006.g3n", kG3n);
+  EXPECT_FALSE(unterminated.DocInfo().senderComment.has_value());
 }
 
 TEST(FaxEngineNames, PerPageNamesCutOnlyTheFileNamesExtension) {

@@ -37,12 +37,14 @@ TEST(IdentifyFormat, G3fIsDecidedByTheFirstBytes) {
   ScratchFolder scratch;
   WriteFile(scratch / "tiff.g3f", std::string("II\x2A\x00\x08\x00\x00\x00", 8));
   WriteFile(scratch / "bigtiff.g3f", std::string("MM\x00\x2A", 4));
+  WriteFile(scratch / "notmm.g3f", std::string("MX\x00\x2A", 4));
   WriteFile(scratch / "pcr.g3f", std::string("\x01PC Research, Inc\x00", 18));
   WriteFile(scratch / "pcr-lower.g3f", std::string("\x01pc research, inc\x00", 18));
   WriteFile(scratch / "empty.g3f", "");
   WriteFile(scratch / "short.G3F", "II*");
   EXPECT_EQ(IdentifyFormat(scratch / "tiff.g3f"), 17);
-  EXPECT_EQ(IdentifyFormat(scratch / "bigtiff.g3f"), 0) << "only the little-endian shape counts";
+  EXPECT_EQ(IdentifyFormat(scratch / "bigtiff.g3f"), 17);
+  EXPECT_EQ(IdentifyFormat(scratch / "notmm.g3f"), 0) << "big-endian needs its \"MM\" mark";
   EXPECT_EQ(IdentifyFormat(scratch / "pcr.g3f"), 12);
   EXPECT_EQ(IdentifyFormat(scratch / "pcr-lower.g3f"), 0) << "the signature is case-sensitive";
   EXPECT_EQ(IdentifyFormat(scratch / "empty.g3f"), 0);

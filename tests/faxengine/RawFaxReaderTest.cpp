@@ -175,15 +175,54 @@ TEST(RawFaxReader, Group4StartMarkers) {
   Raster page = NoisePage(1728, 200, 0.05, 3);
   page.set(0, 0);
   std::vector<std::uint8_t> coded = LibTiffStream(page, 7);
-  EXPECT_FALSE(ConvertRaw(Marked(coded, 1)).isFax) << "one 0xFF is no start marker by default";
   ExpectConverts(StreamCase{"one 0xFF with FlagNum 2", Marked(coded, 1), page, 1, 100,
                             [](ConversionSettings& s) { s.FlagNum = 2; }});
   auto raw = [](ConversionSettings& s) { s.RawFlag = 1; };
   ExpectConverts(StreamCase{"T.6 at the first byte with /raw", coded, page, 1, 100, raw});
-  // With /raw the 0xFF byte itself is read as data: eight white lines.
+  // One 0xFF is no start marker by default, so it is read from the first
+  // byte as /raw reads it: the byte is eight white lines.
   Raster white(1728, 8);
+  ExpectConverts(StreamCase{"one 0xFF", Marked(coded, 1), Stack({white, page})});
   ExpectConverts(
       StreamCase{"one 0xFF with /raw", Marked(coded, 1), Stack({white, page}), 1, 100, raw});
+}
+
+// Bare T.6 data from the first byte, as CCITT images taken out of PDF files
+// are: no Group 3 trial may take it, and the width comes from the lines
+// that prove it, even when the first lines have no ink past 1728.
+TEST(RawFaxReader, BareGroup4FromTheFirstByteAtTheWidthItProves) {
+  std::vector<StreamCase> cases;
+  for (std::uint32_t width : {1120u, 1840u, 1880u, 1984u, 2453u, 1728u, 2048u}) {
+    Raster page = InkedPage(width, 400, width);
+    cases.push_back({"width " + std::to_string(width), LibTiffStream(page, 7), page});
+  }
+  for (std::uint32_t width : {2048u, 2432u}) {
+    // Ink past 1728 only from line 200 on.
+    Raster page = InkedPage(width, 400, width + 1);
+    for (std::uint32_t y = 0; y < 200; ++y)
+      for (std::uint32_t x = 1728; x < width; ++x)
+        page.set(x, y, false);
+    cases.push_back({"width " + std::to_string(width) + ", white right margin on top",
+                     LibTiffStream(page, 7), page});
+  }
+  // Runs of V0 codes make 0xFF bytes in the middle of this page, which the
+  // start search takes for a marker: the reading from the first byte wins.
+  Raster repeats = InkedPage(2432, 1200, 2439);
+  cases.push_back({"0xFF bytes inside the page", LibTiffStream(repeats, 7), repeats});
+  for (const StreamCase& c : cases)
+    ExpectConverts(c);
+}
+
+// A run of good lines followed by a wall of data that decodes to nothing is
+// not a fax page with the rest lost.
+TEST(RawFaxReader, ARunOfLinesInDataOfAnotherKindIsNoFax) {
+  Raster page = TextLikePage(1728, 60, 42);
+  std::vector<std::uint8_t> mostlyNoise = LibTiffStream(page, 5);
+  Append(mostlyNoise, RandomBytes(64 * 1024, 43));
+  EXPECT_FALSE(ConvertRaw(mostlyNoise).isFax);
+  std::vector<std::uint8_t> someNoise = LibTiffStream(TextLikePage(1728, 1100, 44), 5);
+  Append(someNoise, RandomBytes(2 * 1024, 45));
+  EXPECT_TRUE(ConvertRaw(someNoise).isFax) << "noise after most of the stream is kept out";
 }
 
 TEST(RawFaxReader, NoiseInFrontAndBetweenPages) {

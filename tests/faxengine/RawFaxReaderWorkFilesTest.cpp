@@ -1,6 +1,7 @@
 // The raw-stream reader's two work files are trusted no further than they
 // are checked: records that point outside the stream, missing files and
 // odd record contents give error codes and the pages that can be written.
+#include "faxengine/FaxEngine.h"
 #include "faxengine/RawFaxReader.h"
 
 #include "support/RawStreamFixtures.h"
@@ -105,4 +106,32 @@ TEST_F(AnalysedStream, DecodesPagesByPageLengthWithWhiteBelowAShortLastPage) {
     for (std::uint32_t x = 0; x < 1728; ++x)
       expected.set(x, y, second.black(x, y + 1144 - 700));
   EXPECT_EQ(decoded, expected);
+}
+
+// A work folder that is missing or full is this program's failure: the
+// engine says so instead of calling the document "not a fax".
+TEST(RawFaxWorkFiles, UnwritableWorkFilesAreAnErrorNotAVerdict) {
+  TIFFSetWarningHandler(nullptr);
+  ScratchFolder scratch;
+  Raster page = InkedPage(1728, 300, 33);
+  std::vector<std::uint8_t> group4 = LibTiffStream(page, 7);
+  group4.insert(group4.begin(), 2, 0xFF);
+  const std::vector<std::uint8_t> streams[] = {LibTiffStream(page, 5), group4};
+  const std::string missing = scratch / "no-such-folder/work.tmp";
+  const std::string good = scratch / "work.tmp";
+  const std::pair<std::string, std::string> workFiles[] = {
+      {missing, good}, {good, missing}, {"/dev/full", good}, {good, "/dev/full"}};
+  for (const auto& stream : streams) {
+    WriteFile(scratch / "fax.g3", stream);
+    for (const auto& [image, segment] : workFiles) {
+      SCOPED_TRACE(image + ", " + segment + ", coding " + (&stream == &streams[0] ? "5" : "7"));
+      ConversionSettings settings;
+      settings.rawImagePath = image;
+      settings.rawSegmentPath = segment;
+      FaxEngine engine;
+      engine.SetSettings(settings);
+      EXPECT_EQ(engine.Identify(scratch / "fax.g3", 0), kEngineWorkFileFailed);
+      EXPECT_FALSE(engine.IsFax());
+    }
+  }
 }

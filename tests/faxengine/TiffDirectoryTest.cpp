@@ -105,14 +105,15 @@ TEST(TiffDirectory, ChainsThatLoopStopAtTheFirstRepeatedDirectory) {
   EXPECT_EQ(reader.PageOffset(3), 0u);
 }
 
-TEST(TiffDirectory, DirectoriesOutsideTheFileAreNotPages) {
+// They are counted, so that the copy fails on them rather than dropping them.
+TEST(TiffDirectory, DirectoriesOutsideTheFileArePagesThatCannotBeRead) {
   ScratchFolder folder;
   Builder b;
   b.AddDirectory(PageEntries(b, {8}, {1}));
   b.SetNext(0, 0xFFFFFFF0u);
   TiffFaxReader reader;
   ASSERT_EQ(OpenAndDetect(reader, folder, b.Bytes()), 0);
-  EXPECT_EQ(reader.CountPages(), 1);
+  EXPECT_EQ(reader.CountPages(), 2);
   EXPECT_EQ(reader.ReadDirectory(0), -1);
   EXPECT_EQ(reader.ReadDirectory(0xFFFFFFF0u), -2);
 
@@ -123,7 +124,7 @@ TEST(TiffDirectory, DirectoriesOutsideTheFileAreNotPages) {
   bytes[at] = 0xFF;
   bytes[at + 1] = 0xFF;
   ASSERT_EQ(OpenAndDetect(reader, folder, bytes), 0);
-  EXPECT_EQ(reader.CountPages(), 0);
+  EXPECT_EQ(reader.CountPages(), 1);
   EXPECT_EQ(reader.ReadDirectory(at), -4);
 }
 

@@ -7,6 +7,7 @@
 #include "support/RawStreamFixtures.h"
 #include "support/Scratch.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -169,6 +170,35 @@ TEST(DetectGroup4, NeedsTheStartMarkerAndTheExactWidth) {
   EXPECT_LT(DetectGroup4(decoder, kMsbFirst, 2048, 20), 0);
   decoder.SetStartMarkerCount(2);
   EXPECT_EQ(DetectGroup4(decoder, kMsbFirst, 2048, 20), 0);
+}
+
+// After a failed line the next start is searched from where the line failed,
+// not again from just behind the last start: data with a start marker every
+// three bytes and long runs of lines between failures took hours so.
+TEST(DetectGroup4, RestartsAfterFailuresKeepDetectionLinear) {
+  std::vector<std::uint8_t> stream;
+  for (std::size_t i = 0; i < 1024 * 1024; ++i)
+    stream.push_back(i % 3 ? 0xFF : 0x3F);
+  FaxG4Decoder decoder;
+  decoder.Initialise(stream.data(), std::uint32_t(stream.size()), kLsbFirst, 7, 0);
+  decoder.SetStartMarkerCount(3);
+  EXPECT_LT(DetectGroup4(decoder, kLsbFirst, 1728, 50), 0);
+}
+
+// Read from the first byte, a width must be proven by a line that would not
+// end where it does on a wider page; the first lines' runs hold it.
+TEST(DetectGroup4, FromTheFirstByteOnlyTheWidthTheLinesProve) {
+  Raster page = InkedPage(1840, 400, 12);
+  std::vector<std::uint8_t> stream = LibTiffStream(page, 7);
+  FaxG4Decoder decoder;
+  decoder.Initialise(stream.data(), std::uint32_t(stream.size()), kMsbFirst, 7, 0);
+  std::vector<std::int32_t> candidates = Group4WidthCandidates(decoder, kMsbFirst);
+  EXPECT_NE(std::find(candidates.begin(), candidates.end(), 1840), candidates.end());
+  EXPECT_EQ(decoder.BitPosition(), 0) << "the reader is rewound";
+  EXPECT_EQ(DetectGroup4AtFirstByte(decoder, kMsbFirst, 1840, 50), 0);
+  for (std::int32_t wrong : {1728, 1839, 1841, 2048})
+    EXPECT_LT(DetectGroup4AtFirstByte(decoder, kMsbFirst, wrong, 50), 0) << wrong;
+  EXPECT_LT(DetectGroup4AtFirstByte(decoder, kLsbFirst, 1840, 50), 0);
 }
 
 TEST(DecodeStreamIntoFiles, OneDimensionalPagesSeparatedByRtcBecomeSegments) {

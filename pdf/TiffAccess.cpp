@@ -47,4 +47,15 @@ TiffHandle OpenTiffForReading(const std::string& path) {
   return handle;
 }
 
+NextDirectory ReadNextDirectory(TIFF* tiff) {
+  if (TIFFLastDirectory(tiff))
+    return NextDirectory::ChainEnded;
+  if (TIFFReadDirectory(tiff) == 1)
+    return NextDirectory::Read;
+  // The library (4.5) reports a loop and an unreadable directory alike; only
+  // its link state tells them apart: a loop is refused before the link is
+  // followed, a directory it fails to fetch clears the link.
+  return TIFFLastDirectory(tiff) ? NextDirectory::ChainBroken : NextDirectory::ChainEnded;
+}
+
 } // namespace pdf

@@ -36,12 +36,14 @@ private:
   Step NextInChain() {
     if (TIFFLastDirectory(tiff_))
       return Step::End;
+    const toff_t current = TIFFCurrentDirOffset(tiff_);
     if (TIFFReadDirectory(tiff_) == 1)
       return Step::Image;
-    // The library (4.5) reports a loop and an unreadable directory alike;
-    // only its link state tells them apart: a loop is refused before the
-    // link is followed, a directory it fails to fetch clears the link.
-    return TIFFLastDirectory(tiff_) ? Step::ChainBroken : Step::End;
+    // The library (4.5) reports a loop and an unreadable directory alike; a
+    // loop it refuses before leaving the current directory, while a
+    // directory it cannot read (cut short, or lacking required tags) it has
+    // moved onto.
+    return TIFFCurrentDirOffset(tiff_) == current ? Step::End : Step::ChainBroken;
   }
 
   bool select(const std::optional<long>& number) {

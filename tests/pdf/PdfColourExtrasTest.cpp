@@ -201,10 +201,11 @@ TEST(PdfBadInput, DirectoryLoopsEndTheDocument) {
   }
 }
 
-// A three-page file cut short: the copier and the writer both fail it
-// rather than give its first pages as the document, except when only the
-// last directory's final link is missing (the library reads all pages).
-TEST(PdfBadInput, FileCutInItsDirectoryChainFailsOnTheWholeRoad) {
+// A three-page file whose directory chain leads to a directory that cannot
+// be read: the copier and the writer both fail it rather than give its first
+// pages as the document. Only the last directory's final link may be missing
+// (the library reads every page then).
+TEST(PdfBadInput, DirectoryChainBrokenOffFailsOnTheWholeRoad) {
   ScratchFolder scratch;
   TiffPageSpec page;
   page.raster = TextLikePage(300, 60, 5);
@@ -214,18 +215,26 @@ TEST(PdfBadInput, FileCutInItsDirectoryChainFailsOnTheWholeRoad) {
   const std::vector<std::uint8_t> file = ReadBytes(whole);
   const std::size_t last = DirectoryOffset(file, 2);
   ASSERT_EQ(last + 2 + 12 * std::size_t{file[last]} + 4, file.size());
+  using Bytes = std::vector<std::uint8_t>;
   struct Case {
     const char* name;
-    std::size_t length;
+    std::function<void(Bytes&)> damage;
     bool whole;
   };
-  for (const Case& c : {Case{"the last directory lies past the end", last, false},
-                        Case{"cut in the middle of the last directory", last + 40, false},
-                        Case{"only the final link is missing", file.size() - 4, true}}) {
+  const Case cases[] = {
+      {"the last directory lies past the end", [last](Bytes& f) { f.resize(last); }, false},
+      {"cut in the middle of the last directory", [last](Bytes& f) { f.resize(last + 40); }, false},
+      {"the middle directory lacks ImageLength",
+       [](Bytes& f) { HideTag(f, 1, TIFFTAG_IMAGELENGTH); }, false},
+      {"only the final link is missing", [](Bytes& f) { f.resize(f.size() - 4); }, true},
+  };
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string cut = scratch / "cut.tif", copy = scratch / "copy.tif",
                       pdf = scratch / "cut.pdf";
-    WriteFile(cut, std::vector<std::uint8_t>(file.begin(), file.begin() + c.length));
+    Bytes damaged = file;
+    c.damage(damaged);
+    WriteFile(cut, damaged);
     std::remove(pdf.c_str());
     CopyOptions keep;
     keep.compression = -1;

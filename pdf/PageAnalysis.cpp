@@ -120,33 +120,45 @@ bool SelectDirectory(PdfWriterContext& context, std::uint32_t index) {
   return false;
 }
 
+// Records the current directory as a page unless it is a thumbnail.
+bool ScanDirectory(PdfWriterContext& context, std::uint32_t index) {
+  if (!IsPage(context.input))
+    return true;
+  PageRecord record;
+  record.directory = static_cast<std::uint16_t>(index);
+  record.pageNumber = static_cast<std::uint32_t>(context.pages.size());
+  record.tileCount = TIFFIsTiled(context.input) ? TIFFNumberOfTiles(context.input) : 0;
+  PageTiles tiles;
+  if (!CountPageObjects(context, record, tiles))
+    return false;
+  context.pages.push_back(record);
+  context.tiles.push_back(std::move(tiles));
+  return true;
+}
+
 } // namespace
 
 void ScanDocument(PdfWriterContext& context) {
-  if (context.error)
+  if (context.error || !SelectDirectory(context, 0))
     return;
-  const std::uint32_t directories = TIFFNumberOfDirectories(context.input);
-  if (directories > TiffLimits::kMaxDirectories) {
-    Fail(context,
-         "No support for " + context.inputName + " with " + Decimal(directories) + " directories");
-    return;
+  // The chain is walked link by link rather than counted first: counting
+  // stops silently where a file is cut short, and its pages would be lost.
+  std::uint32_t directories = 0;
+  NextDirectory next = NextDirectory::Read;
+  while (next == NextDirectory::Read) {
+    if (directories == TiffLimits::kMaxDirectories) {
+      Fail(context, "No support for " + context.inputName + " with more than " +
+                        Decimal(directories) + " directories");
+      return;
+    }
+    if (!ScanDirectory(context, directories++))
+      return;
+    next = ReadNextDirectory(context.input);
   }
-  context.pages.reserve(directories);
-  context.tiles.reserve(directories);
-  for (std::uint32_t i = 0; i < directories; ++i) {
-    if (!SelectDirectory(context, i))
-      return;
-    if (!IsPage(context.input))
-      continue;
-    PageRecord record;
-    record.directory = static_cast<std::uint16_t>(i);
-    record.pageNumber = static_cast<std::uint32_t>(context.pages.size());
-    record.tileCount = TIFFIsTiled(context.input) ? TIFFNumberOfTiles(context.input) : 0;
-    PageTiles tiles;
-    if (!CountPageObjects(context, record, tiles))
-      return;
-    context.pages.push_back(record);
-    context.tiles.push_back(std::move(tiles));
+  if (next == NextDirectory::ChainBroken) {
+    Fail(context,
+         "Can't read directory " + Decimal(directories) + " of input file " + context.inputName);
+    return;
   }
   // A document of thumbnails alone would become a PDF without pages.
   if (context.pages.empty()) {

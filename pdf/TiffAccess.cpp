@@ -47,4 +47,17 @@ TiffHandle OpenTiffForReading(const std::string& path) {
   return handle;
 }
 
+NextDirectory ReadNextDirectory(TIFF* tiff) {
+  if (TIFFLastDirectory(tiff))
+    return NextDirectory::ChainEnded;
+  const toff_t current = TIFFCurrentDirOffset(tiff);
+  if (TIFFReadDirectory(tiff) == 1)
+    return NextDirectory::Read;
+  // The library (4.5) reports a loop and an unreadable directory alike; a
+  // loop it refuses before leaving the current directory, while a directory
+  // it cannot read (cut short, or lacking required tags) it has moved onto.
+  return TIFFCurrentDirOffset(tiff) == current ? NextDirectory::ChainEnded
+                                               : NextDirectory::ChainBroken;
+}
+
 } // namespace pdf

@@ -37,6 +37,15 @@ using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 // Opens a TIFF for reading under the limits; null when it cannot be read.
 TiffHandle OpenTiffForReading(const std::string& path);
 
+// What reading the directory after the current one found.
+enum class NextDirectory { Read, ChainEnded, ChainBroken };
+
+// Reads the next directory of the chain. A link of 0 ends the chain, and so
+// does a link back to a directory already read (a loop: the pages before it
+// stand); a link to a directory that cannot be read (a file cut short)
+// breaks the chain, and the pages behind it are lost.
+NextDirectory ReadNextDirectory(TIFF* tiff);
+
 // Makes the library's process-wide error and warning handlers discard
 // everything, for messages issued without a handle.
 void SilenceTiffLibrary();

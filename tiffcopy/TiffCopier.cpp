@@ -11,6 +11,9 @@
 namespace tiffcopy {
 namespace {
 
+// What moving to the next image found.
+enum class Step { Image, End, ChainBroken };
+
 // Walks the images to copy: every directory in order, or the listed ones.
 class ImageCursor {
 public:
@@ -20,13 +23,29 @@ public:
   // Selects the first image; false when the list names one that is missing.
   bool first() { return list_.empty() || select(list_[0]); }
 
-  bool next() {
+  Step next() {
     if (list_.empty())
-      return TIFFReadDirectory(tiff_) == 1;
-    return ++index_ < list_.size() && select(list_[index_]);
+      return NextInChain();
+    return ++index_ < list_.size() && select(list_[index_]) ? Step::Image : Step::End;
   }
 
 private:
+  // A link of 0 ends the chain, and so does a link back to a directory
+  // already read (a loop); a link to a directory that cannot be read (a file
+  // cut short) breaks it, and the images behind it are lost.
+  Step NextInChain() {
+    if (TIFFLastDirectory(tiff_))
+      return Step::End;
+    const toff_t current = TIFFCurrentDirOffset(tiff_);
+    if (TIFFReadDirectory(tiff_) == 1)
+      return Step::Image;
+    // The library (4.5) reports a loop and an unreadable directory alike; a
+    // loop it refuses before leaving the current directory, while a
+    // directory it cannot read (cut short, or lacking required tags) it has
+    // moved onto.
+    return TIFFCurrentDirOffset(tiff_) == current ? Step::End : Step::ChainBroken;
+  }
+
   bool select(const std::optional<long>& number) {
     const long directory = number.value_or(static_cast<long>(TIFFCurrentDirectory(tiff_)));
     if (directory < 0 || static_cast<unsigned long>(directory) > std::numeric_limits<tdir_t>::max())
@@ -73,10 +92,12 @@ int CopyTiffImages(const std::string& input, const std::string& output,
   if (!cursor.first())
     return -3;
   int copied = 0;
-  do {
+  Step step = Step::Image;
+  while (step == Step::Image) {
     if (copied == kMaxImages || !CopyOneImage(in, out.get(), settings))
       return 1;
     ++copied;
-  } while (cursor.next());
-  return 0;
+    step = cursor.next();
+  }
+  return step == Step::ChainBroken ? 1 : 0;
 }

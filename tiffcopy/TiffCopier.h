@@ -23,8 +23,9 @@ struct CopyOptions {
 // descriptive tags and orientation. Single-strip Group 4 data that stays
 // Group 4 is carried over unchanged when it decodes cleanly.
 //   0   every image copied
-//   1   an image could not be copied or its directory not written; the
-//       output holds the images before it
+//   1   an image could not be copied or its directory not written, or the
+//       source's directory chain breaks off at a directory that cannot be
+//       read; the output holds the images before it
 //  -2   the output cannot be opened
 //  -3   the source is not a readable TIFF, its image list cannot be read,
 //       or the first listed image does not exist

@@ -8,6 +8,7 @@
 
 #include "PdfTestHelpers.h"
 #include "support/Scratch.h"
+#include "support/TiffCopyChecks.h"
 
 using namespace testing_support;
 using pdf_tests::ConvertChecked;
@@ -185,11 +186,64 @@ TEST(PdfBadInput, DirectoryLoopsEndTheDocument) {
       bytes += std::string("\x08\0\0\0", 4);
     }
     WriteFile(tiff, bytes);
-    // The pages before the loop (or the bad link) are converted.
+    std::remove(pdf.c_str());
+    // The pages before a loop are converted; a link to a directory beyond
+    // the file loses the pages behind it, which fails the document.
+    if (link == 1u << 30) {
+      EXPECT_EQ(ConvertTiffToPdf(tiff, pdf, 0, {}), 1);
+      EXPECT_FALSE(Exists(pdf));
+      continue;
+    }
     ASSERT_EQ(ConvertTiffToPdf(tiff, pdf, 0, {}), 0);
     EXPECT_TRUE(QpdfCheck(pdf).ok);
     const std::string count = link == 300 ? "/Count 2 \r" : "/Count 1 \r";
     EXPECT_NE(ReadFile(pdf).find(count), std::string::npos);
+  }
+}
+
+// A three-page file whose directory chain leads to a directory that cannot
+// be read: the copier and the writer both fail it rather than give its first
+// pages as the document. Only the last directory's final link may be missing
+// (the library reads every page then).
+TEST(PdfBadInput, DirectoryChainBrokenOffFailsOnTheWholeRoad) {
+  ScratchFolder scratch;
+  TiffPageSpec page;
+  page.raster = TextLikePage(300, 60, 5);
+  page.writeResolution = false; // no value outside the entries: the file ends with the last link
+  const std::string whole = scratch / "whole.tif";
+  WriteTiffFile(whole, {page, page, page});
+  const std::vector<std::uint8_t> file = ReadBytes(whole);
+  const std::size_t last = DirectoryOffset(file, 2);
+  ASSERT_EQ(last + 2 + 12 * std::size_t{file[last]} + 4, file.size());
+  using Bytes = std::vector<std::uint8_t>;
+  struct Case {
+    const char* name;
+    std::function<void(Bytes&)> damage;
+    bool whole;
+  };
+  const Case cases[] = {
+      {"the last directory lies past the end", [last](Bytes& f) { f.resize(last); }, false},
+      {"cut in the middle of the last directory", [last](Bytes& f) { f.resize(last + 40); }, false},
+      {"the middle directory lacks ImageLength",
+       [](Bytes& f) { HideTag(f, 1, TIFFTAG_IMAGELENGTH); }, false},
+      {"only the final link is missing", [](Bytes& f) { f.resize(f.size() - 4); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string cut = scratch / "cut.tif", copy = scratch / "copy.tif",
+                      pdf = scratch / "cut.pdf";
+    Bytes damaged = file;
+    c.damage(damaged);
+    WriteFile(cut, damaged);
+    std::remove(pdf.c_str());
+    CopyOptions keep;
+    keep.compression = -1;
+    EXPECT_EQ(CopyTiffImages(cut, copy, keep), c.whole ? 0 : 1);
+    EXPECT_EQ(ConvertTiffToPdf(cut, pdf, 0, {}), c.whole ? 0 : 1);
+    EXPECT_EQ(Exists(pdf), c.whole);
+    if (c.whole) {
+      EXPECT_NE(ReadFile(pdf).find("/Count 3 \r"), std::string::npos);
+    }
   }
 }
 

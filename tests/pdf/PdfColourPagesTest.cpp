@@ -43,10 +43,16 @@ double Mean(const std::vector<std::uint8_t>& bytes) {
   return sum / double(bytes.size());
 }
 
-PnmImage ConvertAndExtract(const TiffPageSpec& page, const std::string& folder) {
+// The page converted by the writer alone, or on an ordinary TIFF's road
+// through the copier first.
+PnmImage ConvertAndExtract(const TiffPageSpec& page, const std::string& folder,
+                           bool throughCopier = false) {
   const std::string tiff = folder + "/page.tif", pdf = folder + "/page.pdf";
   WriteTiffFile(tiff, {page});
-  ConvertChecked(tiff, pdf);
+  if (throughCopier)
+    pdf_tests::CopyAndConvertChecked(tiff, pdf);
+  else
+    ConvertChecked(tiff, pdf);
   const auto images = ExtractImages(pdf);
   EXPECT_EQ(images.size(), 1u);
   return images.empty() ? PnmImage{} : images[0];
@@ -151,8 +157,11 @@ TEST(ColourPages, ExtraSamplesLeaveOnlyTheColourSamples) {
       for (std::uint16_t s = 0; s < colours; ++s)
         expected.push_back(static_cast<std::uint8_t>(samples[i + s] + lift));
     }
-    const auto image = ConvertAndExtract(page, scratch.path());
-    EXPECT_EQ(colours == 1 ? GraySamples(image) : image.samples, expected);
+    for (const bool throughCopier : {false, true}) {
+      SCOPED_TRACE(throughCopier ? "through the copier" : "writer alone");
+      const auto image = ConvertAndExtract(page, scratch.path(), throughCopier);
+      EXPECT_EQ(colours == 1 ? GraySamples(image) : image.samples, expected);
+    }
   }
 }
 

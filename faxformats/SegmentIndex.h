@@ -33,7 +33,9 @@ struct SegmentHeader {
 // Where a segment lies in the coded buffer: from its first bit to just after
 // its last, bit offsets counted in the order the bit reader consumes them.
 // endsPage: an RTC (T.4) or EOFB (T.6) follows the segment, so the page ends
-// there; stored as the top bit of the end-bit byte.
+// there; stored as the top bit of the end-bit byte. holdsDamage: lines
+// received in error lie inside the segment, so its page is written from the
+// decoded rows; stored as the top bit of the start-bit byte.
 struct SegmentRecord {
   std::uint32_t startByte = 0;
   std::uint32_t endByte = 0;
@@ -41,6 +43,7 @@ struct SegmentRecord {
   std::uint8_t startBit = 0;
   std::uint8_t endBit = 0;
   bool endsPage = false;
+  bool holdsDamage = false;
 };
 
 std::array<std::uint8_t, kSegmentHeaderSize> EncodeSegmentHeader(const SegmentHeader& header);

@@ -1,7 +1,8 @@
 // The line-segment index of a decoded raw fax stream: a 4120-byte header
-// followed by one 14-byte record per run of consecutive good lines, all
-// little-endian. The raw-stream reader cuts pages from it and copies the
-// coded bytes each record points at.
+// followed by one 14-byte record per run of consecutive lines kept (good
+// lines, and T.4 lines received in error among them), all little-endian.
+// The raw-stream reader cuts pages from it and copies the coded bytes each
+// record points at.
 #pragma once
 
 #include "faxformats/StdioFile.h"
@@ -20,7 +21,7 @@ inline constexpr std::size_t kSegmentPageTableEntries = 1024;
 
 struct SegmentHeader {
   std::uint32_t recordCount = 0;
-  std::uint32_t goodLines = 0;
+  std::uint32_t goodLines = 0; // lines kept, the raster file's rows
   std::uint32_t width = 0;
   std::uint8_t bitOrder = 0;
   std::uint8_t coding = 0;
@@ -73,7 +74,7 @@ private:
 };
 
 // One page cut from the segment records: its records and its rows in the
-// raster file (which holds every good line in stream order).
+// raster file (which holds every line kept in stream order).
 struct SegmentPage {
   std::uint32_t firstRecord = 0;
   std::uint32_t recordCount = 0;

@@ -15,6 +15,8 @@ namespace {
 // two-dimensional coding: how far a segment boundary lies behind the reader.
 constexpr std::int64_t kEolBits = 12;
 constexpr std::int64_t kEolTagBits = 13;
+// The line status of a line passed over without decoding it.
+constexpr int kLineNotDecoded = -1;
 
 // Writes the two files as lines arrive: rows appended to the raster file,
 // one record per finished segment appended to the index.
@@ -80,11 +82,11 @@ public:
   // A T.4 line received in error, beginning at start: its pixel count or
   // line status, and its row as far as it decoded (white after). The line
   // keeps its place: a page that holds such lines is written from these rows,
-  // which is what a fax machine prints. Held until a good line follows: a
-  // page end drops it. In front of a segment only lines near the width are
-  // held (noise before a page decodes to anything). A long run of such lines
-  // is not kept: it ends the segment, and a good line after it with no page
-  // end between tells that lines of the page were lost.
+  // which is what a fax machine prints. Held until a good line or a page end
+  // follows; the end of the data drops it. In front of a segment only lines
+  // near the width are held (noise before a page decodes to anything). A long
+  // run of such lines is not kept: it ends the segment, and a good line after
+  // it with no page end between tells that lines of the page were lost.
   void AddDamagedLine(int pixels, std::int64_t start, const std::vector<std::uint8_t>& row) {
     if (segmentOpen_) {
       if (damaged_.size() == kLongestDamage) {
@@ -93,6 +95,7 @@ public:
         return;
       }
       damaged_.push_back(row);
+      trailingEmpty_ = pixels == 0 ? trailingEmpty_ + 1 : 0;
       return;
     }
     const int width = static_cast<int>(raster_.width);
@@ -107,6 +110,7 @@ public:
 
   void CloseSegment() {
     damaged_.clear();
+    trailingEmpty_ = 0;
     if (!segmentOpen_)
       return;
     WriteRecord(index_.recordCount);
@@ -116,9 +120,13 @@ public:
   }
 
   // An RTC or EOFB: the page ends with the last segment, whatever follows.
+  // Damaged lines held in front of it belong to the page; the empty lines
+  // that begin an RTC do not.
   void EndPage() {
     damageDropped_ = false;
     if (segmentOpen_) {
+      damaged_.resize(damaged_.size() - trailingEmpty_);
+      KeepDamagedLines();
       segment_.endsPage = true;
       CloseSegment();
       return;
@@ -164,6 +172,7 @@ private:
       ++index_.goodLines;
     }
     damaged_.clear();
+    trailingEmpty_ = 0;
   }
 
   bool WriteHeaders() {
@@ -203,6 +212,7 @@ private:
   bool segmentOpen_ = false;
   std::vector<std::vector<std::uint8_t>> damaged_;
   std::int64_t damageStart_ = 0;
+  std::size_t trailingEmpty_ = 0; // empty lines last held
   bool damageDropped_ = false;
   StdioFile rasterFile_;
   StdioFile segmentFile_;
@@ -330,8 +340,7 @@ bool SkipToOneDimensionalLine(FaxDecoder& decoder, StreamFileWriter& files) {
     const std::int64_t lineStart = decoder.BitPosition() - kEolTagBits;
     if (decoder.FindEol(2) < 0)
       return false;
-    // Nothing of the line decoded: no line of its own in front of a page.
-    files.AddDamagedLine(0, lineStart, white);
+    files.AddDamagedLine(kLineNotDecoded, lineStart, white);
   }
 }
 

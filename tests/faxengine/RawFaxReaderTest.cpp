@@ -416,11 +416,17 @@ std::vector<std::size_t> LineStarts(const std::vector<std::uint8_t>& stream) {
 
 TEST(RawFaxReader, DamagedT4LinesKeepTheirPlace) {
   Raster page = TextLikePage(1728, 900, 31);
+  for (std::uint32_t x = 0; x < page.width; x += 3)
+    page.set(x, page.height - 1); // a last line with a long code
   for (int coding : {5, 6}) {
     SCOPED_TRACE("coding " + std::to_string(coding));
-    const std::vector<std::uint8_t> intact = LibTiffStream(page, coding, true);
-    const std::vector<std::size_t> starts = LineStarts(intact);
+    const std::vector<std::uint8_t> coded = LibTiffStream(page, coding, true);
+    const std::vector<std::uint8_t> intact = Joined({coded, ReturnToControl(coding == 6)});
+    const std::vector<std::size_t> starts = LineStarts(coded);
     ASSERT_EQ(starts.size(), page.height);
+    auto length = [&](std::size_t line) {
+      return (line + 1 < starts.size() ? starts[line + 1] : coded.size()) - starts[line];
+    };
     auto oneDimensional = [&](std::size_t line) {
       return coding == 5 || (intact[starts[line]] & 0x80) != 0;
     };
@@ -429,13 +435,14 @@ TEST(RawFaxReader, DamagedT4LinesKeepTheirPlace) {
     // lines up to the next 1-D line depend on it and may go wrong as well.
     std::vector<std::uint8_t> bytes = intact;
     std::vector<bool> damaged(page.height);
-    for (std::size_t line : {200u, 610u}) {
-      while (starts[line + 1] - starts[line] < 8)
+    // The last line, right in front of the RTC, too.
+    for (std::size_t line : {200u, 610u, 899u}) {
+      while (length(line) < 8)
         ++line;
       bytes[starts[line] + 1] = 0xFF;
       do {
         damaged[line] = true;
-      } while (!oneDimensional(++line));
+      } while (++line < page.height && !oneDimensional(line));
     }
     RawResult result = ConvertRaw(bytes);
     ASSERT_TRUE(result.isFax);

@@ -53,6 +53,16 @@ bool AppendSegment(std::span<const std::uint8_t> stream, const SegmentRecord& re
   return true;
 }
 
+// A segment of the page holds lines received in error.
+bool HoldsDamage(SegmentIndexReader& index, const SegmentPage& page) {
+  for (std::uint32_t i = 0; i < page.recordCount; ++i) {
+    auto record = index.Record(page.firstRecord + i);
+    if (record && record->holdsDamage)
+      return true;
+  }
+  return false;
+}
+
 } // namespace
 
 void RawFaxReader::SetParameters(const ConversionSettings& settings) {
@@ -335,7 +345,6 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
       record.width > kMaxStreamWidth)
     return -2;
   const SegmentHeader header = index.header();
-  const bool fromRows = header.coding == kCodingT6;
   bool allKept = false;
   std::vector<SegmentPage> pages =
       CutIntoPages(index, linesPerPage_, kMaxPages, LongSegmentsFor(header.coding), allKept);
@@ -348,8 +357,13 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
   writer.InitDirectory();
   // A page left without lines (only a corrupt segment file does that) is
   // no TIFF page: drop it before the pages are numbered.
+  // T.6 pages, and T.4 pages with lines received in error, are written from
+  // the decoded rows: the coded bytes alone would not give every line.
+  auto fromRows = [&](const SegmentPage& page) {
+    return header.coding == kCodingT6 || HoldsDamage(index, page);
+  };
   std::erase_if(pages, [&](const SegmentPage& page) {
-    bool empty = fromRows ? page.lines == 0 : CodedLines(index, page) == 0;
+    bool empty = fromRows(page) ? page.lines == 0 : CodedLines(index, page) == 0;
     allKept = allKept && !empty;
     return empty;
   });
@@ -357,13 +371,14 @@ int RawFaxReader::WriteTiff(const std::string& outputPath, const PageRaster& ras
   std::vector<std::uint8_t> data;
   for (std::uint16_t i = 0; i < total; ++i) {
     const SegmentPage& page = pages[i];
+    const bool rows = fromRows(page);
     std::uint32_t lines = page.lines;
     data.clear();
-    bool complete = fromRows ? GatherRows(page, record.bytesPerRow, data)
-                             : GatherCodedBytes(index, page, header.bitOrder, data, lines);
+    bool complete = rows ? GatherRows(page, record.bytesPerRow, data)
+                         : GatherCodedBytes(index, page, header.bitOrder, data, lines);
     allKept = allKept && complete;
-    writer.SetCodingCode(fromRows ? std::uint8_t{kCodingUncompressed} : header.coding, 0);
-    writer.SetFillOrder(fromRows ? kMsbFirst : header.bitOrder);
+    writer.SetCodingCode(rows ? std::uint8_t{kCodingUncompressed} : header.coding, 0);
+    writer.SetFillOrder(rows ? kMsbFirst : header.bitOrder);
     writer.SetPageNumber(i, total);
     writer.SetSize(header.width, lines);
     std::uint32_t directory =

@@ -5,6 +5,7 @@
 #include "faxformats/StdioFile.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <vector>
 
@@ -14,6 +15,8 @@ namespace {
 // two-dimensional coding: how far a segment boundary lies behind the reader.
 constexpr std::int64_t kEolBits = 12;
 constexpr std::int64_t kEolTagBits = 13;
+// The line status of a line passed over without decoding it.
+constexpr int kLineNotDecoded = -1;
 
 // Writes the two files as lines arrive: rows appended to the raster file,
 // one record per finished segment appended to the index.
@@ -53,30 +56,61 @@ public:
   }
   void MarkTruncated() { rowsTruncated_ = true; }
   void MarkLinesLost() { linesLost_ = true; }
-  // True while lines join a segment, none having failed since it opened.
+  // True while a segment is open for the lines that follow.
   bool SegmentOpen() const { return segmentOpen_; }
   bool linesLost() const { return linesLost_; }
 
   // Appends a good line. A line that opens a segment starts it at
-  // segmentStart; every line moves the segment's end to end (bit indexes).
+  // segmentStart, or at the damaged lines held in front of it; every line
+  // moves the segment's end to end (bit indexes).
   void AddLine(const std::uint8_t* row, std::int64_t segmentStart, std::int64_t end) {
-    if (RowFits()) {
-      failed_ |= std::fwrite(row, 1, raster_.bytesPerRow, rasterFile_.get()) != raster_.bytesPerRow;
-      rasterBytes_ += raster_.bytesPerRow;
-    } else {
-      rowsTruncated_ = true;
-    }
     if (!segmentOpen_) {
       segment_ = SegmentRecord{};
-      SetPosition(segmentStart, segment_.startByte, segment_.startBit);
+      SetPosition(damaged_.empty() ? segmentStart : damageStart_, segment_.startByte,
+                  segment_.startBit);
       segmentOpen_ = true;
     }
+    KeepDamagedLines();
+    linesLost_ |= damageDropped_;
+    damageDropped_ = false;
+    AppendRow(row);
     SetEndPosition(end, segment_.endByte, segment_.endBit);
     ++segment_.lines;
     ++index_.goodLines;
   }
 
+  // A T.4 line received in error, beginning at start: its pixel count or
+  // line status, and its row as far as it decoded (white after). The line
+  // keeps its place: a page that holds such lines is written from these rows,
+  // which is what a fax machine prints. Held until a good line or a page end
+  // follows; the end of the data drops it. In front of a segment only lines
+  // near the width are held (noise before a page decodes to anything). A long
+  // run of such lines is not kept: it ends the segment, and a good line after
+  // it with no page end between tells that lines of the page were lost.
+  void AddDamagedLine(int pixels, std::int64_t start, const std::vector<std::uint8_t>& row) {
+    if (segmentOpen_) {
+      if (damaged_.size() == kLongestDamage) {
+        CloseSegment();
+        damageDropped_ = true;
+        return;
+      }
+      damaged_.push_back(row);
+      trailingEmpty_ = pixels == 0 ? trailingEmpty_ + 1 : 0;
+      return;
+    }
+    const int width = static_cast<int>(raster_.width);
+    if (std::abs(pixels - width) > width / 4 || damaged_.size() == kLongestDamage) {
+      damaged_.clear();
+      return;
+    }
+    if (damaged_.empty())
+      damageStart_ = start;
+    damaged_.push_back(row);
+  }
+
   void CloseSegment() {
+    damaged_.clear();
+    trailingEmpty_ = 0;
     if (!segmentOpen_)
       return;
     WriteRecord(index_.recordCount);
@@ -86,8 +120,13 @@ public:
   }
 
   // An RTC or EOFB: the page ends with the last segment, whatever follows.
+  // Damaged lines held in front of it belong to the page; the empty lines
+  // that begin an RTC do not.
   void EndPage() {
+    damageDropped_ = false;
     if (segmentOpen_) {
+      damaged_.resize(damaged_.size() - trailingEmpty_);
+      KeepDamagedLines();
       segment_.endsPage = true;
       CloseSegment();
       return;
@@ -114,6 +153,28 @@ public:
   }
 
 private:
+  static constexpr std::size_t kLongestDamage = 64;
+
+  void AppendRow(const std::uint8_t* row) {
+    if (RowFits()) {
+      failed_ |= std::fwrite(row, 1, raster_.bytesPerRow, rasterFile_.get()) != raster_.bytesPerRow;
+      rasterBytes_ += raster_.bytesPerRow;
+    } else {
+      rowsTruncated_ = true;
+    }
+  }
+
+  void KeepDamagedLines() {
+    segment_.holdsDamage |= !damaged_.empty();
+    for (const std::vector<std::uint8_t>& row : damaged_) {
+      AppendRow(row.data());
+      ++segment_.lines;
+      ++index_.goodLines;
+    }
+    damaged_.clear();
+    trailingEmpty_ = 0;
+  }
+
   bool WriteHeaders() {
     auto record = raster_.Stored();
     auto header = EncodeSegmentHeader(index_);
@@ -149,6 +210,10 @@ private:
   SegmentHeader index_;
   SegmentRecord segment_;
   bool segmentOpen_ = false;
+  std::vector<std::vector<std::uint8_t>> damaged_;
+  std::int64_t damageStart_ = 0;
+  std::size_t trailingEmpty_ = 0; // empty lines last held
+  bool damageDropped_ = false;
   StdioFile rasterFile_;
   StdioFile segmentFile_;
   std::uint64_t rasterBytes_ = 0;
@@ -228,9 +293,11 @@ int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
       files.AddLine(row.data(), eolBefore, decoder.BitPosition());
       return bad;
     }
-    files.CloseSegment();
-    if (pixels == kLineDataEnded)
+    if (pixels == kLineDataEnded) {
+      files.CloseSegment();
       return bad;
+    }
+    files.AddDamagedLine(pixels, eolBefore, row);
     if (pixels != 0)
       ++bad;
     if (pixels == kLineInvalidCode && decoder.FindEol(2) < 0)
@@ -259,6 +326,23 @@ struct LineBuffers {
   RowWriter writer;
   RunList reference, current;
 };
+
+// Reads the tag bit behind an EOL and passes over the two-dimensional lines
+// that follow a damaged line: they are coded against lines not decoded, so
+// they keep their place as white rows until a one-dimensional line comes.
+// False when the data ends first.
+bool SkipToOneDimensionalLine(FaxDecoder& decoder, StreamFileWriter& files) {
+  const std::vector<std::uint8_t> white(files.bytesPerRow(), 0xFF);
+  for (;;) {
+    const int tag = decoder.ReadBits(1);
+    if (tag != 0)
+      return tag == 1;
+    const std::int64_t lineStart = decoder.BitPosition() - kEolTagBits;
+    if (decoder.FindEol(2) < 0)
+      return false;
+    files.AddDamagedLine(kLineNotDecoded, lineStart, white);
+  }
+}
 
 // T.4 two-dimensional: each line's coding follows from the tag bit behind
 // the EOL in front of it. A segment always begins with a one-dimensional
@@ -293,17 +377,16 @@ int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
       files.AddLine(lines.row.data(), eolBefore, decoder.BitPosition());
       break;
     }
-    files.CloseSegment();
     if (pixels == kLineDataEnded)
       break;
+    files.AddDamagedLine(pixels, eolBefore, lines.row);
     if (pixels != 0)
       ++bad;
     // A line that ended at its EOL leaves the next tag bit to read: the next
     // line may still be one-dimensional. Otherwise resynchronise.
-    tag = pixels >= 0 ? decoder.ReadBits(1) : 0;
-    if (tag < 0)
+    if (pixels < 0 && decoder.FindEol(2) < 0)
       break;
-    if (tag == 0 && !SyncToOneDimensionalLine(decoder))
+    if (!SkipToOneDimensionalLine(decoder, files))
       break;
     tag = 1;
     eolBefore = decoder.BitPosition() - kEolTagBits;

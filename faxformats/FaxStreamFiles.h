@@ -1,7 +1,8 @@
 // Decodes a whole coded fax stream into two work files: a raster file (the
-// 37-byte PageRaster record, then every good line as a row) and a segment
-// index of the runs of consecutive good lines (see SegmentIndex.h), from
-// which the raw-stream reader cuts and writes pages.
+// 37-byte PageRaster record, then every line kept as a row) and a segment
+// index of the runs of consecutive lines kept (see SegmentIndex.h), from
+// which the raw-stream reader cuts and writes pages. Lines kept are the good
+// ones and, in T.4, the lines received in error among them.
 #pragma once
 
 #include "faxformats/FaxDecoder.h"
@@ -23,7 +24,7 @@ struct StreamFileResult {
   // when no line could be decoded, -12 when no new start followed a bad line.
   // -1 when a file cannot be written or the decoder's set-up is unusable.
   int status = 0;
-  std::uint32_t goodLines = 0;
+  std::uint32_t goodLines = 0; // lines kept
   // The raster bound stopped the rows before the end of the stream. For T.6
   // decoding stops there too, so lines of the stream are missing.
   bool rowsTruncated = false;

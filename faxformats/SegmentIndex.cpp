@@ -7,6 +7,7 @@
 namespace {
 
 constexpr std::uint8_t kEndsPageBit = 0x80;
+constexpr std::uint8_t kHoldsDamageBit = 0x80;
 
 template <typename T> void PutLe(std::uint8_t* out, T value) {
   for (std::size_t i = 0; i < sizeof(T); ++i)
@@ -55,7 +56,8 @@ std::array<std::uint8_t, kSegmentRecordSize> EncodeSegmentRecord(const SegmentRe
   PutLe(&bytes[0], record.startByte);
   PutLe(&bytes[4], record.endByte);
   PutLe(&bytes[8], record.lines);
-  bytes[12] = record.startBit;
+  bytes[12] =
+      static_cast<std::uint8_t>(record.startBit | (record.holdsDamage ? kHoldsDamageBit : 0));
   bytes[13] = static_cast<std::uint8_t>(record.endBit | (record.endsPage ? kEndsPageBit : 0));
   return bytes;
 }
@@ -72,9 +74,10 @@ std::optional<SegmentRecord> DecodeSegmentRecord(std::span<const std::uint8_t> b
   return SegmentRecord{*start,
                        *end,
                        *lines,
-                       *startBit,
+                       static_cast<std::uint8_t>(*startBit & ~kHoldsDamageBit),
                        static_cast<std::uint8_t>(*endBit & ~kEndsPageBit),
-                       (*endBit & kEndsPageBit) != 0};
+                       (*endBit & kEndsPageBit) != 0,
+                       (*startBit & kHoldsDamageBit) != 0};
 }
 
 bool SegmentIndexReader::Open(const std::string& path, Access access) {

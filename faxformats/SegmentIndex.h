@@ -1,7 +1,8 @@
 // The line-segment index of a decoded raw fax stream: a 4120-byte header
-// followed by one 14-byte record per run of consecutive good lines, all
-// little-endian. The raw-stream reader cuts pages from it and copies the
-// coded bytes each record points at.
+// followed by one 14-byte record per run of consecutive lines kept (good
+// lines, and T.4 lines received in error among them), all little-endian.
+// The raw-stream reader cuts pages from it and copies the coded bytes each
+// record points at.
 #pragma once
 
 #include "faxformats/StdioFile.h"
@@ -20,7 +21,7 @@ inline constexpr std::size_t kSegmentPageTableEntries = 1024;
 
 struct SegmentHeader {
   std::uint32_t recordCount = 0;
-  std::uint32_t goodLines = 0;
+  std::uint32_t goodLines = 0; // lines kept, the raster file's rows
   std::uint32_t width = 0;
   std::uint8_t bitOrder = 0;
   std::uint8_t coding = 0;
@@ -33,7 +34,9 @@ struct SegmentHeader {
 // Where a segment lies in the coded buffer: from its first bit to just after
 // its last, bit offsets counted in the order the bit reader consumes them.
 // endsPage: an RTC (T.4) or EOFB (T.6) follows the segment, so the page ends
-// there; stored as the top bit of the end-bit byte.
+// there; stored as the top bit of the end-bit byte. holdsDamage: lines
+// received in error lie inside the segment, so its page is written from the
+// decoded rows; stored as the top bit of the start-bit byte.
 struct SegmentRecord {
   std::uint32_t startByte = 0;
   std::uint32_t endByte = 0;
@@ -41,6 +44,7 @@ struct SegmentRecord {
   std::uint8_t startBit = 0;
   std::uint8_t endBit = 0;
   bool endsPage = false;
+  bool holdsDamage = false;
 };
 
 std::array<std::uint8_t, kSegmentHeaderSize> EncodeSegmentHeader(const SegmentHeader& header);
@@ -70,7 +74,7 @@ private:
 };
 
 // One page cut from the segment records: its records and its rows in the
-// raster file (which holds every good line in stream order).
+// raster file (which holds every line kept in stream order).
 struct SegmentPage {
   std::uint32_t firstRecord = 0;
   std::uint32_t recordCount = 0;

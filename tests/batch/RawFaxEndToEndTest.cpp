@@ -63,6 +63,33 @@ TEST(RawFaxEndToEnd, BareStreamsBecomeExactPdfs) {
   }
 }
 
+TEST(RawFaxEndToEnd, ReceivedFaxWithTransmissionErrorsKeepsEveryLine) {
+  REQUIRE_CORPUS();
+  ScratchFolder scratch;
+  ConversionSettings settings;
+  settings.rawImagePath = scratch / "kvttmp.tmp";
+  settings.rawSegmentPath = scratch / "kvtseg.tmp";
+  settings.engineTiffPath = scratch / "kvttif.tmp";
+  ConversionEnvironment environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp",
+                                    RealStages()};
+  const std::string pdf = scratch / "g3test.pdf";
+  BatchJob job;
+  ASSERT_EQ(ConvertFile(environment, job, CorpusFolder() + "/image-rs_image-tiff/g3test.g3", pdf),
+            0)
+      << job.resultText;
+  auto check = QpdfCheck(pdf);
+  EXPECT_TRUE(check.ok) << check.output;
+  const std::vector<PnmImage> images = ExtractImages(pdf);
+  ASSERT_EQ(images.size(), 1u);
+  const Raster page = images[0].ToRaster();
+  ASSERT_EQ(page.height, 1100u) << "every line up to the RTC";
+  EXPECT_GE(ReceivedFaxRowsInPlace(page), 1085u);
+  const auto grey = RenderedMeanGrey(pdf);
+  ASSERT_EQ(grey.size(), 1u);
+  const auto sample = ReadTiffPages(CorpusFolder() + "/image-rs_image-tiff/g3test.tif");
+  EXPECT_NEAR(grey[0], ExpectedMeanGrey(sample.at(0)), 20.0) << "not inverted";
+}
+
 TEST(RawFaxEndToEnd, NoiseIsNotFax) {
   ScratchFolder scratch;
   ConversionSettings settings;

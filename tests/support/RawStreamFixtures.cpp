@@ -3,6 +3,7 @@
 #include "support/Scratch.h"
 #include "support/Tools.h"
 
+#include <algorithm>
 #include <random>
 #include <stdexcept>
 
@@ -84,6 +85,30 @@ std::vector<std::uint8_t> PbmToG3(const Raster& page, bool reverseBits) {
     throw std::runtime_error("pbmtog3 failed: " + run.errors);
   const std::string& g3 = run.output;
   return std::vector<std::uint8_t>(g3.begin(), g3.end());
+}
+
+std::uint32_t ReceivedFaxRowsInPlace(const Raster& page) {
+  std::vector<Raster> sample = ReadTiffPages(CorpusFolder() + "/image-rs_image-tiff/g3test.tif");
+  if (sample.size() != 1 || sample[0].width != page.width)
+    return 0;
+  constexpr std::uint32_t kRowsJoined = 8;
+  auto sameRow = [&](std::uint32_t ours, std::uint32_t theirs) {
+    return theirs < sample[0].height &&
+           std::equal(page.pixels.begin() + std::ptrdiff_t(ours) * page.width,
+                      page.pixels.begin() + std::ptrdiff_t(ours + 1) * page.width,
+                      sample[0].pixels.begin() + std::ptrdiff_t(theirs) * page.width);
+  };
+  std::uint32_t ahead = 0, matched = 0;
+  for (std::uint32_t row = 0; row < page.height; ++row) {
+    for (std::uint32_t step = ahead; step <= std::min(row, kRowsJoined); ++step) {
+      if (sameRow(row, row - step)) {
+        ahead = step;
+        ++matched;
+        break;
+      }
+    }
+  }
+  return matched;
 }
 
 } // namespace testing_support

@@ -34,4 +34,11 @@ Raster InkedPage(std::uint32_t width, std::uint32_t height, unsigned seed);
 // pbmtog3's encoding of the page (1728 pixels wide), MSB first or reversed.
 std::vector<std::uint8_t> PbmToG3(const Raster& page, bool reverseBits);
 
+// The corpus's received fax with transmission errors (bare T.4 1-D, 1100
+// lines up to its RTC): how many rows of a page made from it equal the
+// sample TIFF's decode of the same stream. That decode runs on into the next
+// line after a few of the bad codes, so a page that keeps every line may be
+// up to that many rows ahead of it, never behind.
+std::uint32_t ReceivedFaxRowsInPlace(const Raster& page);
+
 } // namespace testing_support

@@ -38,7 +38,11 @@ sigset_t TerminationSignals() {
 
 void RemoveTemporariesBeside(const std::string& destination) {
   const std::string folder = FolderOf(destination);
-  const std::string prefix = "." + FileNameOf(destination) + ".";
+  // Appended piece by piece: GCC 12 at -O3 takes "." + name + "." for an
+  // overlapping copy (a false -Wrestrict).
+  std::string prefix = ".";
+  prefix += FileNameOf(destination);
+  prefix += '.';
   auto entries = ListFolder(folder.empty() ? "." : folder, prefix + "*.tmp");
   if (!entries)
     return;

@@ -380,6 +380,7 @@ void FaxDecoder::Initialise(const std::uint8_t* data, std::uint32_t size, std::u
   FaxBitReader::Initialise(data, size, bitOrder);
   codingCode_ = codingCode;
   invert_ = invert;
+  noPageTops_ = {};
 }
 
 int FaxDecoder::DecodeRun(bool black) {
@@ -687,7 +688,10 @@ bool IsWhiteLine(const RunList& runs, std::int32_t width) {
 bool FaxDecoder::DecodesAsPageTop(std::uint64_t bitPosition, std::int32_t lineWidth) const {
   BitWindow bits(Data(), Size(), ByteMap(), bitPosition);
   const std::uint32_t width = std::uint32_t(lineWidth);
-  RunList reference, current;
+  // Scratch lines kept by the decoder: a search in noise asks this at every
+  // byte, and two fresh width-sized lines each time cost more than decoding.
+  RunList& reference = pageTopLines_[0];
+  RunList& current = pageTopLines_[1];
   reference.SetAllWhite(width);
   RowWriter row(nullptr, width, 0);
   std::uint32_t inkLines = 0, whiteLines = 0;
@@ -708,6 +712,26 @@ bool FaxDecoder::DecodesAsPageTop(std::uint64_t bitPosition, std::int32_t lineWi
   return inkLines == kPageTopInkLines;
 }
 
+bool FaxDecoder::KnownNoPageTop(std::uint64_t bitPosition) const {
+  const NoPageTops& known = noPageTops_;
+  return known.data == Data() && known.byteMap == ByteMap() && known.width == width_ &&
+         bitPosition % 8 == 0 && bitPosition >= known.from && bitPosition < known.to;
+}
+
+// Keeps one run of consecutive boundaries: searches move forward through the
+// data, each going on where the last one stopped or further.
+void FaxDecoder::NoteNoPageTop(std::uint64_t bitPosition) {
+  if (bitPosition % 8 != 0)
+    return;
+  NoPageTops& known = noPageTops_;
+  if (known.data == Data() && known.byteMap == ByteMap() && known.width == width_ &&
+      bitPosition >= known.from && bitPosition <= known.to) {
+    known.to = std::max(known.to, bitPosition + 8);
+    return;
+  }
+  known = {Data(), ByteMap(), width_, bitPosition, bitPosition + 8};
+}
+
 bool FaxDecoder::FindG4PageStart(std::uint32_t windowBytes) {
   if (width_ < 1 || std::uint32_t(width_) > kMaxFaxWidth || !Data())
     return false;
@@ -717,7 +741,9 @@ bool FaxDecoder::FindG4PageStart(std::uint32_t windowBytes) {
   // Whatever follows, those EOLs and fill bits hold no line: leaving them
   // behind keeps a stream of EOLs from being searched again at each one.
   StoreBitPosition(std::int64_t(start));
-  for (std::uint32_t tried = 0; !DecodesAsPageTop(start, width_); ++tried) {
+  for (std::uint32_t tried = 0; KnownNoPageTop(start) || !DecodesAsPageTop(start, width_);
+       ++tried) {
+    NoteNoPageTop(start);
     start = (start / 8 + 1) * 8;
     if (tried == windowBytes || start >= total)
       return false;

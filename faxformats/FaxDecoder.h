@@ -157,6 +157,11 @@ private:
   // fill bits and 0xFF runs also give, do not count), or at least one before
   // an EOFB or the end of the data.
   bool DecodesAsPageTop(std::uint64_t bitPosition, std::int32_t lineWidth) const;
+  // Byte boundaries already found to start no page of width_ in this data:
+  // in a long stretch of noise every error starts a search, and each would
+  // otherwise try the same boundaries again.
+  bool KnownNoPageTop(std::uint64_t bitPosition) const;
+  void NoteNoPageTop(std::uint64_t bitPosition);
   bool PrepareRaster(PageRaster& raster) const;
   int DecodePageMh(PageRaster& raster);
   int DecodePage1D(PageRaster& raster, bool lineWords);
@@ -167,6 +172,13 @@ private:
   std::uint8_t invert_ = 0;
   std::int32_t width_ = -1;
   std::int32_t maxRows_ = 0;
+  struct NoPageTops {
+    const std::uint8_t* data = nullptr;
+    const std::uint8_t* byteMap = nullptr;
+    std::int32_t width = -1;
+    std::uint64_t from = 0, to = 0; // byte-aligned bit positions [from, to)
+  } noPageTops_;
+  mutable RunList pageTopLines_[2];
 };
 
 // The Group 4 variant: T.6 options (bit 0 set refuses the page) and the start

@@ -79,8 +79,6 @@ int TiffFaxReader::Detect() {
     return -4;
   }
   firstDirectory_ = *reader.u32();
-  nextDirectory_ = firstDirectory_;
-  previousDirectory_ = 0;
   return 0;
 }
 
@@ -134,11 +132,8 @@ int TiffFaxReader::ReadDirectory(std::uint32_t offset) {
     auto value = *reader.take(4);
     std::copy(value.begin(), value.end(), entry.value.begin());
   }
-  // A file cut right after the last directory's entries lacks only the
-  // link behind them: that ends the chain, the page itself is whole.
-  auto next = reader.u32();
-  previousDirectory_ = nextDirectory_;
-  nextDirectory_ = next.value_or(0);
+  // The link behind the entries is not needed here: a file cut right after
+  // the last directory's entries still holds its page whole.
   return *count == 0 ? -4 : static_cast<int>(*count);
 }
 

@@ -81,8 +81,8 @@ public:
   bool TooManyPages() const { return tooManyPages_; }
 
   // Entry count (> 0) of the directory at offset, its entries kept in
-  // Entries(); -1 offset 0; -2 count unreadable; -4 entries unreadable. A
-  // missing next-directory field reads as 0, the end of the chain.
+  // Entries(); -1 offset 0; -2 count unreadable; -4 entries unreadable. The
+  // next-directory field behind the entries may be missing.
   int ReadDirectory(std::uint32_t offset);
   // True when the directory at offset is a thumbnail (reduced-resolution
   // image) of a page; reads it as ReadDirectory does.
@@ -120,8 +120,6 @@ private:
 
   ByteOrder order_ = ByteOrder::LittleEndian;
   std::uint32_t firstDirectory_ = 0;
-  std::uint32_t previousDirectory_ = 0;
-  std::uint32_t nextDirectory_ = 0;
   std::vector<TiffEntry> entries_;
   bool tooManyPages_ = false;
 };

@@ -287,8 +287,10 @@ int ScanGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
     // otherwise the next start is searched from where the line failed (when
     // that is further than the last start): searching again from just behind
     // the last start re-decodes the same lines, quadratic in the stream.
+    // Without a start search (/raw) the run must hold from the first byte:
+    // going on line by line would crawl through a whole file of noise.
     if (result == kLineDataEnded || where == Group4Run::FromFirstLine ||
-        (!decoder.FindG4PageStart(0) && decoder.FindG4Start(2) < 0))
+        decoder.SkipStartSearch() || (!decoder.FindG4PageStart(0) && decoder.FindG4Start(2) < 0))
       return Finish(decoder, -1);
     count = 0;
     repeats = 0;

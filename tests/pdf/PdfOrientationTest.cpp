@@ -98,8 +98,8 @@ class Orientation : public ::testing::TestWithParam<std::tuple<int, bool, PageKi
 
 TEST_P(Orientation, MarkShowsInTheCornerTheTagNames) {
   const auto [orientation, tiled, kind] = GetParam();
-  if (kind != PageKind::Group4 && !TIFFIsCODECConfigured(COMPRESSION_JPEG))
-    GTEST_SKIP() << "the TIFF library has no JPEG codec here";
+  ASSERT_TRUE(kind == PageKind::Group4 || TIFFIsCODECConfigured(COMPRESSION_JPEG))
+      << "Debian's TIFF library decodes JPEG; this one does not";
   ScratchFolder scratch;
   TiffPageSpec page = MarkedPage(kind);
   page.orientation = static_cast<std::uint16_t>(orientation);

@@ -12,12 +12,22 @@
 
 using namespace testing_support;
 
-TEST(RawFaxEndToEnd, BareStreamsBecomeExactPdfs) {
-  ScratchFolder scratch;
+namespace {
+
+// Conversion settings with every work file in the scratch folder.
+ConversionSettings WorkFilesIn(const ScratchFolder& scratch) {
   ConversionSettings settings;
   settings.rawImagePath = scratch / "kvttmp.tmp";
   settings.rawSegmentPath = scratch / "kvtseg.tmp";
   settings.engineTiffPath = scratch / "kvttif.tmp";
+  return settings;
+}
+
+} // namespace
+
+TEST(RawFaxEndToEnd, BareStreamsBecomeExactPdfs) {
+  ScratchFolder scratch;
+  ConversionSettings settings = WorkFilesIn(scratch);
   ConversionEnvironment environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp",
                                     RealStages()};
   Raster first = TextLikePage(1728, 1100, 41), second = TextLikePage(1728, 900, 42);
@@ -66,10 +76,7 @@ TEST(RawFaxEndToEnd, BareStreamsBecomeExactPdfs) {
 TEST(RawFaxEndToEnd, ReceivedFaxWithTransmissionErrorsKeepsEveryLine) {
   REQUIRE_CORPUS();
   ScratchFolder scratch;
-  ConversionSettings settings;
-  settings.rawImagePath = scratch / "kvttmp.tmp";
-  settings.rawSegmentPath = scratch / "kvtseg.tmp";
-  settings.engineTiffPath = scratch / "kvttif.tmp";
+  ConversionSettings settings = WorkFilesIn(scratch);
   ConversionEnvironment environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp",
                                     RealStages()};
   const std::string pdf = scratch / "g3test.pdf";
@@ -92,9 +99,7 @@ TEST(RawFaxEndToEnd, ReceivedFaxWithTransmissionErrorsKeepsEveryLine) {
 
 TEST(RawFaxEndToEnd, NoiseIsNotFax) {
   ScratchFolder scratch;
-  ConversionSettings settings;
-  settings.rawImagePath = scratch / "kvttmp.tmp";
-  settings.rawSegmentPath = scratch / "kvtseg.tmp";
+  ConversionSettings settings = WorkFilesIn(scratch);
   ConversionEnvironment environment{settings, scratch / "kvtintif.tmp", scratch / "kvtcptif.tmp",
                                     RealStages()};
   WriteFile(scratch / "noise.f01", RandomBytes(50000, 44));

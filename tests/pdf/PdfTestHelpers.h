@@ -27,6 +27,18 @@ inline void ConvertChecked(const std::string& tiff, const std::string& pdfPath,
 
 // The road of an ordinary TIFF: the copier keeps each page's compression,
 // then the writer converts the copy. Both must succeed; qpdf checks the PDF.
+// The PDF holds one image equal to the raster, and its page renders with the
+// raster's mean grey (so it is not inverted).
+inline void ExpectOnePageShowing(const std::string& pdfPath, const testing_support::Raster& raster,
+                                 bool useMuPdf = false) {
+  const auto images = testing_support::ExtractImages(pdfPath);
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_TRUE(images[0].ToRaster() == raster);
+  const auto means = testing_support::RenderedMeanGrey(pdfPath, 24, useMuPdf);
+  ASSERT_EQ(means.size(), 1u);
+  EXPECT_NEAR(means[0], testing_support::ExpectedMeanGrey(raster), 12.0);
+}
+
 inline void CopyAndConvertChecked(const std::string& tiff, const std::string& pdfPath) {
   CopyOptions keep;
   keep.compression = -1;

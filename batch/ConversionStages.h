@@ -4,6 +4,7 @@
 
 #include "faxengine/ConversionSettings.h"
 #include "faxengine/FaxDocInfo.h"
+#include "faxengine/FaxFormat.h"
 #include "pdf/PdfWriter.h"
 #include "tiffcopy/TiffCopier.h"
 
@@ -14,10 +15,10 @@
 class FaxDocument {
 public:
   virtual ~FaxDocument() = default;
-  virtual int Identify(const std::string& path, int faxFormat) = 0;
+  virtual int Identify(const std::string& path, FaxFormat faxFormat) = 0;
   virtual bool IsFax() = 0;
-  virtual void ReadDocInfo(const std::string& path, int faxFormat) = 0;
-  virtual int WriteTiff(const std::string& outputPath, int faxFormat) = 0;
+  virtual void ReadDocInfo(const std::string& path, FaxFormat faxFormat) = 0;
+  virtual int WriteTiff(const std::string& outputPath, FaxFormat faxFormat) = 0;
   virtual void CloseAll() = 0;
   virtual FaxDocInfo DocInfo() = 0;
 };

@@ -1,11 +1,12 @@
 #include "batch/ConvertFile.h"
 
 #include "faxengine/FaxEngine.h"
-#include "faxengine/IdentifyFormat.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
 #include "platform/MoveFile.h"
 #include "platform/Paths.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -84,7 +85,7 @@ std::string WritePageTiffs(const ConversionEnvironment& env, const std::string& 
 // Anything else is read by the fax engine into a normalised TIFF, which the
 // copier re-encodes as Group 4 for the PDF writer.
 int ConvertFax(const ConversionEnvironment& env, BatchJob& job, const std::string& source,
-               const std::string& destination, int format) {
+               const std::string& destination, FaxFormat format) {
   // Page TIFFs are made here from the finished document, so the engine never
   // writes any of its own into the work folder.
   ConversionSettings engineSettings = env.settings;
@@ -119,13 +120,13 @@ int ConvertFax(const ConversionEnvironment& env, BatchJob& job, const std::strin
 }
 
 int RunStages(const ConversionEnvironment& env, BatchJob& job, const std::string& source,
-              const std::string& destination, int format) {
+              const std::string& destination, FaxFormat format) {
   // Work files left by an earlier document must never be mistaken for this
   // one's.
   platform::RemoveFileQuietly(env.engineOutputPath);
   platform::RemoveFileQuietly(env.copierOutputPath);
   try {
-    if (format == fax_format::kOrdinaryTiff)
+    if (format == FaxFormat::OrdinaryTiff)
       return ConvertTiff(env, job, source, destination);
     return ConvertFax(env, job, source, destination, format);
   } catch (...) {
@@ -159,7 +160,7 @@ int Convert(const ConversionEnvironment& env, BatchJob& job, const std::string& 
   }
   if (env.engineOutputPath.empty() || env.copierOutputPath.empty())
     return Report(job, source, kNoWork);
-  const int format = IdentifyFormat(source);
+  const FaxFormat format = IdentifyFormat(source);
   const std::string folder = platform::FolderOf(destination);
   if (!folder.empty() && !platform::CreateFolderTree(folder)) {
     job.resultText += "Failed to create save dir : " + folder + "\r\n";
@@ -176,6 +177,17 @@ int Convert(const ConversionEnvironment& env, BatchJob& job, const std::string& 
 }
 
 } // namespace
+
+std::string PerPageTiffPath(const std::string& pdfPath, std::uint16_t index) {
+  std::size_t nameStart = pdfPath.rfind(platform::kSeparator);
+  nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
+  std::size_t dot = pdfPath.rfind('.');
+  std::string stem =
+      dot != std::string::npos && dot >= nameStart ? pdfPath.substr(0, dot) : pdfPath;
+  char number[8];
+  std::snprintf(number, sizeof number, "%03u", unsigned(index) + 1);
+  return stem + number + ".tif";
+}
 
 int ConvertFile(const ConversionEnvironment& env, BatchJob& job, const std::string& source,
                 const std::string& destination) {

@@ -5,6 +5,7 @@
 #include "batch/ConversionStages.h"
 #include "faxengine/ConversionSettings.h"
 
+#include <cstdint>
 #include <string>
 
 // What a conversion needs from the process: the settings every engine is
@@ -34,6 +35,12 @@ constexpr int kSameFile = -10;       // source and destination are one file
 constexpr int kNoWorkFolder = -11;   // the process has no work folder for the stages
 constexpr int kPageTiffFailed = -12; // /m=1: a page TIFF beside the PDF could not be written
 } // namespace convert_result
+
+// Name of the page TIFF for page index (0-based) of a document converted to
+// pdfPath: the extension of the file name (never a dot in a folder name)
+// replaced by the page number in at least three digits and ".tif"
+// ("fax.pdf" -> "fax001.tif").
+std::string PerPageTiffPath(const std::string& pdfPath, std::uint16_t index);
 
 // Converts one source into one PDF, appends the result line to the job's
 // result text and counts the outcome in the job; returns a code above.

@@ -1,6 +1,6 @@
 #include "batch/FolderConversion.h"
 
-#include "faxengine/IdentifyFormat.h"
+#include "faxengine/FaxFormat.h"
 #include "platform/DirWalk.h"
 #include "platform/Paths.h"
 
@@ -54,7 +54,7 @@ bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolde
     // Links to folders are not walked: they could lead back into the tree.
     if (entry.kind == platform::EntryKind::LinkedFolder)
       continue;
-    if (IdentifyFormat(path) == fax_format::kExcluded)
+    if (IdentifyFormat(path) == FaxFormat::Excluded)
       continue;
     job.fileList.push_back(path.size() > relativeStart ? path.substr(relativeStart) : path);
   }

@@ -8,14 +8,14 @@ namespace {
 class EngineDocument final : public FaxDocument {
 public:
   explicit EngineDocument(const ConversionSettings& settings) { engine_.SetSettings(settings); }
-  int Identify(const std::string& path, int faxFormat) override {
+  int Identify(const std::string& path, FaxFormat faxFormat) override {
     return engine_.Identify(path, faxFormat);
   }
   bool IsFax() override { return engine_.IsFax(); }
-  void ReadDocInfo(const std::string& path, int faxFormat) override {
+  void ReadDocInfo(const std::string& path, FaxFormat faxFormat) override {
     engine_.ReadDocInfo(path, faxFormat);
   }
-  int WriteTiff(const std::string& outputPath, int faxFormat) override {
+  int WriteTiff(const std::string& outputPath, FaxFormat faxFormat) override {
     return engine_.WriteTiff(outputPath, faxFormat);
   }
   void CloseAll() override { engine_.CloseAll(); }

@@ -20,8 +20,8 @@ namespace {
 constexpr std::uint32_t kWidth = 1728;
 constexpr std::uint32_t kHeight = 2200; // fine resolution, A4
 constexpr int kPages = 100;
-constexpr int kRawFormat = 0;
-constexpr int kTiffFormat = 10;
+constexpr FaxFormat kRawFormat = FaxFormat::Raw;
+constexpr FaxFormat kTiffFormat = FaxFormat::Fmf;
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -103,7 +103,7 @@ struct Run {
   double seconds = 0;
 };
 
-Run Convert(const std::string& folder, const std::string& input, int format, bool write,
+Run Convert(const std::string& folder, const std::string& input, FaxFormat format, bool write,
             bool rawFlag = false) {
   ConversionSettings settings;
   settings.RawFlag = rawFlag ? 1 : 0;

@@ -1,8 +1,6 @@
 #include "faxengine/FaxEngine.h"
 
-#include "faxengine/AwdStub.h"
-#include "faxengine/RawFaxReader.h"
-#include "faxengine/TiffFaxReader.h"
+#include "faxengine/FaxFormatReader.h"
 #include "platform/DirWalk.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -12,72 +10,6 @@
 #include <cstdio>
 
 namespace {
-
-// FaxFormat numbers handled by the readers of this file.
-constexpr int kFormatAwd = 3;
-constexpr int kFormatFmf = 10;
-constexpr int kFormatTiffLike = 17;
-
-// TIFF-structured documents ("fmf", "g3n", TIFF-like "g3f").
-class TiffDocument : public FaxFormatReader {
-public:
-  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override {
-    reader_.Open(path);
-    if (!reader_.IsOpen())
-      return -1;
-    if (reader_.Detect() == 0) {
-      settings.pageCount = reader_.CountPages();
-      recognised = true;
-    }
-    return 0;
-  }
-  void DecodePage(std::uint16_t index, PageRaster& raster, const ConversionSettings&) override {
-    reader_.DecodePage(index, raster);
-  }
-  int WriteTiff(const std::string& outputPath, const ConversionSettings&,
-                const PageRaster&) override {
-    if (!reader_.IsOpen())
-      return -1;
-    return reader_.WriteTiff(outputPath);
-  }
-  void Close() override { reader_.Close(); }
-
-protected:
-  TiffFaxReader reader_;
-};
-
-// AWD documents: the outside converter turns them into a TIFF first. When it
-// cannot run, the reader stays closed and page 1 decodes to nothing.
-class AwdDocument : public TiffDocument {
-public:
-  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override {
-    reader_.Close();
-    if (RunAwdStub(path, settings.engineTiffPath) != 0)
-      return 0;
-    return TiffDocument::Identify(settings.engineTiffPath, settings, recognised);
-  }
-  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                const PageRaster&) override {
-    return TiffFaxReader::CopyTiff(settings.engineTiffPath, outputPath, "wb");
-  }
-};
-
-// The one place that maps a FaxFormat to its reader; nothing for a format
-// whose reader this build does not have (the document is then not a fax).
-std::unique_ptr<FaxFormatReader> MakeFormatReader(int faxFormat) {
-  switch (faxFormat) {
-  case kFormatAwd:
-    return std::make_unique<AwdDocument>();
-  case kFormatFmf:
-  case kFormatTiffLike:
-    return std::make_unique<TiffDocument>();
-  default:
-    // Anything outside 1..18 may be a bare Group 3 / Group 4 stream.
-    if (faxFormat < 1 || faxFormat > 18)
-      return std::make_unique<RawFaxDocument>();
-    return nullptr;
-  }
-}
 
 bool EndsWithIgnoringCase(const std::string& text, const std::string& suffix) {
   if (text.size() < suffix.size())
@@ -157,24 +89,13 @@ FaxDocInfo ReadSidecar(std::FILE* file) {
 
 } // namespace
 
-std::string PerPageTiffPath(const std::string& outputPath, std::uint16_t index) {
-  std::size_t nameStart = outputPath.rfind(platform::kSeparator);
-  nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
-  std::size_t dot = outputPath.rfind('.');
-  std::string stem =
-      dot != std::string::npos && dot >= nameStart ? outputPath.substr(0, dot) : outputPath;
-  char number[8];
-  std::snprintf(number, sizeof number, "%03u", unsigned(index) + 1);
-  return stem + number + ".tif";
-}
-
 FaxEngine::FaxEngine() = default;
 FaxEngine::~FaxEngine() = default;
 
 void FaxEngine::SetSettings(const ConversionSettings& settings) { settings_ = settings; }
 const ConversionSettings& FaxEngine::Settings() const { return settings_; }
 
-int FaxEngine::Identify(const std::string& path, int faxFormat) {
+int FaxEngine::Identify(const std::string& path, FaxFormat faxFormat) {
   faxFormat_ = faxFormat;
   reader_ = MakeFormatReader(faxFormat);
   if (!reader_)
@@ -190,14 +111,16 @@ bool FaxEngine::IsFax() const { return recognised_; }
 
 int FaxEngine::DecodePage(std::uint16_t index) {
   raster_ = PageRaster();
-  if (reader_)
+  if (reader_) {
     reader_->DecodePage(index, raster_, settings_);
+    reader_->ReadDocInfo(index, docInfo_);
+  }
   recognised_ = raster_.width >= 1 && raster_.height >= 1;
   return 0;
 }
 
-void FaxEngine::ReadDocInfo(const std::string& path, int faxFormat) {
-  if (faxFormat != kFormatTiffLike ||
+void FaxEngine::ReadDocInfo(const std::string& path, FaxFormat faxFormat) {
+  if (faxFormat != FaxFormat::TiffLike ||
       !(EndsWithIgnoringCase(path, ".g3f") || EndsWithIgnoringCase(path, ".g3n")))
     return;
   docInfo_ = FaxDocInfo();
@@ -211,17 +134,9 @@ void FaxEngine::ReadDocInfo(const std::string& path, int faxFormat) {
   std::fclose(file);
 }
 
-// With tiffOutputMode 1 a reader that can writes one TIFF per page as asked,
-// and the document is still written whole, so that the PDF always holds
-// every page and never depends on files left by an earlier document.
-int FaxEngine::WriteTiff(const std::string& outputPath, int faxFormat) {
+int FaxEngine::WriteTiff(const std::string& outputPath, FaxFormat faxFormat) {
   if (!reader_ || faxFormat != faxFormat_)
     return -1;
-  if (settings_.tiffOutputMode == 1 && reader_->WritesPerPage()) {
-    int perPage = reader_->WriteTiffPerPage(outputPath, settings_);
-    if (perPage != 0)
-      return perPage;
-  }
   return reader_->WriteTiff(outputPath, settings_, raster_);
 }
 

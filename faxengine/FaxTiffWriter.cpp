@@ -340,3 +340,29 @@ int FaxTiffWriter::Close() {
   file_ = nullptr;
   return failed_ ? -1 : 0;
 }
+
+int WriteFaxPages(const std::string& outputPath, std::uint16_t pageCount,
+                  const std::function<bool(std::uint16_t index, FaxTiffPage& page)>& readPage) {
+  FaxTiffWriter writer;
+  if (writer.Open(outputPath, FaxTiffWriter::kLittleEndian, "wb") != 0)
+    return kFaxOutputUnwritable;
+  writer.WriteHeader();
+  for (std::uint16_t index = 0; index < pageCount; ++index) {
+    FaxTiffPage page;
+    if (!readPage(index, page)) {
+      writer.Close();
+      return kFaxPageUnreadable;
+    }
+    writer.InitDirectory();
+    writer.SetCodingCode(page.codingCode, page.photometric);
+    writer.SetFillOrder(page.fillOrder);
+    writer.SetOrientation(page.orientation);
+    writer.SetSize(page.width, page.height);
+    writer.SetPageNumber(index, pageCount);
+    std::uint32_t directory =
+        writer.WritePageData(page.data.data(), static_cast<std::uint32_t>(page.data.size()),
+                             page.xResolution, page.yResolution, page.resolutionUnit);
+    writer.WriteDirectory(directory);
+  }
+  return writer.Close() == 0 ? 0 : kFaxOutputUnwritable;
+}

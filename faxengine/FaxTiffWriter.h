@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -104,3 +106,28 @@ private:
   bool failed_ = false;
   std::optional<std::time_t> fixedTime_;
 };
+
+// One page as a format reader hands it to the writer, as one strip.
+struct FaxTiffPage {
+  std::uint8_t codingCode = kCodingT6;
+  std::uint16_t photometric = 0; // 0 for coded fax data, 1 for decoded rows (white is 1)
+  std::uint16_t fillOrder = 1;
+  std::uint16_t orientation = 1;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint32_t xResolution = 200;
+  std::uint32_t yResolution = 200;
+  std::uint16_t resolutionUnit = 2; // inch
+  std::span<const std::uint8_t> data;
+};
+
+// Results of WriteFaxPages besides 0.
+inline constexpr int kFaxPageUnreadable = -3; // a page could not be read: the document is not whole
+inline constexpr int kFaxOutputUnwritable = -6;
+
+// Writes pageCount pages into a new TIFF at outputPath, page i as readPage
+// fills it. readPage returns false when the page cannot be read; writing
+// stops there, since a document with a page missing must not pass as whole.
+// The page's data must stay valid until readPage is called again.
+int WriteFaxPages(const std::string& outputPath, std::uint16_t pageCount,
+                  const std::function<bool(std::uint16_t index, FaxTiffPage& page)>& readPage);

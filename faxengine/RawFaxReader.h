@@ -6,7 +6,7 @@
 #pragma once
 
 #include "faxengine/ConversionSettings.h"
-#include "faxengine/FaxEngine.h"
+#include "faxengine/FaxFormatReader.h"
 #include "faxengine/FaxReader.h"
 #include "faxformats/PageRaster.h"
 #include "faxformats/SegmentIndex.h"

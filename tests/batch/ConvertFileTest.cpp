@@ -203,3 +203,11 @@ TEST_F(ConvertFileTest, StaleWorkFilesAreRemovedBeforeEachDocument) {
   EXPECT_FALSE(Exists(environment.engineOutputPath));
   EXPECT_FALSE(Exists(environment.copierOutputPath));
 }
+
+TEST(ConvertFileNames, PerPageNamesCutOnlyTheFileNamesExtension) {
+  EXPECT_EQ(PerPageTiffPath("/out/a.b/fax", 0), "/out/a.b/fax001.tif");
+  EXPECT_EQ(PerPageTiffPath("/tmp/kvtintif.tmp", 1), "/tmp/kvtintif002.tif");
+  EXPECT_EQ(PerPageTiffPath("fax.x.tmp", 998), "fax.x999.tif");
+  EXPECT_EQ(PerPageTiffPath("fax.tmp", 999), "fax1000.tif")
+      << "page 1000 must not reuse page 0's name";
+}

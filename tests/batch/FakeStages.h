@@ -30,13 +30,13 @@ struct FakeStages : ConversionStages {
 
   struct Document : FaxDocument {
     explicit Document(FakeStages& s) : stages(s) {}
-    int Identify(const std::string& path, int format) override {
-      stages.calls.push_back("Identify " + path + " " + std::to_string(format));
+    int Identify(const std::string& path, FaxFormat format) override {
+      stages.calls.push_back("Identify " + path + " " + std::to_string(int(format)));
       return stages.identifyResult;
     }
     bool IsFax() override { return stages.isFax; }
-    void ReadDocInfo(const std::string&, int) override { stages.calls.push_back("ReadDocInfo"); }
-    int WriteTiff(const std::string& output, int) override {
+    void ReadDocInfo(const std::string&, FaxFormat) override { stages.calls.push_back("ReadDocInfo"); }
+    int WriteTiff(const std::string& output, FaxFormat) override {
       stages.calls.push_back("WriteTiff " + output);
       if (stages.throwInWrite)
         throw std::runtime_error("disk on fire");

@@ -16,7 +16,7 @@ using testing_support::ScratchFolder;
 
 namespace {
 
-constexpr int kFmf = 10;
+constexpr FaxFormat kFmf = FaxFormat::Fmf;
 
 std::string Corpus(const std::string& name) { return testing_support::CorpusFolder() + "/" + name; }
 

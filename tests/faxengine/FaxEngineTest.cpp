@@ -19,9 +19,9 @@ using testing_support::TiffPageSpec;
 
 namespace {
 
-constexpr int kFmf = 10;
-constexpr int kAwd = 3;
-constexpr int kG3n = 17;
+constexpr FaxFormat kFmf = FaxFormat::Fmf;
+constexpr FaxFormat kAwd = FaxFormat::Awd;
+constexpr FaxFormat kG3n = FaxFormat::TiffLike;
 
 // Page 1 as the engine decoded it; its rows hold paper as set bits.
 Raster EngineRaster(const FaxEngine& engine) {
@@ -115,7 +115,7 @@ std::uint32_t TagOf(const std::string& path, ttag_t tag, int directory = 0) {
 }
 
 // Runs a document through the engine up to its TIFF; returns WriteTiff's result.
-int Convert(FaxEngine& engine, const std::string& path, int format, const std::string& output) {
+int Convert(FaxEngine& engine, const std::string& path, FaxFormat format, const std::string& output) {
   EXPECT_EQ(engine.Identify(path, format), 0);
   if (!engine.IsFax())
     return -100;
@@ -217,14 +217,14 @@ TEST(FaxEngineTiff, FilesThatAreNoFaxOrCannotBeOpened) {
   EXPECT_FALSE(grayEngine.IsFax());
 }
 
-TEST(FaxEngineTiff, FormatsWithoutAReaderInThisBuildAreNoFax) {
+TEST(FaxEngineTiff, NumbersWithoutAReaderAreNoFax) {
   ScratchFolder folder;
   testing_support::WriteTiffFile(folder / "doc.fmf",
                                  {Page(testing_support::TextLikePage(1728, 20), 4)});
-  // (Numbers outside 1..18 belong to the raw-stream reader.)
-  for (int format : {1, 4, 11, 15, 16}) {
+  // The reserved numbers, and ordinary TIFFs, which never reach the engine.
+  for (FaxFormat format : {FaxFormat{2}, FaxFormat{15}, FaxFormat::OrdinaryTiff}) {
     FaxEngine engine;
-    EXPECT_EQ(engine.Identify(folder / "doc.fmf", format), -1) << format;
+    EXPECT_EQ(engine.Identify(folder / "doc.fmf", format), -1) << int(format);
     EXPECT_FALSE(engine.IsFax());
     EXPECT_NE(engine.WriteTiff(folder / "out.tif", format), 0);
   }
@@ -423,14 +423,6 @@ TEST(FaxEngineDocInfo, EmptyTextsAfterTheLabelsCountTheirNewline) {
   EXPECT_FALSE(unterminated.DocInfo().senderComment.has_value());
 }
 
-TEST(FaxEngineNames, PerPageNamesCutOnlyTheFileNamesExtension) {
-  EXPECT_EQ(PerPageTiffPath("/out/a.b/fax", 0), "/out/a.b/fax001.tif");
-  EXPECT_EQ(PerPageTiffPath("/tmp/kvtintif.tmp", 1), "/tmp/kvtintif002.tif");
-  EXPECT_EQ(PerPageTiffPath("fax.x.tmp", 998), "fax.x999.tif");
-  EXPECT_EQ(PerPageTiffPath("fax.tmp", 999), "fax1000.tif")
-      << "page 1000 must not reuse page 0's name";
-}
-
 TEST(FaxEngineTiff, ALoopingDirectoryChainConvertsItsDistinctPages) {
   ScratchFolder folder;
   std::vector<TiffPageSpec> pages = {Page(testing_support::TextLikePage(1728, 40, 1), 4),
@@ -464,20 +456,6 @@ TEST(FaxEngineTiff, ALoopingDirectoryChainConvertsItsDistinctPages) {
   ASSERT_EQ(written.size(), 2u);
   EXPECT_EQ(written[0], pages[0].raster);
   EXPECT_EQ(written[1], pages[1].raster);
-}
-
-TEST(FaxEngineTiff, PerPageModeWithoutAPerPageWriterWritesTheWholeDocument) {
-  ScratchFolder folder;
-  std::vector<TiffPageSpec> pages = {Page(testing_support::TextLikePage(1728, 30, 1), 4),
-                                     Page(testing_support::TextLikePage(1728, 30, 2), 4)};
-  testing_support::WriteTiffFile(folder / "doc.fmf", pages);
-  FaxEngine engine;
-  ConversionSettings settings;
-  settings.tiffOutputMode = 1;
-  engine.SetSettings(settings);
-  ASSERT_EQ(Convert(engine, folder / "doc.fmf", kFmf, folder / "kvtintif.tmp"), 0);
-  EXPECT_EQ(ReadTiffPages(folder / "kvtintif.tmp").size(), 2u);
-  EXPECT_FALSE(testing_support::Exists(PerPageTiffPath(folder / "kvtintif.tmp", 0)));
 }
 
 TEST(TiffCopy, AppendsToAFileOfTheWriterAndRefusesWhatIsNoTiff) {

@@ -36,10 +36,10 @@ Raster Converted(const std::string& folder, const std::string& stream, std::size
   settings.rawSegmentPath = folder + "/kvtseg.tmp";
   FaxEngine engine;
   engine.SetSettings(settings);
-  EXPECT_EQ(engine.Identify(stream, 0), 0);
+  EXPECT_EQ(engine.Identify(stream, FaxFormat::Raw), 0);
   if (!engine.IsFax())
     return {};
-  EXPECT_EQ(engine.WriteTiff(folder + "/out.tif", 0), 0);
+  EXPECT_EQ(engine.WriteTiff(folder + "/out.tif", FaxFormat::Raw), 0);
   engine.CloseAll();
   auto written = ReadTiffPages(folder + "/out.tif");
   pages = written.size();

@@ -17,7 +17,7 @@ using namespace testing_support;
 
 namespace {
 
-constexpr int kNoFormat = 0;
+constexpr FaxFormat kNoFormat = FaxFormat::Raw;
 
 struct RawResult {
   int identify = -99;

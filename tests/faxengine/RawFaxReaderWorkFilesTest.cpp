@@ -130,7 +130,7 @@ TEST(RawFaxWorkFiles, UnwritableWorkFilesAreAnErrorNotAVerdict) {
       settings.rawSegmentPath = segment;
       FaxEngine engine;
       engine.SetSettings(settings);
-      EXPECT_EQ(engine.Identify(scratch / "fax.g3", 0), kEngineWorkFileFailed);
+      EXPECT_EQ(engine.Identify(scratch / "fax.g3", FaxFormat::Raw), kEngineWorkFileFailed);
       EXPECT_FALSE(engine.IsFax());
     }
   }

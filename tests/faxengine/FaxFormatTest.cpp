@@ -1,4 +1,4 @@
-#include "faxengine/IdentifyFormat.h"
+#include "faxengine/FaxFormat.h"
 
 #include "support/Scratch.h"
 
@@ -30,7 +30,7 @@ TEST(IdentifyFormat, ExtensionRulesInOrderWithPrefixMatching) {
       {"a", 0},         {"", 0},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(IdentifyFormat(c.path), c.format) << c.path;
+    EXPECT_EQ(int(IdentifyFormat(c.path)), c.format) << c.path;
 }
 
 TEST(IdentifyFormat, G3fIsDecidedByTheFirstBytes) {
@@ -42,14 +42,14 @@ TEST(IdentifyFormat, G3fIsDecidedByTheFirstBytes) {
   WriteFile(scratch / "pcr-lower.g3f", std::string("\x01pc research, inc\x00", 18));
   WriteFile(scratch / "empty.g3f", "");
   WriteFile(scratch / "short.G3F", "II*");
-  EXPECT_EQ(IdentifyFormat(scratch / "tiff.g3f"), 17);
-  EXPECT_EQ(IdentifyFormat(scratch / "bigtiff.g3f"), 17);
-  EXPECT_EQ(IdentifyFormat(scratch / "notmm.g3f"), 0) << "big-endian needs its \"MM\" mark";
-  EXPECT_EQ(IdentifyFormat(scratch / "pcr.g3f"), 12);
-  EXPECT_EQ(IdentifyFormat(scratch / "pcr-lower.g3f"), 0) << "the signature is case-sensitive";
-  EXPECT_EQ(IdentifyFormat(scratch / "empty.g3f"), 0);
-  EXPECT_EQ(IdentifyFormat(scratch / "short.G3F"), 17) << "a short file is judged zero-filled";
-  EXPECT_EQ(IdentifyFormat(scratch / "missing.g3f"), 0);
+  EXPECT_EQ(int(IdentifyFormat(scratch / "tiff.g3f")), 17);
+  EXPECT_EQ(int(IdentifyFormat(scratch / "bigtiff.g3f")), 17);
+  EXPECT_EQ(int(IdentifyFormat(scratch / "notmm.g3f")), 0) << "big-endian needs its \"MM\" mark";
+  EXPECT_EQ(int(IdentifyFormat(scratch / "pcr.g3f")), 12);
+  EXPECT_EQ(int(IdentifyFormat(scratch / "pcr-lower.g3f")), 0) << "the signature is case-sensitive";
+  EXPECT_EQ(int(IdentifyFormat(scratch / "empty.g3f")), 0);
+  EXPECT_EQ(int(IdentifyFormat(scratch / "short.G3F")), 17) << "a short file is judged zero-filled";
+  EXPECT_EQ(int(IdentifyFormat(scratch / "missing.g3f")), 0);
   std::filesystem::create_directory(scratch / "folder.g3f");
-  EXPECT_EQ(IdentifyFormat(scratch / "folder.g3f"), 0) << "a folder is never opened";
+  EXPECT_EQ(int(IdentifyFormat(scratch / "folder.g3f")), 0) << "a folder is never opened";
 }

@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev            # tests
   qpdf poppler-utils mupdf-tools     # PDF checks in tests: qpdf --check, pdfimages, pdftoppm, mutool
   netpbm ghostscript                 # independent fax encoders for decoder tests
+  imagemagick                        # independent writers of CALS, DCX and BMP files for reader tests
   locales                            # locale sources: numbers in the PDF are tested under a comma locale
 )
 

@@ -436,26 +436,37 @@ bool FaxDecoder::PrepareRaster(PageRaster& raster) const {
 }
 
 int FaxDecoder::DecodePage(PageRaster& raster) {
+  pageLostLines_ = false;
   if (codingCode_ < 3 || codingCode_ > 7 || !PrepareRaster(raster))
     return -1;
+  int result = 0;
   switch (codingCode_) {
   case 3:
   case 4:
-    return DecodePageMh(raster);
+    result = DecodePageMh(raster);
+    break;
   case 5:
-    return DecodePage1D(raster, false);
+    result = DecodePage1D(raster, false);
+    break;
   case 6:
-    return DecodePage2D(raster);
+    result = DecodePage2D(raster);
+    break;
   default:
-    return DecodePageG4(raster);
+    result = DecodePageG4(raster);
+    break;
   }
+  pageLostLines_ = pageLostLines_ || result != 0;
+  return result;
 }
 
 int FaxDecoder::DecodePageLineWords(PageRaster& raster) {
+  pageLostLines_ = false;
   if (!PrepareRaster(raster))
     return -1;
   raster.codingCode = 5;
-  return DecodePage1D(raster, true);
+  const int invalidCodes = DecodePage1D(raster, true);
+  pageLostLines_ = invalidCodes != 0;
+  return invalidCodes;
 }
 
 namespace {
@@ -623,6 +634,9 @@ int FaxDecoder::DecodePageG4(PageRaster& raster) {
       rows.Count();
       break;
     }
+    // An EOL right at the start of a line is half of the EOFB; one inside
+    // a line loses it.
+    pageLostLines_ = pageLostLines_ || rows.Writer().Position() > 0;
     rows.Restart();
     reference.SetAllWhite(std::uint32_t(width_));
     if (result == kLineDataEnded) {
@@ -638,6 +652,7 @@ int FaxDecoder::DecodePageG4(PageRaster& raster) {
       break;
     }
     lastResync = BitPosition();
+    pageLostLines_ = true;
     bits.Seek(std::uint64_t(BitPosition()));
   }
   rows.Discard();

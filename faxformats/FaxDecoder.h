@@ -120,6 +120,10 @@ public:
   // Code 5 with a 16-bit word skipped before the first line and after every
   // complete line.
   int DecodePageLineWords(PageRaster& raster);
+  // True when the last page decoded lost lines to errors: invalid codes or
+  // bad lines skipped, a T.6 page resumed at a later start, or a page that
+  // ended in an error. A page decoded whole reads false.
+  bool PageLostLines() const { return pageLostLines_; }
 
   // Group 4 start search: finds data behind a run of 0xFF bytes (at least the
   // start marker count less one of them). Mode 0 from the buffer start, mode 2
@@ -170,6 +174,7 @@ private:
 
   std::uint8_t codingCode_ = 0;
   std::uint8_t invert_ = 0;
+  bool pageLostLines_ = false;
   std::int32_t width_ = -1;
   std::int32_t maxRows_ = 0;
   struct NoPageTops {

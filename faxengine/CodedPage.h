@@ -1,0 +1,19 @@
+// How a page of coded fax data that a reader has decoded goes into the
+// engine's TIFF.
+#pragma once
+
+#include "faxengine/FaxTiffWriter.h"
+#include "faxformats/FaxDecoder.h"
+
+#include <cstdint>
+#include <span>
+
+// Fills page's coding, fill order, size and data from the decoding of coded
+// (the decoder's last page, decoded into raster): the coded bytes unchanged
+// when every line decoded; the decoded rows when a T.4 page lost lines to
+// errors (line noise of a fax call: the lines around them are good, and the
+// coded bytes would show the damage differently in every viewer). False when
+// a T.6 page lost lines, or nothing decoded: what follows the error is gone,
+// so the page cannot be written whole. Resolutions are left to the caller.
+bool PageFromDecoding(const FaxDecoder& decoder, const PageRaster& raster,
+                      std::span<const std::uint8_t> coded, FaxTiffPage& page);

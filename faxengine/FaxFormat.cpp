@@ -1,5 +1,6 @@
 #include "faxengine/FaxFormat.h"
 
+#include "faxengine/CalsReader.h"
 #include "faxengine/FaxFormatReader.h"
 #include "faxengine/RawFaxReader.h"
 #include "faxengine/TiffDocument.h"
@@ -67,7 +68,7 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::BitFax, "BIT FAX", kBitFax, nullptr, nullptr},
     {FaxFormat::Dcx, "DCX", kDcx, nullptr, nullptr},
     {FaxFormat::Bmp, "BMP", kBmp, nullptr, nullptr},
-    {FaxFormat::Cals, "CALS", kCals, nullptr, nullptr},
+    {FaxFormat::Cals, "CALS", kCals, nullptr, &Make<CalsReader>},
     {FaxFormat::Ig4, "IG4", kIg4, nullptr, nullptr},
     {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, nullptr},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3n, nullptr, &Make<TiffDocument>},

@@ -3,6 +3,7 @@
 #include "faxengine/CalsReader.h"
 #include "faxengine/FaxFormatReader.h"
 #include "faxengine/RawFaxReader.h"
+#include "faxengine/TiffArchiveReader.h"
 #include "faxengine/TiffDocument.h"
 #include "platform/FileSystem.h"
 
@@ -73,7 +74,7 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, nullptr},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3n, nullptr, &Make<TiffDocument>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3f, &G3fFormatByContent, &Make<TiffDocument>},
-    {FaxFormat::TiffArchive, "TIFF archive", kTiffArchive, nullptr, nullptr},
+    {FaxFormat::TiffArchive, "TIFF archive", kTiffArchive, nullptr, &Make<TiffArchiveReader>},
     {FaxFormat::SingleGroup4, "single Group 4 page", kSingleGroup4, nullptr, nullptr},
     {FaxFormat::KvrFax, "KVR-FAX", kKvrFax, nullptr, nullptr},
     {FaxFormat::Excluded, "excluded", kExcluded, nullptr, nullptr},

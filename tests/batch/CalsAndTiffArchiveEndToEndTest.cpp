@@ -40,19 +40,6 @@ protected:
       EXPECT_NEAR(grey[page], ExpectedMeanGrey(pages[page]), 20.0) << "page " << page + 1;
   }
 
-  std::vector<std::uint8_t> LibraryTiff(const std::vector<Raster>& rasters,
-                                        std::uint16_t compression) {
-    std::vector<TiffPageSpec> pages(rasters.size());
-    for (std::size_t i = 0; i < rasters.size(); ++i) {
-      pages[i].raster = rasters[i];
-      pages[i].compression = compression;
-      pages[i].group3Options = GROUP3OPT_2DENCODING;
-    }
-    WriteTiffFile(scratch / "entry.tif", pages);
-    const std::string bytes = ReadFile(scratch / "entry.tif");
-    return {bytes.begin(), bytes.end()};
-  }
-
   ScratchFolder scratch;
   const std::string pdf = scratch / "fax.pdf";
 };
@@ -72,8 +59,9 @@ TEST_F(CalsAndTiffArchiveEndToEnd, CalsFilesOfImageMagickAndOurWriterBecomeExact
 TEST_F(CalsAndTiffArchiveEndToEnd, TiffArchivesBecomeExactPdfsOrFailWhole) {
   const Raster first = TextLikePage(1728, 800, 32), second = CornerMarkPage(1728, 600),
                third = TextLikePage(2048, 500, 33);
-  const std::vector<std::uint8_t> group4 = LibraryTiff({first}, COMPRESSION_CCITTFAX4);
-  const std::vector<std::uint8_t> twoPages2d = LibraryTiff({second, third}, COMPRESSION_CCITTFAX3);
+  const std::vector<std::uint8_t> group4 = FaxTiffBytes({first}, COMPRESSION_CCITTFAX4);
+  const std::vector<std::uint8_t> twoPages2d =
+      FaxTiffBytes({second, third}, COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING);
   WriteFile(scratch / "faxes.ds",
             TiffArchiveFile("FAXES", {{"one", {}, group4}, {"two", {9, 9, 9, 9}, twoPages2d}}));
   ExpectExactPdf(scratch / "faxes.ds", {first, second, third});

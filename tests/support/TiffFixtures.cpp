@@ -262,6 +262,20 @@ void WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pag
   }
 }
 
+std::vector<std::uint8_t> FaxTiffBytes(const std::vector<Raster>& pages, std::uint16_t compression,
+                                       std::uint32_t group3Options) {
+  ScratchFolder scratch;
+  std::vector<TiffPageSpec> specs(pages.size());
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    specs[i].raster = pages[i];
+    specs[i].compression = compression;
+    specs[i].group3Options = group3Options;
+  }
+  WriteTiffFile(scratch / "fax.tif", specs);
+  const std::string bytes = ReadFile(scratch / "fax.tif");
+  return {bytes.begin(), bytes.end()};
+}
+
 std::vector<Raster> ReadTiffPages(const std::string& path) {
   TiffHandle tif(TIFFOpen(path.c_str(), "rmc"));
   if (!tif)

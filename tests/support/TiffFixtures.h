@@ -77,6 +77,11 @@ struct TiffPageSpec {
 void WriteTiffFile(const std::string& path, const std::vector<TiffPageSpec>& pages,
                    bool bigEndian = false);
 
+// The bytes of a TIFF file with one page per raster, all in one compression
+// (Group 3 with the given T4Options): whole fax files to embed in others.
+std::vector<std::uint8_t> FaxTiffBytes(const std::vector<Raster>& pages, std::uint16_t compression,
+                                       std::uint32_t group3Options = 0);
+
 // Every directory of a bilevel TIFF decoded by the TIFF library (black = 1 by
 // PhotometricInterpretation), including thumbnails.
 std::vector<Raster> ReadTiffPages(const std::string& path);

@@ -1,6 +1,7 @@
 #include "faxengine/FaxFormat.h"
 
 #include "faxengine/FaxFormatReader.h"
+#include "faxengine/QliifaxReader.h"
 #include "faxengine/RawFaxReader.h"
 #include "faxengine/TiffDocument.h"
 #include "platform/FileSystem.h"
@@ -69,7 +70,7 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::Bmp, "BMP", kBmp, nullptr, nullptr},
     {FaxFormat::Cals, "CALS", kCals, nullptr, nullptr},
     {FaxFormat::Ig4, "IG4", kIg4, nullptr, nullptr},
-    {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, nullptr},
+    {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, &Make<QliifaxReader>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3n, nullptr, &Make<TiffDocument>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3f, &G3fFormatByContent, &Make<TiffDocument>},
     {FaxFormat::TiffArchive, "TIFF archive", kTiffArchive, nullptr, nullptr},

@@ -1,5 +1,6 @@
 #include "faxengine/FaxFormat.h"
 
+#include "faxengine/BitFaxReader.h"
 #include "faxengine/FaxFormatReader.h"
 #include "faxengine/QliifaxReader.h"
 #include "faxengine/RawFaxReader.h"
@@ -65,7 +66,7 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::PageRecords, "page records", kPageRecords, nullptr, nullptr},
     {FaxFormat::Awd, "AWD", kAwd, nullptr, &Make<AwdDocument>},
     {FaxFormat::Apf10, "APF10", kApf, nullptr, nullptr},
-    {FaxFormat::BitFax, "BIT FAX", kBitFax, nullptr, nullptr},
+    {FaxFormat::BitFax, "BIT FAX", kBitFax, nullptr, &Make<BitFaxReader>},
     {FaxFormat::Dcx, "DCX", kDcx, nullptr, nullptr},
     {FaxFormat::Bmp, "BMP", kBmp, nullptr, nullptr},
     {FaxFormat::Cals, "CALS", kCals, nullptr, nullptr},

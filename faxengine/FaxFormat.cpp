@@ -2,6 +2,7 @@
 
 #include "faxengine/BitFaxReader.h"
 #include "faxengine/FaxFormatReader.h"
+#include "faxengine/PcResearchReader.h"
 #include "faxengine/QliifaxReader.h"
 #include "faxengine/RawFaxReader.h"
 #include "faxengine/TiffDocument.h"
@@ -74,6 +75,8 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, &Make<QliifaxReader>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3n, nullptr, &Make<TiffDocument>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3f, &G3fFormatByContent, &Make<TiffDocument>},
+    // No extension of its own: "g3f" files reach it through their content.
+    {FaxFormat::PcResearch, "PC Research", {}, nullptr, &Make<PcResearchReader>},
     {FaxFormat::TiffArchive, "TIFF archive", kTiffArchive, nullptr, nullptr},
     {FaxFormat::SingleGroup4, "single Group 4 page", kSingleGroup4, nullptr, nullptr},
     {FaxFormat::KvrFax, "KVR-FAX", kKvrFax, nullptr, nullptr},

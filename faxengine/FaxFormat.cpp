@@ -1,7 +1,10 @@
 #include "faxengine/FaxFormat.h"
 
+#include "faxengine/BitFaxReader.h"
 #include "faxengine/CalsReader.h"
 #include "faxengine/FaxFormatReader.h"
+#include "faxengine/PcResearchReader.h"
+#include "faxengine/QliifaxReader.h"
 #include "faxengine/RawFaxReader.h"
 #include "faxengine/TiffArchiveReader.h"
 #include "faxengine/TiffDocument.h"
@@ -66,14 +69,16 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::PageRecords, "page records", kPageRecords, nullptr, nullptr},
     {FaxFormat::Awd, "AWD", kAwd, nullptr, &Make<AwdDocument>},
     {FaxFormat::Apf10, "APF10", kApf, nullptr, nullptr},
-    {FaxFormat::BitFax, "BIT FAX", kBitFax, nullptr, nullptr},
+    {FaxFormat::BitFax, "BIT FAX", kBitFax, nullptr, &Make<BitFaxReader>},
     {FaxFormat::Dcx, "DCX", kDcx, nullptr, nullptr},
     {FaxFormat::Bmp, "BMP", kBmp, nullptr, nullptr},
     {FaxFormat::Cals, "CALS", kCals, nullptr, &Make<CalsReader>},
     {FaxFormat::Ig4, "IG4", kIg4, nullptr, nullptr},
-    {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, nullptr},
+    {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, &Make<QliifaxReader>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3n, nullptr, &Make<TiffDocument>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3f, &G3fFormatByContent, &Make<TiffDocument>},
+    // No extension of its own: "g3f" files reach it through their content.
+    {FaxFormat::PcResearch, "PC Research", {}, nullptr, &Make<PcResearchReader>},
     {FaxFormat::TiffArchive, "TIFF archive", kTiffArchive, nullptr, &Make<TiffArchiveReader>},
     {FaxFormat::SingleGroup4, "single Group 4 page", kSingleGroup4, nullptr, nullptr},
     {FaxFormat::KvrFax, "KVR-FAX", kKvrFax, nullptr, nullptr},

@@ -46,7 +46,8 @@ struct FaxFormatEntry {
   std::unique_ptr<FaxFormatReader> (*makeReader)();
 };
 
-// Every format with extensions, in the order identification tests them.
+// Every format, in the order identification tests their extensions (a
+// format that another's content test selects may have none).
 std::span<const FaxFormatEntry> FaxFormats();
 
 // The format a file is to be read as, decided from its path (and, for

@@ -611,6 +611,15 @@ int FaxDecoder::DecodePage2D(PageRaster& raster) {
   return badLines;
 }
 
+// True when a byte after the one holding bitPosition is not zero: coded
+// data, not the zero fill that may pad a page to the end of its block.
+bool FaxDecoder::InkAfter(std::uint64_t bitPosition) const {
+  for (std::uint64_t byte = bitPosition / 8 + 1; byte < Size(); ++byte)
+    if (Data()[byte] != 0)
+      return true;
+  return false;
+}
+
 int FaxDecoder::DecodePageG4(PageRaster& raster) {
   if (g4Options_ & 1)
     return -1;
@@ -622,6 +631,7 @@ int FaxDecoder::DecodePageG4(PageRaster& raster) {
   int outcome = 0;
   for (;;) {
     current.Reset(std::uint32_t(width_));
+    const std::uint64_t lineStart = bits.BitPosition();
     int result = Line2D<Coding2D::T6>(bits, rows.Writer(), reference, &current, width_,
                                       PassToLineEnd::Accepted)
                      .Decode();
@@ -635,8 +645,9 @@ int FaxDecoder::DecodePageG4(PageRaster& raster) {
       break;
     }
     // An EOL right at the start of a line is half of the EOFB; one inside
-    // a line loses it.
-    pageLostLines_ = pageLostLines_ || rows.Writer().Position() > 0;
+    // a line loses it, and so does data that ends inside a line.
+    pageLostLines_ = pageLostLines_ || rows.Writer().Position() > 0 ||
+                     (result == kLineDataEnded && InkAfter(lineStart));
     rows.Restart();
     reference.SetAllWhite(std::uint32_t(width_));
     if (result == kLineDataEnded) {

@@ -167,6 +167,7 @@ private:
   bool KnownNoPageTop(std::uint64_t bitPosition) const;
   void NoteNoPageTop(std::uint64_t bitPosition);
   bool PrepareRaster(PageRaster& raster) const;
+  bool InkAfter(std::uint64_t bitPosition) const;
   int DecodePageMh(PageRaster& raster);
   int DecodePage1D(PageRaster& raster, bool lineWords);
   int DecodePage2D(PageRaster& raster);

@@ -1,6 +1,8 @@
 #include "faxengine/FaxFormat.h"
 
 #include "faxengine/FaxFormatReader.h"
+#include "faxengine/KvrFaxReader.h"
+#include "faxengine/PageRecordsReader.h"
 #include "faxengine/RawFaxReader.h"
 #include "faxengine/TiffDocument.h"
 #include "platform/FileSystem.h"
@@ -61,7 +63,7 @@ constexpr std::string_view kExcluded[] = {"sys", "dll", "bat", "lnk", "txt", "zi
 const FaxFormatEntry kFormats[] = {
     {FaxFormat::OrdinaryTiff, "TIFF", kTiff, nullptr, nullptr},
     {FaxFormat::Fmf, "FMF", kFmf, nullptr, &Make<TiffDocument>},
-    {FaxFormat::PageRecords, "page records", kPageRecords, nullptr, nullptr},
+    {FaxFormat::PageRecords, "page records", kPageRecords, nullptr, &Make<PageRecordsReader>},
     {FaxFormat::Awd, "AWD", kAwd, nullptr, &Make<AwdDocument>},
     {FaxFormat::Apf10, "APF10", kApf, nullptr, nullptr},
     {FaxFormat::BitFax, "BIT FAX", kBitFax, nullptr, nullptr},
@@ -74,7 +76,7 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::TiffLike, "TIFF-like fax", kG3f, &G3fFormatByContent, &Make<TiffDocument>},
     {FaxFormat::TiffArchive, "TIFF archive", kTiffArchive, nullptr, nullptr},
     {FaxFormat::SingleGroup4, "single Group 4 page", kSingleGroup4, nullptr, nullptr},
-    {FaxFormat::KvrFax, "KVR-FAX", kKvrFax, nullptr, nullptr},
+    {FaxFormat::KvrFax, "KVR-FAX", kKvrFax, nullptr, &Make<KvrFaxReader>},
     {FaxFormat::Excluded, "excluded", kExcluded, nullptr, nullptr},
 };
 

@@ -1,9 +1,11 @@
 #include "faxengine/FaxFormat.h"
 
 #include "faxengine/FaxFormatReader.h"
+#include "faxengine/Ig4Reader.h"
 #include "faxengine/KvrFaxReader.h"
 #include "faxengine/PageRecordsReader.h"
 #include "faxengine/RawFaxReader.h"
+#include "faxengine/SingleGroup4Reader.h"
 #include "faxengine/TiffDocument.h"
 #include "platform/FileSystem.h"
 
@@ -70,12 +72,13 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::Dcx, "DCX", kDcx, nullptr, nullptr},
     {FaxFormat::Bmp, "BMP", kBmp, nullptr, nullptr},
     {FaxFormat::Cals, "CALS", kCals, nullptr, nullptr},
-    {FaxFormat::Ig4, "IG4", kIg4, nullptr, nullptr},
+    {FaxFormat::Ig4, "IG4", kIg4, nullptr, &Make<Ig4Reader>},
     {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, nullptr},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3n, nullptr, &Make<TiffDocument>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3f, &G3fFormatByContent, &Make<TiffDocument>},
     {FaxFormat::TiffArchive, "TIFF archive", kTiffArchive, nullptr, nullptr},
-    {FaxFormat::SingleGroup4, "single Group 4 page", kSingleGroup4, nullptr, nullptr},
+    {FaxFormat::SingleGroup4, "single Group 4 page", kSingleGroup4, nullptr,
+     &Make<SingleGroup4Reader>},
     {FaxFormat::KvrFax, "KVR-FAX", kKvrFax, nullptr, &Make<KvrFaxReader>},
     {FaxFormat::Excluded, "excluded", kExcluded, nullptr, nullptr},
 };

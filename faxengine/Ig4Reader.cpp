@@ -12,8 +12,12 @@ constexpr std::size_t kImageHeaderSize = 208;
 constexpr std::size_t kStripTableSize = 272;
 constexpr std::uint8_t kSignature[] = {0x1A, 0x1A, 0x55, 0x64, 0x73};
 constexpr std::uint16_t kResolution = 300;
-// TIFF 6.0 Orientation: the stored rows are the page's columns, right to
-// left ("II"), or also bottom to top ("MM").
+// TIFF 6.0 Orientation, which the PDF writer honours. 6 ("II"): the first
+// stored row is the shown page's right edge, top down, so the page shows
+// turned a quarter clockwise. 7 ("MM"): the first row is the right edge read
+// bottom up, so the page shows as the engine's raster (turned by 180 degrees)
+// mirrored across its main diagonal; a stored top-left corner ends up bottom
+// right.
 constexpr std::uint16_t kOrientationII = 6;
 constexpr std::uint16_t kOrientationMM = 7;
 

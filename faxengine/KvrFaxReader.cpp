@@ -12,9 +12,9 @@ constexpr char kSignature[] = "KVR-FAX";
 constexpr std::uint32_t kDefaultWidth = 1728;
 constexpr std::uint32_t kMostRows = 4576; // when the header gives no height
 
-bool HeaderAt(const ByteReader& file, std::uint64_t offset) {
-  auto header = file.slice(offset, kHeaderSize);
-  return header && std::memcmp(header->data(), kSignature, sizeof kSignature - 1) == 0;
+bool SignatureAt(const ByteReader& file, std::uint64_t offset) {
+  auto signature = file.slice(offset, sizeof kSignature - 1);
+  return signature && std::memcmp(signature->data(), kSignature, signature->size()) == 0;
 }
 
 } // namespace
@@ -34,9 +34,11 @@ std::uint16_t KvrFaxReader::CountPages() {
   const ByteReader file(Bytes());
   // Each header names the next through its data offset and length; a chain
   // that does not move forward (a loop) or leaves the file ends there, and
-  // the page table's limit ends an endless one.
+  // the page table's limit ends an endless one. A header the file ends in
+  // is a page too, one that cannot be read.
   std::uint64_t offset = 0;
-  while (HeaderAt(file, offset) && AddPageOffset(std::uint32_t(offset)) == 0) {
+  while (SignatureAt(file, offset) && AddPageOffset(std::uint32_t(offset)) == 0 &&
+         file.contains(offset, kHeaderSize)) {
     const std::uint64_t next = std::uint64_t(*file.u32At(offset + 8)) + *file.u32At(offset + 12);
     if (next <= offset)
       break;
@@ -51,7 +53,7 @@ std::optional<HeadedPage> KvrFaxReader::ReadPage(std::uint16_t index,
                                                  const ConversionSettings& settings) const {
   const ByteReader file(Bytes());
   const std::uint64_t offset = PageOffset(index);
-  if (!IsOpen() || index >= PageCount() || !HeaderAt(file, offset))
+  if (!IsOpen() || index >= PageCount() || !file.contains(offset, kHeaderSize))
     return std::nullopt;
   const std::uint32_t height = *file.u32At(offset + 20);
   HeadedPage page;

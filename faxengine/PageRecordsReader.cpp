@@ -12,9 +12,8 @@ constexpr std::uint32_t kMostRows = 3432; // when the header gives no line count
 constexpr std::size_t kCaptionAt = 9;
 constexpr std::size_t kCaptionEnd = 89; // where the next field begins
 
-bool HeaderAt(const ByteReader& file, std::uint64_t offset) {
-  return file.contains(offset, kHeaderSize) && file.u8At(offset) == 0x0B &&
-         file.u8At(offset + 1) == '#';
+bool SignatureAt(const ByteReader& file, std::uint64_t offset) {
+  return file.u8At(offset) == 0x0B && file.u8At(offset + 1) == '#';
 }
 
 std::uint16_t YResolution(std::uint8_t code) { return code == 0 ? 100 : code == 1 ? 200 : 400; }
@@ -37,9 +36,11 @@ std::uint16_t PageRecordsReader::CountPages() {
   // The next header lies at the sum of four fields of the page just
   // recorded (its data and what the writing program put around it). A sum
   // that does not move forward (a loop) ends the chain, and the page
-  // table's limit ends an endless one.
+  // table's limit ends an endless one. A header the file ends in is a page
+  // too, one that cannot be read.
   std::uint64_t offset = 0;
-  while (HeaderAt(file, offset) && AddPageOffset(std::uint32_t(offset)) == 0) {
+  while (SignatureAt(file, offset) && AddPageOffset(std::uint32_t(offset)) == 0 &&
+         file.contains(offset, kHeaderSize)) {
     const std::uint64_t next = std::uint64_t(*file.u8At(offset + 113)) * *file.u8At(offset + 114) +
                                *file.u32At(offset + 116) + *file.u32At(offset + 105) +
                                *file.u32At(offset + 89);
@@ -56,7 +57,7 @@ std::optional<HeadedPage> PageRecordsReader::ReadPage(std::uint16_t index,
                                                       const ConversionSettings& settings) const {
   const ByteReader file(Bytes());
   const std::uint64_t offset = PageOffset(index);
-  if (!IsOpen() || index >= PageCount() || !HeaderAt(file, offset))
+  if (!IsOpen() || index >= PageCount() || !file.contains(offset, kHeaderSize))
     return std::nullopt;
   const std::uint16_t lines = *file.u16At(offset + 5);
   HeadedPage page;
@@ -88,7 +89,7 @@ void PageRecordsReader::ReadDocInfo(std::uint16_t page, FaxDocInfo& info) {
   info.senderComment.reset();
   const ByteReader file(Bytes());
   const std::uint64_t offset = PageOffset(page);
-  if (!IsOpen() || page >= PageCount() || !HeaderAt(file, offset))
+  if (!IsOpen() || page >= PageCount() || !file.contains(offset, kHeaderSize))
     return;
   // Zero-terminated within its field; a full field ends at the field's end.
   auto field = *file.slice(offset + kCaptionAt, kCaptionEnd - kCaptionAt);

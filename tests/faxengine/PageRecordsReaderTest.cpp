@@ -115,6 +115,9 @@ TEST(PageRecordsReader, HostileHeadersGiveWhatTheFileHoldsAndNeverMore) {
     ConversionSettings settings = {};
   };
   const Case cases[] = {
+      {"a file that ends inside a header",
+       std::vector<std::uint8_t>(file.begin(), file.begin() + std::ptrdiff_t(second_at) + 100),
+       {2, true, kFaxPageUnreadable, {}}},
       {"a page pointing at itself",
        pointing(second_at, 1, second_at),
        {2, true, 0, {first, second}}},

@@ -4,6 +4,7 @@
 #include "faxformats/RasterFromRows.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -51,13 +52,16 @@ bool HeadedPageDecoder::DecodeCoded(const HeadedPage& page, PageRaster& raster) 
                       page.codingCode, 0);
   decoder_.SetOptions(0);
   decoder_.SetStartMarkerCount(3);
-  decoder_.SetSize(std::int32_t(page.width), std::int32_t(RowsTheDataCanHold(page)));
+  decoder_.SetSize(std::int32_t(page.width),
+                   std::int32_t(std::min<std::uint32_t>(RowsTheDataCanHold(page), INT32_MAX)));
   if (decoder_.DecodePage(raster) < 0 && raster.height == 0) {
     raster = PageRaster();
     return false;
   }
-  FaxTiffPage unused;
-  if (!PageFromDecoding(decoder_, raster, page.data, unused))
+  // One rule decides what a decoded page is worth, for the raster as for
+  // the TIFF.
+  FaxTiffPage judged;
+  if (!PageFromDecoding(decoder_, raster, page.data, judged))
     return false;
   return page.codingCode != kCodingT6 || HoldsPromise(page, raster);
 }

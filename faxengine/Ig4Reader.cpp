@@ -10,6 +10,7 @@ namespace {
 constexpr std::size_t kTrailerSize = 336;
 constexpr std::size_t kImageHeaderSize = 208;
 constexpr std::size_t kStripTableSize = 272;
+constexpr std::size_t kMaxStrips = 66; // the offsets the strip table holds
 constexpr std::uint8_t kSignature[] = {0x1A, 0x1A, 0x55, 0x64, 0x73};
 constexpr std::uint16_t kResolution = 300;
 // TIFF 6.0 Orientation, which the PDF writer honours. 6 ("II"): the first

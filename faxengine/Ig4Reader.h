@@ -22,8 +22,6 @@ public:
                 const PageRaster& firstPage) override;
   void Close() override { FaxReader::Close(); }
 
-  static constexpr std::size_t kMaxStrips = 66;
-
 private:
   // 0 when the file is an IG4 image whose strips all lie, in order, inside
   // the data the trailer gives them; -2 trailer unreadable, -3 another
@@ -32,8 +30,8 @@ private:
   int Detect();
   int CheckStrips(const ByteReader& file, std::uint64_t table, std::uint64_t stripsEnd,
                   std::uint64_t dataLength);
-  // Decodes every strip below the last into raster; true when each held
-  // all its rows.
+  // Decodes the strips one under the other into raster; true when each
+  // held all its rows.
   bool DecodeStrips(PageRaster& raster);
 
   std::vector<std::uint32_t> stripOffsets_;

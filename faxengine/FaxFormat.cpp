@@ -3,9 +3,13 @@
 #include "faxengine/BitFaxReader.h"
 #include "faxengine/CalsReader.h"
 #include "faxengine/FaxFormatReader.h"
+#include "faxengine/Ig4Reader.h"
+#include "faxengine/KvrFaxReader.h"
+#include "faxengine/PageRecordsReader.h"
 #include "faxengine/PcResearchReader.h"
 #include "faxengine/QliifaxReader.h"
 #include "faxengine/RawFaxReader.h"
+#include "faxengine/SingleGroup4Reader.h"
 #include "faxengine/TiffArchiveReader.h"
 #include "faxengine/TiffDocument.h"
 #include "platform/FileSystem.h"
@@ -66,22 +70,23 @@ constexpr std::string_view kExcluded[] = {"sys", "dll", "bat", "lnk", "txt", "zi
 const FaxFormatEntry kFormats[] = {
     {FaxFormat::OrdinaryTiff, "TIFF", kTiff, nullptr, nullptr},
     {FaxFormat::Fmf, "FMF", kFmf, nullptr, &Make<TiffDocument>},
-    {FaxFormat::PageRecords, "page records", kPageRecords, nullptr, nullptr},
+    {FaxFormat::PageRecords, "page records", kPageRecords, nullptr, &Make<PageRecordsReader>},
     {FaxFormat::Awd, "AWD", kAwd, nullptr, &Make<AwdDocument>},
     {FaxFormat::Apf10, "APF10", kApf, nullptr, nullptr},
     {FaxFormat::BitFax, "BIT FAX", kBitFax, nullptr, &Make<BitFaxReader>},
     {FaxFormat::Dcx, "DCX", kDcx, nullptr, nullptr},
     {FaxFormat::Bmp, "BMP", kBmp, nullptr, nullptr},
     {FaxFormat::Cals, "CALS", kCals, nullptr, &Make<CalsReader>},
-    {FaxFormat::Ig4, "IG4", kIg4, nullptr, nullptr},
+    {FaxFormat::Ig4, "IG4", kIg4, nullptr, &Make<Ig4Reader>},
     {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, &Make<QliifaxReader>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3n, nullptr, &Make<TiffDocument>},
     {FaxFormat::TiffLike, "TIFF-like fax", kG3f, &G3fFormatByContent, &Make<TiffDocument>},
     // No extension of its own: "g3f" files reach it through their content.
     {FaxFormat::PcResearch, "PC Research", {}, nullptr, &Make<PcResearchReader>},
     {FaxFormat::TiffArchive, "TIFF archive", kTiffArchive, nullptr, &Make<TiffArchiveReader>},
-    {FaxFormat::SingleGroup4, "single Group 4 page", kSingleGroup4, nullptr, nullptr},
-    {FaxFormat::KvrFax, "KVR-FAX", kKvrFax, nullptr, nullptr},
+    {FaxFormat::SingleGroup4, "single Group 4 page", kSingleGroup4, nullptr,
+     &Make<SingleGroup4Reader>},
+    {FaxFormat::KvrFax, "KVR-FAX", kKvrFax, nullptr, &Make<KvrFaxReader>},
     {FaxFormat::Excluded, "excluded", kExcluded, nullptr, nullptr},
 };
 

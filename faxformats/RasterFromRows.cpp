@@ -47,7 +47,8 @@ int RasterFromUncompressedRows(const RasterSource& source, PageRaster& raster) {
   return 0;
 }
 
-int RasterFromPackBitsRows(const RasterSource& source, PageRaster& raster) {
+int RasterFromPackBitsRows(const RasterSource& source, PageRaster& raster,
+                           std::uint32_t* rowsFilled) {
   if (int prepared = PrepareRaster(source, 8, raster); prepared != 0)
     return prepared;
   // Rows stored least significant bit first have their run headers
@@ -79,5 +80,7 @@ int RasterFromPackBitsRows(const RasterSource& source, PageRaster& raster) {
     for (int i = 0; i < 1 - header && written < out.size(); ++i)
       out[written++] = value;
   }
+  if (rowsFilled)
+    *rowsFilled = raster.bytesPerRow ? std::uint32_t(written / raster.bytesPerRow) : 0;
   return written == out.size() ? 1 : 0;
 }

@@ -25,5 +25,7 @@ inline constexpr int kRasterNotBilevel = -2;
 // first pixel in the most significant bit, white a 1 bit (invert 0). 0.
 int RasterFromUncompressedRows(const RasterSource& source, PageRaster& raster);
 // The same from PackBits rows: 1 when the raster was filled, 0 when the
-// source ended first (the rest stays white).
-int RasterFromPackBitsRows(const RasterSource& source, PageRaster& raster);
+// source ended first (the rest stays white). rowsFilled, when given,
+// receives the rows the source filled completely.
+int RasterFromPackBitsRows(const RasterSource& source, PageRaster& raster,
+                           std::uint32_t* rowsFilled = nullptr);

@@ -58,20 +58,6 @@ Raster Displayed(const Raster& stored, int orientation) {
   return shown;
 }
 
-// Mean grey of each quarter of a rendered page, row by row.
-std::vector<double> QuarterMeans(const PnmImage& image) {
-  std::vector<double> sums(4, 0), counts(4, 0);
-  for (std::uint32_t y = 0; y < image.height; ++y)
-    for (std::uint32_t x = 0; x < image.width; ++x) {
-      const int quarter = (y * 2 / image.height) * 2 + (x * 2 / image.width);
-      sums[quarter] += image.samples[std::size_t(y) * image.width + x];
-      counts[quarter] += 1;
-    }
-  for (int q = 0; q < 4; ++q)
-    sums[q] /= counts[q];
-  return sums;
-}
-
 enum class PageKind { Group4, JpegYcbcr, JpegRgb };
 
 TiffPageSpec MarkedPage(PageKind kind) {
@@ -115,7 +101,7 @@ TEST_P(Orientation, MarkShowsInTheCornerTheTagNames) {
     SCOPED_TRACE(pdf_tests::RendererName(renderer));
     const PnmImage rendered = pdf_tests::RenderFirstPage(pdf, renderer, 24);
     ASSERT_EQ(rendered.width > rendered.height, shown.width > shown.height);
-    const auto quarters = QuarterMeans(rendered);
+    const auto quarters = pdf_tests::QuarterMeans(rendered);
     for (int q = 0; q < 4; ++q) {
       const bool black = shown.black((q % 2) * shown.width / 2 + shown.width / 4,
                                      (q / 2) * shown.height / 2 + shown.height / 4);

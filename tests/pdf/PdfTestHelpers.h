@@ -92,6 +92,21 @@ inline testing_support::PnmImage RenderFirstPage(const std::string& pdfPath, Ren
   return testing_support::ReadPnm(out);
 }
 
+// Mean grey of each quarter of a rendered page, row by row (top left, top
+// right, bottom left, bottom right).
+inline std::vector<double> QuarterMeans(const testing_support::PnmImage& image) {
+  std::vector<double> sums(4, 0), counts(4, 0);
+  for (std::uint32_t y = 0; y < image.height; ++y)
+    for (std::uint32_t x = 0; x < image.width; ++x) {
+      const int quarter = (y * 2 / image.height) * 2 + (x * 2 / image.width);
+      sums[quarter] += image.samples[std::size_t(y) * image.width + x];
+      counts[quarter] += 1;
+    }
+  for (int q = 0; q < 4; ++q)
+    sums[q] /= counts[q];
+  return sums;
+}
+
 // The part of a raster at (x, y) of the given size.
 inline testing_support::Raster Crop(const testing_support::Raster& source, std::uint32_t x,
                                     std::uint32_t y, std::uint32_t width, std::uint32_t height) {

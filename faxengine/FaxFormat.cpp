@@ -1,5 +1,8 @@
 #include "faxengine/FaxFormat.h"
 
+#include "faxengine/Apf10Reader.h"
+#include "faxengine/BmpReader.h"
+#include "faxengine/DcxReader.h"
 #include "faxengine/FaxFormatReader.h"
 #include "faxengine/RawFaxReader.h"
 #include "faxengine/TiffDocument.h"
@@ -63,10 +66,10 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::Fmf, "FMF", kFmf, nullptr, &Make<TiffDocument>},
     {FaxFormat::PageRecords, "page records", kPageRecords, nullptr, nullptr},
     {FaxFormat::Awd, "AWD", kAwd, nullptr, &Make<AwdDocument>},
-    {FaxFormat::Apf10, "APF10", kApf, nullptr, nullptr},
+    {FaxFormat::Apf10, "APF10", kApf, nullptr, &Make<Apf10Reader>},
     {FaxFormat::BitFax, "BIT FAX", kBitFax, nullptr, nullptr},
-    {FaxFormat::Dcx, "DCX", kDcx, nullptr, nullptr},
-    {FaxFormat::Bmp, "BMP", kBmp, nullptr, nullptr},
+    {FaxFormat::Dcx, "DCX", kDcx, nullptr, &Make<DcxReader>},
+    {FaxFormat::Bmp, "BMP", kBmp, nullptr, &Make<BmpReader>},
     {FaxFormat::Cals, "CALS", kCals, nullptr, nullptr},
     {FaxFormat::Ig4, "IG4", kIg4, nullptr, nullptr},
     {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, nullptr},

@@ -24,8 +24,7 @@ bool HasSignature(std::span<const std::uint8_t> bytes) {
 
 } // namespace
 
-int Apf10Reader::Identify(const std::string& path, ConversionSettings& settings,
-                          bool& recognised) {
+int Apf10Reader::Identify(const std::string& path, ConversionSettings& settings, bool& recognised) {
   Open(path);
   if (!IsOpen())
     return -1;

@@ -51,9 +51,9 @@ TEST(ImageFormatsEndToEnd, EachFormatBecomesAnExactPdf) {
     const std::string source = scratch / c.file;
     const std::string pdf = scratch / "out.pdf";
     WriteFile(source, c.bytes);
-    auto run = RunTool({QuorrenPath(), "/f=" + source, "/sf=" + pdf, "/q",
-                        "/log=" + scratch / "kvtlog.txt"},
-                       {"TMPDIR=" + scratch / "tmp"});
+    auto run = RunTool(
+        {QuorrenPath(), "/f=" + source, "/sf=" + pdf, "/q", "/log=" + scratch / "kvtlog.txt"},
+        {"TMPDIR=" + scratch / "tmp"});
     ASSERT_EQ(run.exitCode, 0) << run.output << run.errors;
     auto check = QpdfCheck(pdf);
     EXPECT_TRUE(check.ok) << check.output;

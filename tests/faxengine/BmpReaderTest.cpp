@@ -93,8 +93,9 @@ TEST(BmpReader, FilesOfOtherWritersShowTheirPictures) {
         PictureByImageMagick(corpus + "jsummers_bmpsuite/pal1.png", scratch / "truth.ppm");
     for (const char* name : {"pal1.bmp", "pal1wb.bmp", "pal1bg.bmp"})
       cases.push_back({corpus + "python-pillow_Pillow/" + name, pal1});
-    cases.push_back({corpus + "golang_image/bmp_1bpp.bmp",
-                     PictureByImageMagick(corpus + "golang_image/bmp_1bpp.png", scratch / "t.ppm")});
+    cases.push_back(
+        {corpus + "golang_image/bmp_1bpp.bmp",
+         PictureByImageMagick(corpus + "golang_image/bmp_1bpp.png", scratch / "t.ppm")});
     for (const char* name :
          {"SerenityOS_serenity/bitmap.bmp", "haraldk_TwelveMonkeys/blauesglas_mono.bmp"})
       cases.push_back({corpus + name, PictureByImageMagick(corpus + name, scratch / "t.ppm")});

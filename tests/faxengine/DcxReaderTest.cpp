@@ -78,7 +78,8 @@ TEST(DcxReader, OneBitPagesShowTheirPicturesAtTheirOwnWidth) {
   }
   // The resolutions of the PCX header; rows PackBits coded where that is
   // smaller, uncompressed noise otherwise.
-  WriteFile(scratch / "doc.dcx", DcxFile({PcxFile(offset), PcxFile(PcxOf(NoisePage(800, 30, 0.5)))}));
+  WriteFile(scratch / "doc.dcx",
+            DcxFile({PcxFile(offset), PcxFile(PcxOf(NoisePage(800, 30, 0.5)))}));
   ASSERT_EQ(RunEngine(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif").writeTiff, 0);
   EXPECT_EQ(TiffTag(scratch / "out.tif", 0, TIFFTAG_XRESOLUTION), 300u);
   EXPECT_EQ(TiffTag(scratch / "out.tif", 0, TIFFTAG_YRESOLUTION), 100u);
@@ -108,8 +109,9 @@ TEST(DcxReader, ColourOrDamagedPagesAreNotFaxOrFailTheDocument) {
   ScratchFolder scratch;
   const std::vector<std::uint8_t> good = PcxFile(PcxOf(TextLikePage(400, 20, 5)));
   WritePbm(scratch / "page.pbm", TextLikePage(64, 8, 6));
-  ASSERT_EQ(RunTool({"/usr/bin/convert", scratch / "page.pbm", "dcx:" + scratch / "rgb.dcx"}).exitCode,
-            0);
+  ASSERT_EQ(
+      RunTool({"/usr/bin/convert", scratch / "page.pbm", "dcx:" + scratch / "rgb.dcx"}).exitCode,
+      0);
   const std::vector<std::uint8_t> rgbDcx = FileBytes(scratch / "rgb.dcx");
   const std::vector<std::uint8_t> rgbPage(rgbDcx.begin() + 4100, rgbDcx.end());
   auto pcxWith = [&](std::size_t offset, std::uint16_t value) {

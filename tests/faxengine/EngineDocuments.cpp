@@ -68,7 +68,8 @@ Raster TwoColourPicture(const PnmImage& image) {
 }
 
 void WritePbm(const std::string& path, const Raster& picture) {
-  std::string pbm = "P4\n" + std::to_string(picture.width) + " " + std::to_string(picture.height) + "\n";
+  std::string pbm =
+      "P4\n" + std::to_string(picture.width) + " " + std::to_string(picture.height) + "\n";
   for (std::uint8_t byte : picture.PackedRows(true))
     pbm.push_back(static_cast<char>(byte));
   WriteFile(path, pbm);

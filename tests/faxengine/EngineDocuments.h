@@ -17,8 +17,8 @@ struct EngineRun {
   int identify = 0;
   bool isFax = false;
   std::uint16_t pageCount = 0;
-  int writeTiff = 1; // not called unless the document is a fax
-  Raster firstPage;  // page 1 as the engine decoded it
+  int writeTiff = 1;         // not called unless the document is a fax
+  Raster firstPage;          // page 1 as the engine decoded it
   std::vector<Raster> pages; // the written TIFF as the TIFF library reads it
 };
 

@@ -14,8 +14,10 @@ constexpr std::size_t kPageCountAt = 32;
 constexpr std::size_t kFirstPageAt = 34;
 constexpr std::size_t kPageHeaderSize = 16;
 constexpr std::size_t kFlagsAt = 4;
-// Enough for the longest page of a fax machine's paper at 200 lines per inch.
-constexpr std::int32_t kMaxRows = 3000;
+// Room for a page of fax paper at 200 lines per inch; a longer page (paper
+// from a roll) is decoded again with twice the room, up to a bound.
+constexpr std::int32_t kPageRows = 3000;
+constexpr std::int32_t kMaxPageRows = 96000;
 
 bool HasSignature(std::span<const std::uint8_t> bytes) {
   return bytes.size() >= sizeof kSignature - 1 &&
@@ -80,13 +82,22 @@ void Apf10Reader::DecodePage(std::uint16_t index, PageRaster& raster, const Conv
   if (!page)
     return;
   FaxDecoder decoder;
-  decoder.Initialise(page->data.data(), static_cast<std::uint32_t>(page->data.size()), 2,
-                     kCodingT4OneD, 0);
-  decoder.SetSize((page->flags & kWidePage) ? 2048 : 1728, kMaxRows);
-  if (page->flags & kLineWords)
-    decoder.DecodePageLineWords(raster);
-  else
-    decoder.DecodePage(raster);
+  for (std::int32_t rows = kPageRows;; rows *= 2) {
+    decoder.Initialise(page->data.data(), static_cast<std::uint32_t>(page->data.size()), 2,
+                       kCodingT4OneD, 0);
+    decoder.SetSize((page->flags & kWidePage) ? 2048 : 1728, rows);
+    if (page->flags & kLineWords)
+      decoder.DecodePageLineWords(raster);
+    else
+      decoder.DecodePage(raster);
+    if (raster.height < std::uint32_t(rows))
+      break;
+    // Lines beyond the room are not kept: no page may lose its end unseen.
+    if (rows >= kMaxPageRows) {
+      raster = PageRaster();
+      return;
+    }
+  }
   raster.xResolution = 200;
   raster.yResolution = (page->flags & kFineResolution) ? 200 : 100;
   raster.resolutionUnit = 2;

@@ -34,28 +34,31 @@ TEST(Apf10Reader, PagesDecodeToTheirRastersAndAreWrittenAsRows) {
   ScratchFolder scratch;
   const Raster standard = TextLikePage(1728, 90, 21), wide = TextLikePage(2048, 120, 22);
   const Raster noise = NoisePage(1728, 40, 0.5, 23), words = TextLikePage(2048, 30, 24);
+  const Raster roll = TextLikePage(1728, 3100, 27); // longer than the 3000 lines of a page
   const std::vector<Apf10Page> pages = {
       PageOf(standard, 0),
       PageOf(wide, Apf10Page::kFine | Apf10Page::kWide),
       PageOf(noise, Apf10Page::kFine),
       LineWordPageOf(words, Apf10Page::kWide),
+      PageOf(roll, Apf10Page::kFine),
   };
   WriteFile(scratch / "doc.apf", Apf10File(pages));
   const std::string out = scratch / "out.tif";
   EngineRun run = RunEngine(scratch / "doc.apf", FaxFormat::Apf10, out);
   ASSERT_TRUE(run.isFax);
-  EXPECT_EQ(run.pageCount, 4);
+  EXPECT_EQ(run.pageCount, 5);
   EXPECT_TRUE(run.firstPage == standard);
   ASSERT_EQ(run.writeTiff, 0);
-  const std::vector<Raster> expected = {standard, wide, noise, words};
+  const std::vector<Raster> expected = {standard, wide, noise, words, roll};
   ASSERT_EQ(run.pages.size(), expected.size());
   for (std::size_t page = 0; page < expected.size(); ++page)
     EXPECT_TRUE(run.pages[page] == expected[page]) << "page " << page + 1;
-  const std::uint32_t yResolutions[] = {100, 200, 200, 100};
+  const std::uint32_t yResolutions[] = {100, 200, 200, 100, 200};
   // Noise does not shrink under PackBits: it is written uncompressed.
   const std::uint32_t compressions[] = {COMPRESSION_PACKBITS, COMPRESSION_PACKBITS,
-                                        COMPRESSION_NONE, COMPRESSION_PACKBITS};
-  for (int page = 0; page < 4; ++page) {
+                                        COMPRESSION_NONE, COMPRESSION_PACKBITS,
+                                        COMPRESSION_PACKBITS};
+  for (int page = 0; page < 5; ++page) {
     EXPECT_EQ(TiffTag(out, page, TIFFTAG_XRESOLUTION), 200u);
     EXPECT_EQ(TiffTag(out, page, TIFFTAG_YRESOLUTION), yResolutions[page]);
     EXPECT_EQ(TiffTag(out, page, TIFFTAG_COMPRESSION), compressions[page]);

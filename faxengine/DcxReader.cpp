@@ -118,6 +118,7 @@ int DcxReader::Identify(const std::string& path, ConversionSettings& settings, b
   if (!IsOpen())
     return -1;
   ClearPageOffsets();
+  tableOverflows_ = false;
   if (ByteReader(Bytes()).u32At(0) != kSignature) {
     Close();
     return 0;
@@ -134,6 +135,9 @@ std::uint16_t DcxReader::CountPages() {
     if (!offset || *offset == 0 || AddPageOffset(*offset) != 0)
       break;
   }
+  const std::size_t tableEnd = kTableAt + 4 * kMaxTablePages;
+  const auto next = file.u32At(tableEnd);
+  tableOverflows_ = PageCount() == kMaxTablePages && next && *next != 0 && PageOffset(0) > tableEnd;
   return PageCount();
 }
 
@@ -159,6 +163,8 @@ int DcxReader::WriteTiff(const std::string& outputPath, const ConversionSettings
                          const PageRaster&) {
   if (!IsOpen())
     return -1;
+  if (tableOverflows_)
+    return kFaxPageUnreadable;
   PageRaster raster;
   std::vector<std::uint8_t> encoded;
   return WriteFaxPages(outputPath, PageCount(), [&](std::uint16_t index, FaxTiffPage& page) {

@@ -24,9 +24,14 @@ public:
   void Close() override { FaxReader::Close(); }
 
 private:
+  // Reads the table up to its first zero entry or its 1024th; a table that
+  // goes on beyond its slots (the first page further on, the next entry not
+  // zero) holds pages this format cannot give, and fails the document.
   std::uint16_t CountPages();
   // The bytes of page index: from its offset to the next page's, or to the
   // end of the file. Nothing when the table does not place it there in
   // order, behind the table.
   std::optional<std::span<const std::uint8_t>> PageBytes(std::uint16_t index) const;
+
+  bool tableOverflows_ = false;
 };

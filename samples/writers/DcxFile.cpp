@@ -62,15 +62,17 @@ std::vector<std::uint8_t> PcxFile(const PcxImage& image) {
 }
 
 std::vector<std::uint8_t> DcxFile(const std::vector<std::vector<std::uint8_t>>& pcxPages) {
-  constexpr std::size_t kTableSlots = 1024;
+  // 1024 slots, with room for the zero after the last page; more pages than
+  // that (which readers refuse) lengthen the table.
+  const std::size_t tableSlots = std::max<std::size_t>(1024, pcxPages.size() + 1);
   ByteWriter dcx;
   dcx.u32le(0x3ADE68B1);
-  std::uint32_t offset = 4 + 4 * kTableSlots;
+  auto offset = static_cast<std::uint32_t>(4 + 4 * tableSlots);
   for (const std::vector<std::uint8_t>& page : pcxPages) {
     dcx.u32le(offset);
     offset += static_cast<std::uint32_t>(page.size());
   }
-  dcx.padTo(4 + 4 * kTableSlots);
+  dcx.padTo(4 + 4 * tableSlots);
   for (const std::vector<std::uint8_t>& page : pcxPages)
     dcx.append(page);
   return dcx.bytes();

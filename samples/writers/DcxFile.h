@@ -1,5 +1,6 @@
 // DCX documents: the signature 0x3ADE68B1, a table of 1024 page offsets
-// (zero after the last page) and the pages, each a PCX image. PcxFile
+// (zero after the last page) and the pages, each a PCX image; up to 1023
+// pages the first follows at offset 4100. PcxFile
 // writes the one-bit PCX images fax pages are archived as (ZSoft PCX
 // version 5, run-length coded rows).
 #pragma once

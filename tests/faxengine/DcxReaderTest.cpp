@@ -166,3 +166,16 @@ TEST(DcxReader, ColourOrDamagedPagesAreNotFaxOrFailTheDocument) {
   WriteFile(scratch / "doc.dcx", good);
   EXPECT_FALSE(RunEngine(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif").isFax);
 }
+
+TEST(DcxReader, PagesBeyondTheTablesSlotsFailTheDocument) {
+  ScratchFolder scratch;
+  const std::vector<std::uint8_t> page = PcxFile(PcxOf(NoisePage(16, 2, 0.5, 14)));
+  for (std::size_t pages : {1024, 1025}) {
+    SCOPED_TRACE(pages);
+    WriteFile(scratch / "doc.dcx", DcxFile(std::vector<std::vector<std::uint8_t>>(pages, page)));
+    EngineRun run = RunEngine(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif");
+    ASSERT_TRUE(run.isFax);
+    EXPECT_EQ(run.writeTiff, pages == 1024 ? 0 : kFaxPageUnreadable);
+    EXPECT_EQ(run.pages.size(), pages == 1024 ? 1024u : 0u);
+  }
+}

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 // Fills page's coding, fill order, size and data from the decoding of coded
 // (the decoder's last page, decoded into raster): the coded bytes unchanged
@@ -17,3 +18,8 @@
 // so the page cannot be written whole. Resolutions are left to the caller.
 bool PageFromDecoding(const FaxDecoder& decoder, const PageRaster& raster,
                       std::span<const std::uint8_t> coded, FaxTiffPage& page);
+
+// Fills page from rows a reader decoded itself (white a 1 bit): PackBits
+// coded into encoded when that fits in the rows' own size, else the rows
+// uncompressed. Size and resolutions come from the raster.
+void PageFromRows(const PageRaster& raster, std::vector<std::uint8_t>& encoded, FaxTiffPage& page);

@@ -1,7 +1,10 @@
 #include "faxengine/FaxFormat.h"
 
+#include "faxengine/Apf10Reader.h"
 #include "faxengine/BitFaxReader.h"
+#include "faxengine/BmpReader.h"
 #include "faxengine/CalsReader.h"
+#include "faxengine/DcxReader.h"
 #include "faxengine/FaxFormatReader.h"
 #include "faxengine/Ig4Reader.h"
 #include "faxengine/KvrFaxReader.h"
@@ -72,10 +75,10 @@ const FaxFormatEntry kFormats[] = {
     {FaxFormat::Fmf, "FMF", kFmf, nullptr, &Make<TiffDocument>},
     {FaxFormat::PageRecords, "page records", kPageRecords, nullptr, &Make<PageRecordsReader>},
     {FaxFormat::Awd, "AWD", kAwd, nullptr, &Make<AwdDocument>},
-    {FaxFormat::Apf10, "APF10", kApf, nullptr, nullptr},
+    {FaxFormat::Apf10, "APF10", kApf, nullptr, &Make<Apf10Reader>},
     {FaxFormat::BitFax, "BIT FAX", kBitFax, nullptr, &Make<BitFaxReader>},
-    {FaxFormat::Dcx, "DCX", kDcx, nullptr, nullptr},
-    {FaxFormat::Bmp, "BMP", kBmp, nullptr, nullptr},
+    {FaxFormat::Dcx, "DCX", kDcx, nullptr, &Make<DcxReader>},
+    {FaxFormat::Bmp, "BMP", kBmp, nullptr, &Make<BmpReader>},
     {FaxFormat::Cals, "CALS", kCals, nullptr, &Make<CalsReader>},
     {FaxFormat::Ig4, "IG4", kIg4, nullptr, &Make<Ig4Reader>},
     {FaxFormat::Qliifax, "QLIIFAX", kQliifax, nullptr, &Make<QliifaxReader>},

@@ -50,9 +50,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   engine.SetSettings(settings);
   if (engine.Identify(input, format) == 0 && engine.IsFax()) {
     const std::uint16_t pages = engine.Settings().pageCount;
-    for (std::uint16_t page = 1; page < pages && page < 8; ++page)
+    for (std::uint16_t page = 0; page < pages && page < 8; ++page) {
       engine.DecodePage(page);
-    engine.WriteTiff(base + ".tif", format);
+      // A page never holds more rows than it was given room for.
+      if (engine.Raster().height > engine.Raster().MaxRows())
+        __builtin_trap();
+    }
+    // Writing succeeds or fails with a negative code.
+    if (engine.WriteTiff(base + ".tif", format) > 0)
+      __builtin_trap();
   }
   engine.CloseAll();
   for (const char* suffix : {".in", ".eng", ".eng.tiff", ".tif"})

@@ -543,6 +543,8 @@ std::map<std::string, std::function<Expected()>> CorpusSpecialCases() {
       {"golang_image/bmp_1bpp.bmp", groundTruth("golang_image/bmp_1bpp.png")},
       {"python-pillow_Pillow/pal1.bmp", groundTruth("jsummers_bmpsuite/pal1.png")},
       {"python-pillow_Pillow/pal1wb.bmp", groundTruth("jsummers_bmpsuite/pal1.png")},
+      // Blue on green: a fax page shows the darker colour as ink.
+      {"python-pillow_Pillow/pal1bg.bmp", groundTruth("jsummers_bmpsuite/pal1.png")},
       {"python-pillow_Pillow/g4-fillorder-test.tif",
        groundTruth("python-pillow_Pillow/g4-fillorder-test.png")},
       {"python-pillow_Pillow/hopper_g4_500.tif",

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-std::vector<std::uint8_t> MakeBitFaxFile(const std::vector<BitFaxPage>& pages,
+std::vector<std::uint8_t> BitFaxFile(const std::vector<BitFaxPage>& pages,
                                          std::uint8_t resolutionCode) {
   ByteWriter file;
   file.text("BIT  FAX", 8);

@@ -25,5 +25,5 @@ struct BitFaxPage {
 // The pages behind the header, an entry for each (at most 127) and their
 // number as the page count. resolutionCode 0: 100, 1: 200, any other: 400
 // dots per inch.
-std::vector<std::uint8_t> MakeBitFaxFile(const std::vector<BitFaxPage>& pages,
+std::vector<std::uint8_t> BitFaxFile(const std::vector<BitFaxPage>& pages,
                                          std::uint8_t resolutionCode);

@@ -2,7 +2,7 @@
 
 #include "samples/writers/ByteWriter.h"
 
-std::vector<std::uint8_t> MakePcResearchFile(const std::vector<std::vector<std::uint8_t>>& pages) {
+std::vector<std::uint8_t> PcResearchFile(const std::vector<std::vector<std::uint8_t>>& pages) {
   ByteWriter file;
   for (const std::vector<std::uint8_t>& page : pages) {
     const std::size_t header = file.size();

@@ -8,4 +8,4 @@
 
 inline constexpr std::size_t kPcResearchPageHeaderSize = 64;
 
-std::vector<std::uint8_t> MakePcResearchFile(const std::vector<std::vector<std::uint8_t>>& pages);
+std::vector<std::uint8_t> PcResearchFile(const std::vector<std::vector<std::uint8_t>>& pages);

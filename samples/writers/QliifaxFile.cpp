@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-std::vector<std::uint8_t> MakeQliifaxFile(const std::vector<std::vector<std::uint8_t>>& pages,
+std::vector<std::uint8_t> QliifaxFile(const std::vector<std::vector<std::uint8_t>>& pages,
                                           const QliifaxLayout& layout) {
   ByteWriter file;
   file.text("QLIIFAX", 8);

@@ -20,5 +20,5 @@ struct QliifaxLayout {
 
 // The pages' coded bytes behind the header, their offsets in the table (at
 // most 375 of them) and their number as the page count.
-std::vector<std::uint8_t> MakeQliifaxFile(const std::vector<std::vector<std::uint8_t>>& pages,
+std::vector<std::uint8_t> QliifaxFile(const std::vector<std::vector<std::uint8_t>>& pages,
                                           const QliifaxLayout& layout);

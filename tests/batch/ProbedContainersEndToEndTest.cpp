@@ -31,11 +31,11 @@ TEST(ProbedContainersEndToEnd, EachContainerBecomesAnExactPdf) {
   };
   const Case cases[] = {
       {"fax.qfx",
-       MakeQliifaxFile({oneD.coded, group4.coded}, {900, 700, 1}),
+       QliifaxFile({oneD.coded, group4.coded}, {900, 700, 1}),
        {oneD.page, group4.page}},
-      {"fax.g3f", MakePcResearchFile({twoD.coded}), {twoD.page}},
+      {"fax.g3f", PcResearchFile({twoD.coded}), {twoD.page}},
       {"fax.bfx",
-       MakeBitFaxFile({{wide.coded, 2432, 600}, {oneD.coded, 1728, 900}}, 1),
+       BitFaxFile({{wide.coded, 2432, 600}, {oneD.coded, 1728, 900}}, 1),
        {wide.page, oneD.page}},
   };
   for (const Case& c : cases) {

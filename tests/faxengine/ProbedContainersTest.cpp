@@ -92,7 +92,7 @@ std::vector<std::vector<std::uint8_t>> CodedOf(const std::vector<CodedPayload>& 
 std::vector<std::uint8_t> QliifaxOf(const std::vector<CodedPayload>& payloads,
                                     std::uint16_t lastPageLines = kRows,
                                     std::uint16_t resolutionCode = 1) {
-  return MakeQliifaxFile(CodedOf(payloads), {kRows, lastPageLines, resolutionCode});
+  return QliifaxFile(CodedOf(payloads), {kRows, lastPageLines, resolutionCode});
 }
 
 BitFaxPage EntryOf(const CodedPayload& payload) {
@@ -104,11 +104,11 @@ std::vector<std::uint8_t> BitFaxOf(const std::vector<CodedPayload>& payloads,
   std::vector<BitFaxPage> pages;
   for (const CodedPayload& payload : payloads)
     pages.push_back(EntryOf(payload));
-  return MakeBitFaxFile(pages, resolutionCode);
+  return BitFaxFile(pages, resolutionCode);
 }
 
 std::vector<std::uint8_t> PcResearchOf(const std::vector<CodedPayload>& payloads) {
-  return MakePcResearchFile(CodedOf(payloads));
+  return PcResearchFile(CodedOf(payloads));
 }
 
 std::size_t QliifaxOffsetSlot(std::size_t page) { return kQliifaxOffsetsAt + 4 * page; }

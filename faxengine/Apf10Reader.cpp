@@ -26,20 +26,9 @@ bool HasSignature(std::span<const std::uint8_t> bytes) {
 
 } // namespace
 
-int Apf10Reader::Identify(const std::string& path, ConversionSettings& settings, bool& recognised) {
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  ClearPageOffsets();
+int Apf10Reader::Detect() {
   announcedPages_ = 0;
-  ByteReader file(Bytes());
-  if (!HasSignature(Bytes()) || !file.contains(0, kFirstPageAt + 4)) {
-    Close();
-    return 0;
-  }
-  settings.pageCount = CountPages();
-  recognised = true;
-  return 0;
+  return HasSignature(Bytes()) && ByteReader(Bytes()).contains(0, kFirstPageAt + 4) ? 0 : -3;
 }
 
 std::uint16_t Apf10Reader::CountPages() {
@@ -103,10 +92,7 @@ void Apf10Reader::DecodePage(std::uint16_t index, PageRaster& raster, const Conv
   raster.resolutionUnit = 2;
 }
 
-int Apf10Reader::WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                           const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int Apf10Reader::WritePages(const std::string& outputPath, const ConversionSettings& settings) {
   PageRaster raster;
   return WriteFaxPages(outputPath, announcedPages_, [&](std::uint16_t index, FaxTiffPage& page) {
     DecodePage(index, raster, settings);

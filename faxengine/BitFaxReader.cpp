@@ -21,10 +21,8 @@ std::uint16_t ResolutionOfCode(std::uint8_t code) {
 
 int BitFaxReader::Detect() {
   auto header = ByteReader(Bytes()).slice(0, kHeaderSize);
-  if (!header || std::memcmp(header->data(), kSignature, sizeof kSignature) != 0) {
-    Close();
+  if (!header || std::memcmp(header->data(), kSignature, sizeof kSignature) != 0)
     return header ? -3 : -2;
-  }
   // The whole header is there: every field below lies inside it.
   ByteReader fields(*header);
   announcedPages_ = *fields.u16At(9);
@@ -65,28 +63,13 @@ std::optional<ProbedPageSource> BitFaxReader::LocatePage(std::uint16_t index) co
   return source;
 }
 
-int BitFaxReader::Identify(const std::string& path, ConversionSettings& settings,
-                           bool& recognised) {
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  if (Detect() == 0) {
-    settings.pageCount = CountPages();
-    recognised = settings.pageCount != 0;
-  }
-  return 0;
-}
-
 void BitFaxReader::DecodePage(std::uint16_t index, PageRaster& raster,
                               const ConversionSettings& settings) {
   DecodeProbedPage([this](std::uint16_t page) { return LocatePage(page); }, index, settings,
                    raster);
 }
 
-int BitFaxReader::WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                            const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int BitFaxReader::WritePages(const std::string& outputPath, const ConversionSettings& settings) {
   return WriteProbedPages(outputPath, PageCount(), settings,
                           [this](std::uint16_t page) { return LocatePage(page); });
 }

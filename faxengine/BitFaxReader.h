@@ -3,15 +3,14 @@
 // length and offset). The coding of the pages is not stated: it is probed.
 #pragma once
 
-#include "faxengine/FaxFormatReader.h"
-#include "faxengine/FaxReader.h"
+#include "faxengine/FormatFileReader.h"
 #include "faxengine/ProbedPage.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 
-class BitFaxReader final : public FaxReader, public FaxFormatReader {
+class BitFaxReader final : public FormatFileReader {
 public:
   static constexpr std::size_t kHeaderSize = 2048;
   static constexpr std::size_t kEntrySlots = 127;
@@ -19,17 +18,15 @@ public:
   // 0 when the file begins with the signature and a whole header; -2 when
   // the header is short, -3 when the signature differs (the file is then
   // closed either way).
-  int Detect();
-  std::uint16_t CountPages();
+  int Detect() override;
+  std::uint16_t CountPages() override;
 
-  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override;
   void DecodePage(std::uint16_t index, PageRaster& raster,
                   const ConversionSettings& settings) override;
-  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                const PageRaster& firstPage) override;
-  void Close() override { FaxReader::Close(); }
 
 private:
+  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
+
   struct PageEntry {
     std::uint16_t width = 0;
     std::uint16_t lines = 0;

@@ -86,18 +86,16 @@ void GatherRows(std::span<const std::uint8_t> bytes, const BmpLayout& layout,
 
 } // namespace
 
-int BmpReader::Identify(const std::string& path, ConversionSettings& settings, bool& recognised) {
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  ByteReader file(Bytes());
-  if (!file.contains(0, kFileHeaderSize) || Bytes()[0] != 'B' || Bytes()[1] != 'M') {
-    Close();
-    return 0;
-  }
-  settings.pageCount = 1;
-  recognised = true;
-  return 0;
+int BmpReader::Detect() {
+  if (!ByteReader(Bytes()).contains(0, kFileHeaderSize))
+    return -2;
+  return Bytes()[0] == 'B' && Bytes()[1] == 'M' ? 0 : -3;
+}
+
+// A BMP file holds one image.
+std::uint16_t BmpReader::CountPages() {
+  AddPageOffset(0);
+  return PageCount();
 }
 
 void BmpReader::DecodePage(std::uint16_t index, PageRaster& raster, const ConversionSettings&) {
@@ -122,10 +120,7 @@ void BmpReader::DecodePage(std::uint16_t index, PageRaster& raster, const Conver
   raster.resolutionUnit = layout->resolutionUnit;
 }
 
-int BmpReader::WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                         const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int BmpReader::WritePages(const std::string& outputPath, const ConversionSettings& settings) {
   PageRaster raster;
   return WriteFaxPages(outputPath, 1, [&](std::uint16_t index, FaxTiffPage& page) {
     DecodePage(index, raster, settings);

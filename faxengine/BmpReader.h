@@ -3,14 +3,14 @@
 // uncompressed. Images of more bits per pixel are not fax pages.
 #pragma once
 
-#include "faxengine/FaxFormatReader.h"
-#include "faxengine/FaxReader.h"
+#include "faxengine/FormatFileReader.h"
 
-class BmpReader final : public FaxReader, public FaxFormatReader {
+class BmpReader final : public FormatFileReader {
 public:
-  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override;
   void DecodePage(std::uint16_t index, PageRaster& raster, const ConversionSettings&) override;
-  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                const PageRaster&) override;
-  void Close() override { FaxReader::Close(); }
+
+private:
+  int Detect() override;
+  std::uint16_t CountPages() override;
+  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
 };

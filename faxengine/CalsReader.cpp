@@ -102,10 +102,8 @@ int CalsReader::Detect() {
   auto page = header ? ParseHeader(std::string_view(reinterpret_cast<const char*>(header->data()),
                                                     header->size()))
                      : std::nullopt;
-  if (!page) {
-    Close();
+  if (!page)
     return -2;
-  }
   width_ = page->width;
   lines_ = page->lines;
   density_ = page->density;
@@ -116,17 +114,6 @@ std::uint16_t CalsReader::CountPages() {
   ClearPageOffsets();
   AddPageOffset(kHeaderBytes);
   return PageCount();
-}
-
-int CalsReader::Identify(const std::string& path, ConversionSettings& settings, bool& recognised) {
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  if (Detect() == 0) {
-    settings.pageCount = CountPages();
-    recognised = true;
-  }
-  return 0;
 }
 
 std::span<const std::uint8_t> CalsReader::CodedPage(std::uint16_t index) const {
@@ -159,10 +146,7 @@ void CalsReader::DecodePage(std::uint16_t index, PageRaster& raster, const Conve
   Decode(index, decoder, raster);
 }
 
-int CalsReader::WriteTiff(const std::string& outputPath, const ConversionSettings&,
-                          const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int CalsReader::WritePages(const std::string& outputPath, const ConversionSettings&) {
   FaxG4Decoder decoder;
   PageRaster raster;
   return WriteFaxPages(outputPath, PageCount(), [&](std::uint16_t index, FaxTiffPage& page) {

@@ -3,8 +3,7 @@
 // ("rpelcnt: <pixels>,<lines>") and the density ("rdensty: <dpi>") are used.
 #pragma once
 
-#include "faxengine/FaxFormatReader.h"
-#include "faxengine/FaxReader.h"
+#include "faxengine/FormatFileReader.h"
 
 #include <cstdint>
 #include <span>
@@ -12,24 +11,21 @@
 
 class FaxG4Decoder;
 
-class CalsReader final : public FaxReader, public FaxFormatReader {
+class CalsReader final : public FormatFileReader {
 public:
   // 0 when the open file has a whole header whose page size and density are
   // numbers within the limits of one page; -1 no file; -2 otherwise, and the
   // file is then closed.
-  int Detect();
+  int Detect() override;
   // The one page of a detected file; its data start behind the header.
-  std::uint16_t CountPages();
+  std::uint16_t CountPages() override;
 
-  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override;
   void DecodePage(std::uint16_t index, PageRaster& raster, const ConversionSettings&) override;
-  // The coded page unchanged when it decodes whole; kFaxPageUnreadable when
-  // the T.6 data break off, since the rest of the page is lost.
-  int WriteTiff(const std::string& outputPath, const ConversionSettings&,
-                const PageRaster&) override;
-  void Close() override { FaxReader::Close(); }
 
 private:
+  // The coded page unchanged when it decodes whole; kFaxPageUnreadable when
+  // the T.6 data break off, since the rest of the page is lost.
+  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
   std::span<const std::uint8_t> CodedPage(std::uint16_t index) const;
   // Decodes page index with decoder, which then tells whether lines were lost.
   void Decode(std::uint16_t index, FaxG4Decoder& decoder, PageRaster& raster) const;

@@ -113,19 +113,9 @@ bool DecodePcxPage(std::span<const std::uint8_t> page, std::vector<std::uint8_t>
 
 } // namespace
 
-int DcxReader::Identify(const std::string& path, ConversionSettings& settings, bool& recognised) {
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  ClearPageOffsets();
+int DcxReader::Detect() {
   tableOverflows_ = false;
-  if (ByteReader(Bytes()).u32At(0) != kSignature) {
-    Close();
-    return 0;
-  }
-  settings.pageCount = CountPages();
-  recognised = settings.pageCount != 0;
-  return 0;
+  return ByteReader(Bytes()).u32At(0) == kSignature ? 0 : -3;
 }
 
 std::uint16_t DcxReader::CountPages() {
@@ -159,10 +149,7 @@ void DcxReader::DecodePage(std::uint16_t index, PageRaster& raster, const Conver
     raster = PageRaster();
 }
 
-int DcxReader::WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                         const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int DcxReader::WritePages(const std::string& outputPath, const ConversionSettings& settings) {
   if (tableOverflows_)
     return kFaxPageUnreadable;
   PageRaster raster;

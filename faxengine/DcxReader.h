@@ -4,30 +4,27 @@
 // (colour scans) are not fax pages.
 #pragma once
 
-#include "faxengine/FaxFormatReader.h"
-#include "faxengine/FaxReader.h"
+#include "faxengine/FormatFileReader.h"
 
 #include <cstdint>
 #include <optional>
 #include <span>
 
-class DcxReader final : public FaxReader, public FaxFormatReader {
+class DcxReader final : public FormatFileReader {
 public:
   static constexpr std::uint32_t kSignature = 0x3ADE68B1;
   // The offset table's slots: the first page follows them at offset 4100.
   static constexpr std::size_t kMaxTablePages = 1024;
 
-  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override;
   void DecodePage(std::uint16_t index, PageRaster& raster, const ConversionSettings&) override;
-  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                const PageRaster&) override;
-  void Close() override { FaxReader::Close(); }
 
 private:
+  int Detect() override;
+  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
   // Reads the table up to its first zero entry or its 1024th; a table that
   // goes on beyond its slots (the first page further on, the next entry not
   // zero) holds pages this format cannot give, and fails the document.
-  std::uint16_t CountPages();
+  std::uint16_t CountPages() override;
   // The bytes of page index: from its offset to the next page's, or to the
   // end of the file. Nothing when the table does not place it there in
   // order, behind the table.

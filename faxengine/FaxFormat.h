@@ -59,4 +59,3 @@ FaxFormat IdentifyFormat(const std::string& path);
 // file named directly is read like any other), null for a format the engine
 // never reads (an ordinary TIFF).
 std::unique_ptr<FaxFormatReader> MakeFormatReader(FaxFormat format);
-

@@ -41,42 +41,31 @@ void TurnHalfway(PageRaster& raster) {
 
 } // namespace
 
-int Ig4Reader::Identify(const std::string& path, ConversionSettings& settings, bool& recognised) {
-  ClearPageOffsets();
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  if (Detect() != 0)
-    return 0;
+// The file holds one page.
+std::uint16_t Ig4Reader::CountPages() {
   AddPageOffset(0);
-  settings.pageCount = PageCount();
-  recognised = true;
-  return 0;
+  return PageCount();
 }
 
 int Ig4Reader::Detect() {
   const ByteReader file(Bytes());
-  auto fail = [this](int result) {
-    FaxReader::Close();
-    return result;
-  };
   if (file.size() < kTrailerSize)
-    return fail(-2);
+    return -2;
   const std::size_t trailer = file.size() - kTrailerSize;
   if (std::memcmp(file.slice(trailer, sizeof kSignature)->data(), kSignature, sizeof kSignature))
-    return fail(-3);
+    return -3;
   const std::uint32_t dataLengthField = *file.u32At(trailer + 28);
   const std::uint32_t header = *file.u32At(trailer + 40);
   const std::uint32_t table = *file.u32At(trailer + 56);
   if (!file.contains(header, kImageHeaderSize))
-    return fail(-4);
+    return -4;
   orientation_ = file.u16At(header) == 0x4D4D ? kOrientationMM : kOrientationII;
   height_ = *file.u16At(header + 4);
   width_ = *file.u16At(header + 6);
   if (width_ == 0 || height_ == 0)
-    return fail(-4);
+    return -4;
   if (dataLengthField < 4 || CheckStrips(file, table, header, dataLengthField - 4) != 0)
-    return fail(-5);
+    return -5;
   return 0;
 }
 
@@ -148,10 +137,7 @@ void Ig4Reader::DecodePage(std::uint16_t, PageRaster& raster, const ConversionSe
     TurnHalfway(raster);
 }
 
-int Ig4Reader::WriteTiff(const std::string& outputPath, const ConversionSettings&,
-                         const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int Ig4Reader::WritePages(const std::string& outputPath, const ConversionSettings&) {
   PageRaster raster;
   if (!DecodeStrips(raster))
     return kFaxPageUnreadable;

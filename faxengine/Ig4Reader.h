@@ -4,30 +4,27 @@
 // order mark implies.
 #pragma once
 
-#include "faxengine/FaxFormatReader.h"
-#include "faxengine/FaxReader.h"
+#include "faxengine/FormatFileReader.h"
 #include "faxengine/HeadedPage.h"
 
 #include <vector>
 
 class ByteReader;
 
-class Ig4Reader final : public FaxReader, public FaxFormatReader {
+class Ig4Reader final : public FormatFileReader {
 public:
-  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override;
   // The page as the strips hold it, turned by 180 degrees for an "MM" image.
   void DecodePage(std::uint16_t index, PageRaster& raster,
                   const ConversionSettings& settings) override;
-  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                const PageRaster& firstPage) override;
-  void Close() override { FaxReader::Close(); }
 
 private:
+  std::uint16_t CountPages() override;
+  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
   // 0 when the file is an IG4 image whose strips all lie, in order, inside
   // the data the trailer gives them; -2 trailer unreadable, -3 another
   // signature, -4 image header unreadable or empty, -5 strip table
   // unreadable or inconsistent. The file is closed unless 0.
-  int Detect();
+  int Detect() override;
   int CheckStrips(const ByteReader& file, std::uint64_t table, std::uint64_t stripsEnd,
                   std::uint64_t dataLength);
   // Decodes the strips one under the other into raster; true when each

@@ -19,16 +19,6 @@ bool SignatureAt(const ByteReader& file, std::uint64_t offset) {
 
 } // namespace
 
-int KvrFaxReader::Identify(const std::string& path, ConversionSettings& settings,
-                           bool& recognised) {
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  settings.pageCount = CountPages();
-  recognised = true;
-  return 0;
-}
-
 std::uint16_t KvrFaxReader::CountPages() {
   ClearPageOffsets();
   const ByteReader file(Bytes());
@@ -81,10 +71,7 @@ void KvrFaxReader::DecodePage(std::uint16_t index, PageRaster& raster,
     decoder_.Decode(*page, raster);
 }
 
-int KvrFaxReader::WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                            const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int KvrFaxReader::WritePages(const std::string& outputPath, const ConversionSettings& settings) {
   return decoder_.WritePages(outputPath, PageCount(),
                              [&](std::uint16_t index) { return ReadPage(index, settings); });
 }

@@ -20,16 +20,6 @@ std::uint16_t YResolution(std::uint8_t code) { return code == 0 ? 100 : code == 
 
 } // namespace
 
-int PageRecordsReader::Identify(const std::string& path, ConversionSettings& settings,
-                                bool& recognised) {
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  settings.pageCount = CountPages();
-  recognised = true;
-  return 0;
-}
-
 std::uint16_t PageRecordsReader::CountPages() {
   ClearPageOffsets();
   const ByteReader file(Bytes());
@@ -98,10 +88,8 @@ void PageRecordsReader::ReadDocInfo(std::uint16_t page, FaxDocInfo& info) {
     info.senderComment = std::string(field.begin(), end);
 }
 
-int PageRecordsReader::WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                                 const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int PageRecordsReader::WritePages(const std::string& outputPath,
+                                  const ConversionSettings& settings) {
   return decoder_.WritePages(outputPath, PageCount(),
                              [&](std::uint16_t index) { return ReadPage(index, settings); });
 }

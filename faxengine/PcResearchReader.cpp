@@ -18,10 +18,8 @@ std::string_view AsText(std::span<const std::uint8_t> bytes) {
 
 int PcResearchReader::Detect() {
   auto header = ByteReader(Bytes()).slice(0, kPageHeaderSize);
-  if (!header || (*header)[0] != 0 || AsText(header->subspan(1, kSignature.size())) != kSignature) {
-    Close();
+  if (!header || (*header)[0] != 0 || AsText(header->subspan(1, kSignature.size())) != kSignature)
     return header ? -3 : -2;
-  }
   return 0;
 }
 
@@ -67,28 +65,14 @@ std::optional<ProbedPageSource> PcResearchReader::LocatePage(std::uint16_t index
   return source;
 }
 
-int PcResearchReader::Identify(const std::string& path, ConversionSettings& settings,
-                               bool& recognised) {
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  if (Detect() == 0) {
-    settings.pageCount = CountPages();
-    recognised = true;
-  }
-  return 0;
-}
-
 void PcResearchReader::DecodePage(std::uint16_t index, PageRaster& raster,
                                   const ConversionSettings& settings) {
   DecodeProbedPage([this](std::uint16_t page) { return LocatePage(page); }, index, settings,
                    raster);
 }
 
-int PcResearchReader::WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                                const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int PcResearchReader::WritePages(const std::string& outputPath,
+                                 const ConversionSettings& settings) {
   return WriteProbedPages(outputPath, PageCount(), settings,
                           [this](std::uint16_t page) { return LocatePage(page); });
 }

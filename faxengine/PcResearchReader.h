@@ -4,14 +4,13 @@
 // searching the signature; the coding of their data is probed.
 #pragma once
 
-#include "faxengine/FaxFormatReader.h"
-#include "faxengine/FaxReader.h"
+#include "faxengine/FormatFileReader.h"
 #include "faxengine/ProbedPage.h"
 
 #include <cstdint>
 #include <optional>
 
-class PcResearchReader final : public FaxReader, public FaxFormatReader {
+class PcResearchReader final : public FormatFileReader {
 public:
   static constexpr std::size_t kPageHeaderSize = 64;
   // Rows a page may have (an A4 page at fine resolution is about 2300).
@@ -20,18 +19,15 @@ public:
   // 0 when a whole page header with the signature begins the file; -2 when
   // the file is shorter than a header, -3 when the signature differs (the
   // file is then closed either way).
-  int Detect();
+  int Detect() override;
   // Every page header in the file, up to the reader's page limit.
-  std::uint16_t CountPages();
+  std::uint16_t CountPages() override;
 
-  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override;
   void DecodePage(std::uint16_t index, PageRaster& raster,
                   const ConversionSettings& settings) override;
-  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                const PageRaster& firstPage) override;
-  void Close() override { FaxReader::Close(); }
 
 private:
+  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
   // The page's data: behind its header, up to the next page header.
   std::optional<ProbedPageSource> LocatePage(std::uint16_t index) const;
 

@@ -19,10 +19,8 @@ std::uint16_t ResolutionOfCode(std::uint16_t code) {
 
 int QliifaxReader::Detect() {
   auto header = ByteReader(Bytes()).slice(0, kHeaderSize);
-  if (!header || std::memcmp(header->data(), kSignature, sizeof kSignature) != 0) {
-    Close();
+  if (!header || std::memcmp(header->data(), kSignature, sizeof kSignature) != 0)
     return -2;
-  }
   ByteReader fields(*header);
   fields.seek(8);
   header_.pageCount = *fields.u16le();
@@ -60,28 +58,13 @@ std::optional<ProbedPageSource> QliifaxReader::LocatePage(std::uint16_t index) c
   return source;
 }
 
-int QliifaxReader::Identify(const std::string& path, ConversionSettings& settings,
-                            bool& recognised) {
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  if (Detect() == 0) {
-    settings.pageCount = CountPages();
-    recognised = true;
-  }
-  return 0;
-}
-
 void QliifaxReader::DecodePage(std::uint16_t index, PageRaster& raster,
                                const ConversionSettings& settings) {
   DecodeProbedPage([this](std::uint16_t page) { return LocatePage(page); }, index, settings,
                    raster);
 }
 
-int QliifaxReader::WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                             const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int QliifaxReader::WritePages(const std::string& outputPath, const ConversionSettings& settings) {
   return WriteProbedPages(outputPath, PageCount(), settings,
                           [this](std::uint16_t page) { return LocatePage(page); });
 }

@@ -4,32 +4,28 @@
 // not stated: it is probed.
 #pragma once
 
-#include "faxengine/FaxFormatReader.h"
-#include "faxengine/FaxReader.h"
+#include "faxengine/FormatFileReader.h"
 #include "faxengine/ProbedPage.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 
-class QliifaxReader final : public FaxReader, public FaxFormatReader {
+class QliifaxReader final : public FormatFileReader {
 public:
   static constexpr std::size_t kHeaderSize = 1532;
   static constexpr std::size_t kOffsetSlots = 375;
 
   // 0 when the file begins with the signature and a whole header; -2
   // otherwise (the file is then closed).
-  int Detect();
-  std::uint16_t CountPages();
+  int Detect() override;
+  std::uint16_t CountPages() override;
 
-  int Identify(const std::string& path, ConversionSettings& settings, bool& recognised) override;
   void DecodePage(std::uint16_t index, PageRaster& raster,
                   const ConversionSettings& settings) override;
-  int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
-                const PageRaster& firstPage) override;
-  void Close() override { FaxReader::Close(); }
 
 private:
+  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
   struct Header {
     std::uint16_t pageCount = 0;
     std::uint16_t lastPageLines = 0;

@@ -11,32 +11,18 @@ constexpr std::uint8_t kSignature[] = {0xFF, 0xFF, 0x00, 0x01};
 
 } // namespace
 
-int SingleGroup4Reader::Identify(const std::string& path, ConversionSettings& settings,
-                                 bool& recognised) {
-  ClearPageOffsets();
-  Open(path);
-  if (!IsOpen())
-    return -1;
-  if (Detect() != 0)
-    return 0;
+// The file holds one page.
+std::uint16_t SingleGroup4Reader::CountPages() {
   AddPageOffset(0);
-  settings.pageCount = PageCount();
-  recognised = true;
-  return 0;
+  return PageCount();
 }
 
 int SingleGroup4Reader::Detect() {
   const ByteReader file(Bytes());
   auto header = file.slice(0, kHeaderSize);
-  if (!header) {
-    FaxReader::Close();
+  if (!header)
     return -2;
-  }
-  if (!std::equal(std::begin(kSignature), std::end(kSignature), header->begin())) {
-    FaxReader::Close();
-    return -3;
-  }
-  return 0;
+  return std::equal(std::begin(kSignature), std::end(kSignature), header->begin()) ? 0 : -3;
 }
 
 std::optional<HeadedPage> SingleGroup4Reader::ReadPage() const {
@@ -59,9 +45,6 @@ void SingleGroup4Reader::DecodePage(std::uint16_t, PageRaster& raster, const Con
     decoder_.Decode(*page, raster);
 }
 
-int SingleGroup4Reader::WriteTiff(const std::string& outputPath, const ConversionSettings&,
-                                  const PageRaster&) {
-  if (!IsOpen())
-    return -1;
+int SingleGroup4Reader::WritePages(const std::string& outputPath, const ConversionSettings&) {
   return decoder_.WritePages(outputPath, PageCount(), [&](std::uint16_t) { return ReadPage(); });
 }

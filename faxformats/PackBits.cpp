@@ -59,8 +59,8 @@ bool EncodeRow(std::span<const std::uint8_t> row, PackBitsOutput& out) {
   while (at < row.size()) {
     const std::size_t run = RunLength(row, at);
     const bool singleFollows = at + 2 < row.size() && RunLength(row, at + 2) == 1;
-    const bool fold = run == 2 && literalLength > 0 && singleFollows &&
-                      literalLength + 2 <= kMaxFoldedLiteral;
+    const bool fold =
+        run == 2 && literalLength > 0 && singleFollows && literalLength + 2 <= kMaxFoldedLiteral;
     if (run >= 2 && !fold) {
       if (!flush() || !out.Run(row[at], run))
         return false;

@@ -146,8 +146,8 @@ bool WriteTiff(const std::string& path, const PageTexts& pages, Coding coding, f
 
 // The coded strip of every page, as the TIFF library codes it; empty when
 // the scratch TIFF cannot be written or read.
-std::vector<Bytes> CodedPages(const std::string& scratchTiff, const PageTexts& pages,
-                              Coding coding, float yResolution) {
+std::vector<Bytes> CodedPages(const std::string& scratchTiff, const PageTexts& pages, Coding coding,
+                              float yResolution) {
   std::vector<Bytes> coded;
   if (!WriteTiff(scratchTiff, pages, coding, yResolution))
     return {};
@@ -231,13 +231,14 @@ bool WriteContainers(const std::string& folder) {
       pages.push_back({title, "PAGE 2"});
     return CodedPages(scratch, pages, coding, 196);
   };
-  const std::vector<Bytes> kvr = coded("KVR-FAX", g3, true), records = coded("PAGE RECORDS", g4, true),
+  const std::vector<Bytes> kvr = coded("KVR-FAX", g3, true),
+                           records = coded("PAGE RECORDS", g4, true),
                            single = coded("SINGLE G4 PAGE", g4), ig4Page = coded("IG4 IMAGE", g4),
-                           qliifax = coded("QLIIFAX", g3, true), research = coded("PC RESEARCH", g3),
-                           bitFax = coded("BIT FAX", g3twoD), apf = coded("APF10", g3),
-                           cals = coded("CALS", g4);
-  for (const auto* pages : {&kvr, &records, &single, &ig4Page, &qliifax, &research, &bitFax, &apf,
-                            &cals})
+                           qliifax = coded("QLIIFAX", g3, true),
+                           research = coded("PC RESEARCH", g3), bitFax = coded("BIT FAX", g3twoD),
+                           apf = coded("APF10", g3), cals = coded("CALS", g4);
+  for (const auto* pages :
+       {&kvr, &records, &single, &ig4Page, &qliifax, &research, &bitFax, &apf, &cals})
     if (pages->empty())
       return false;
 

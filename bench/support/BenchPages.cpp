@@ -61,4 +61,3 @@ bool WriteFaxTiff(const std::string& path, std::uint16_t compression,
   TIFFClose(tiff);
   return ok;
 }
-

@@ -17,6 +17,19 @@ int FormatFileReader::Identify(const std::string& path, ConversionSettings& sett
   return 0;
 }
 
+void FormatFileReader::RecordHeaderChain(std::size_t headerSize, const HeaderTest& isHeader,
+                                         const NextHeader& nextHeader) {
+  const ByteReader file(Bytes());
+  std::uint64_t offset = 0;
+  while (isHeader(file, offset) && AddPageOffset(std::uint32_t(offset)) == 0 &&
+         file.contains(offset, headerSize)) {
+    const std::uint64_t next = nextHeader(file, offset);
+    if (next <= offset)
+      break;
+    offset = next;
+  }
+}
+
 int FormatFileReader::WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
                                 const PageRaster&) {
   if (!IsOpen())

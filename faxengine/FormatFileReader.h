@@ -5,6 +5,10 @@
 
 #include "faxengine/FaxFormatReader.h"
 #include "faxengine/FaxReader.h"
+#include "faxformats/ByteReader.h"
+
+#include <cstdint>
+#include <functional>
 
 class FormatFileReader : public FaxReader, public FaxFormatReader {
 public:
@@ -16,6 +20,17 @@ public:
   int WriteTiff(const std::string& outputPath, const ConversionSettings& settings,
                 const PageRaster& firstPage) final;
   void Close() final { FaxReader::Close(); }
+
+protected:
+  // Records the pages of a chain of headers of headerSize bytes that starts
+  // the file: a page at every offset where isHeader holds, the next header
+  // where nextHeader says. A chain that does not move forward (a loop) ends
+  // there, and the page table's limit ends an endless one. A header the file
+  // ends in is a page too, one that cannot be read.
+  using HeaderTest = std::function<bool(const ByteReader& file, std::uint64_t offset)>;
+  using NextHeader = std::function<std::uint64_t(const ByteReader& file, std::uint64_t offset)>;
+  void RecordHeaderChain(std::size_t headerSize, const HeaderTest& isHeader,
+                         const NextHeader& nextHeader);
 
 private:
   // 0 when the open file is of this format, a negative code when not.

@@ -20,22 +20,10 @@ bool SignatureAt(const ByteReader& file, std::uint64_t offset) {
 } // namespace
 
 std::uint16_t KvrFaxReader::CountPages() {
-  ClearPageOffsets();
-  const ByteReader file(Bytes());
-  // Each header names the next through its data offset and length; a chain
-  // that does not move forward (a loop) or leaves the file ends there, and
-  // the page table's limit ends an endless one. A header the file ends in
-  // is a page too, one that cannot be read.
-  std::uint64_t offset = 0;
-  while (SignatureAt(file, offset) && AddPageOffset(std::uint32_t(offset)) == 0 &&
-         file.contains(offset, kHeaderSize)) {
-    const std::uint64_t next = std::uint64_t(*file.u32At(offset + 8)) + *file.u32At(offset + 12);
-    if (next <= offset)
-      break;
-    offset = next;
-  }
-  if (PageCount() == 0)
-    FaxReader::Close();
+  // Each header names the next through its data offset and length.
+  RecordHeaderChain(kHeaderSize, SignatureAt, [](const ByteReader& file, std::uint64_t offset) {
+    return std::uint64_t(*file.u32At(offset + 8)) + *file.u32At(offset + 12);
+  });
   return PageCount();
 }
 

@@ -15,8 +15,7 @@ public:
 
 private:
   int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
-  // Records the offset of every page header of the chain; closes the file
-  // when there is none.
+  // Records the offset of every page header of the chain.
   std::uint16_t CountPages() override;
   std::optional<HeadedPage> ReadPage(std::uint16_t index, const ConversionSettings& settings) const;
 

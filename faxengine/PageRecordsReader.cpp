@@ -21,25 +21,12 @@ std::uint16_t YResolution(std::uint8_t code) { return code == 0 ? 100 : code == 
 } // namespace
 
 std::uint16_t PageRecordsReader::CountPages() {
-  ClearPageOffsets();
-  const ByteReader file(Bytes());
   // The next header lies at the sum of four fields of the page just
-  // recorded (its data and what the writing program put around it). A sum
-  // that does not move forward (a loop) ends the chain, and the page
-  // table's limit ends an endless one. A header the file ends in is a page
-  // too, one that cannot be read.
-  std::uint64_t offset = 0;
-  while (SignatureAt(file, offset) && AddPageOffset(std::uint32_t(offset)) == 0 &&
-         file.contains(offset, kHeaderSize)) {
-    const std::uint64_t next = std::uint64_t(*file.u8At(offset + 113)) * *file.u8At(offset + 114) +
-                               *file.u32At(offset + 116) + *file.u32At(offset + 105) +
-                               *file.u32At(offset + 89);
-    if (next <= offset)
-      break;
-    offset = next;
-  }
-  if (PageCount() == 0)
-    FaxReader::Close();
+  // recorded (its data and what the writing program put around it).
+  RecordHeaderChain(kHeaderSize, SignatureAt, [](const ByteReader& file, std::uint64_t offset) {
+    return std::uint64_t(*file.u8At(offset + 113)) * *file.u8At(offset + 114) +
+           *file.u32At(offset + 116) + *file.u32At(offset + 105) + *file.u32At(offset + 89);
+  });
   return PageCount();
 }
 

@@ -33,6 +33,10 @@ const ByteMaps& Maps() {
 
 const std::uint8_t* BitReversalTable() { return Maps().reversed.data(); }
 
+const std::uint8_t* ByteMapFor(std::uint8_t bitOrder) {
+  return bitOrder == kMsbFirst ? Maps().identity.data() : Maps().reversed.data();
+}
+
 void FaxBitReader::Initialise(const std::uint8_t* data, std::uint32_t size) {
   data_ = data;
   // Byte positions are signed 32-bit: larger buffers are read up to 2 GiB.
@@ -50,7 +54,7 @@ void FaxBitReader::Initialise(const std::uint8_t* data, std::uint32_t size, std:
 
 void FaxBitReader::SetBitOrder(std::uint8_t bitOrder) {
   bitOrder_ = bitOrder;
-  reverse_ = bitOrder == kMsbFirst ? Maps().identity.data() : Maps().reversed.data();
+  reverse_ = ByteMapFor(bitOrder);
   if (data_)
     MoveTo(position_);
 }

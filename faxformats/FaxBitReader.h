@@ -16,6 +16,8 @@ inline constexpr int kBitsAtEnd = -3;       // position at or beyond the end
 
 // The 256-entry bit reversal table.
 const std::uint8_t* BitReversalTable();
+// The map a bit order asks for: identity for kMsbFirst, reversal otherwise.
+const std::uint8_t* ByteMapFor(std::uint8_t bitOrder);
 
 class FaxBitReader {
 public:

@@ -28,49 +28,11 @@ const Coding kCodings[] = {
     {"CCITT RLE/W", COMPRESSION_CCITTRLEW, 0, 4},
 };
 
-Raster AllOf(std::uint32_t width, std::uint32_t height, bool black) {
-  Raster raster(width, height);
-  std::fill(raster.pixels.begin(), raster.pixels.end(), std::uint8_t(black));
-  return raster;
-}
-
-// Alternating single pixels: the most changes a line can hold.
-Raster Checkerboard(std::uint32_t width, std::uint32_t height) {
-  Raster raster(width, height);
-  for (std::uint32_t y = 0; y < height; ++y)
-    for (std::uint32_t x = 0; x < width; ++x)
-      raster.set(x, y, (x + y) % 2 == 0);
-  return raster;
-}
-
-struct Page {
-  std::string name;
-  Raster raster;
-};
-
-std::vector<Page> Pages() {
-  std::vector<Page> pages;
-  for (std::uint32_t width : {1728u, 2048u, 2432u, 3456u, 153u, 1u, 4864u})
-    pages.push_back(
-        {"text " + std::to_string(width), testing_support::TextLikePage(width, 40, width)});
-  pages.push_back({"noise 1728", testing_support::NoisePage(1728, 30, 0.3, 7)});
-  pages.push_back({"noise 1001", testing_support::NoisePage(1001, 30, 0.5, 9)});
-  pages.push_back({"sparse noise 2592", testing_support::NoisePage(2592, 20, 0.02, 3)});
-  pages.push_back({"run boundaries 1728", testing_support::RunBoundaryPage(1728)});
-  pages.push_back({"run boundaries 4864", testing_support::RunBoundaryPage(4864)});
-  pages.push_back({"all white", AllOf(1728, 12, false)});
-  pages.push_back({"all black", AllOf(1728, 12, true)});
-  pages.push_back({"all black wide", AllOf(4864, 5, true)});
-  pages.push_back({"checkerboard 155", Checkerboard(155, 16)});
-  pages.push_back({"corner mark", testing_support::CornerMarkPage(2048, 64)});
-  return pages;
-}
-
 } // namespace
 
 TEST(FaxDecoderOracle, EveryCodingOfEveryPageDecodesToTheSourceRaster) {
   for (const Coding& coding : kCodings) {
-    for (const Page& page : Pages()) {
+    for (const Page& page : DecoderFixturePages()) {
       SCOPED_TRACE(std::string(coding.name) + ", " + page.name);
       auto data = EncodeWithLibTiff(page.raster, coding.compression, coding.group3Options);
       OurDecode ours = DecodeWithOurs(data, coding.codingCode, std::int32_t(page.raster.width),

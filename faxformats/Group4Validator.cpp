@@ -1,0 +1,178 @@
+#include "faxformats/Group4Validator.h"
+
+#include "faxformats/FaxBitReader.h"
+#include "faxformats/FaxBitWindow.h"
+#include "faxformats/FaxCodeTables.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// EOFB: two EOLs, 000000000001 000000000001 (ITU-T T.6, 2.4).
+constexpr std::uint32_t kEofb = 0x001001;
+constexpr int kEofbBits = 24;
+// The longest make-up code: longer runs repeat it before their last make-up.
+constexpr std::uint16_t kLongestMakeUp = 2560;
+// Positions are signed 32-bit with room for a run past the end.
+constexpr std::uint32_t kWidestRow = std::uint32_t{1} << 30;
+// Changing elements stand for themselves and for the imaginary ones at the
+// end of a row: b1 and b2 may be looked up past the last real one.
+constexpr std::size_t kSentinels = 3;
+
+int VerticalOffset(T4Mode mode) {
+  switch (mode) {
+  case T4Mode::VR1:
+    return 1;
+  case T4Mode::VR2:
+    return 2;
+  case T4Mode::VR3:
+    return 3;
+  case T4Mode::VL1:
+    return -1;
+  case T4Mode::VL2:
+    return -2;
+  case T4Mode::VL3:
+    return -3;
+  default:
+    return 0;
+  }
+}
+
+// Reads rows as changing elements (the positions where the colour changes,
+// the first one to black), checking that each code is the one T.6's mode
+// choice gives: pass when b2 < a1, vertical when |a1 - b1| <= 3, horizontal
+// otherwise, with runs coded as 2560 make-ups, one make-up and a terminating
+// code.
+class PlainRowReader {
+public:
+  PlainRowReader(BitWindow& bits, std::int32_t width, std::size_t mostChanges)
+      : bits_(bits), width_(width), reference_(mostChanges + kSentinels, width),
+        coding_(mostChanges + kSentinels, width) {}
+
+  bool Row() {
+    count_ = 0;
+    std::size_t next = 0; // reference elements before it lie at or left of a0
+    std::int32_t a0 = -1; // the imaginary white element before the row
+    std::size_t colour = 0;
+    while (a0 < width_) {
+      while (reference_[next] <= a0)
+        ++next;
+      // b1: the first element right of a0 of the other colour; even
+      // elements change to black.
+      const std::size_t b = next + ((next & 1) != colour ? 1 : 0);
+      const std::int32_t b1 = reference_[b], b2 = reference_[b + 1];
+      const ModeEntry mode = ModeLookup()[bits_.Peek(kModeLookupBits)];
+      bits_.Skip(mode.bits);
+      switch (mode.mode) {
+      case T4Mode::Pass:
+        // Only when b2 lies before a1, which the next code must place beyond it.
+        if (b2 >= width_)
+          return false;
+        a0 = b2;
+        break;
+      case T4Mode::Horizontal:
+        a0 = Horizontal(a0, colour, b1, b2);
+        if (a0 < 0)
+          return false;
+        break;
+      case T4Mode::Zeros:
+      case T4Mode::Invalid:
+        return false; // an EOL, the uncompressed mode or no code at all
+      default: {
+        const std::int32_t a1 = b1 + VerticalOffset(mode.mode);
+        if (a1 <= a0 || a1 > b2 || a1 > width_ || !Push(a1))
+          return false;
+        a0 = a1;
+        colour ^= 1;
+      }
+      }
+    }
+    std::fill_n(coding_.begin() + static_cast<std::ptrdiff_t>(count_), kSentinels, width_);
+    std::swap(reference_, coding_);
+    return true;
+  }
+
+private:
+  // Horizontal mode: a0a1 in a0's colour, then a1a2; gives a2, or -1. Plain
+  // only where neither pass nor vertical mode would do, and with no run of
+  // length 0 but a first one at the row start or a last one at the row end.
+  std::int32_t Horizontal(std::int32_t a0, std::size_t colour, std::int32_t b1, std::int32_t b2) {
+    const std::int32_t start = std::max(a0, 0);
+    const std::int32_t first = Run(colour != 0, width_ - start);
+    if (first < 0)
+      return -1;
+    const std::int32_t a1 = start + first;
+    const std::int32_t second = Run(colour == 0, width_ - a1);
+    if (second < 0)
+      return -1;
+    const std::int32_t a2 = a1 + second;
+    const bool plain = a1 > a0 && a1 <= b2 && (a1 - b1 > 3 || b1 - a1 > 3) &&
+                       (a2 > a1 || a1 == width_);
+    return plain && Push(a1) && Push(a2) ? a2 : -1;
+  }
+
+  // One run of at most `limit` pixels, or -1.
+  std::int32_t Run(bool black, std::int32_t limit) {
+    const RunEntry* table = RunLookup(black);
+    std::int32_t total = 0;
+    bool lastMakeUp = false; // a make-up shorter than 2560 ends the make-ups
+    for (;;) {
+      const RunEntry entry = table[bits_.Peek(kRunLookupBits)];
+      if (entry.kind != RunKind::Terminating && (entry.kind != RunKind::MakeUp || lastMakeUp))
+        return -1;
+      bits_.Skip(entry.bits);
+      total += entry.run;
+      if (total > limit)
+        return -1;
+      if (entry.kind == RunKind::Terminating)
+        return total;
+      lastMakeUp = entry.run != kLongestMakeUp;
+    }
+  }
+
+  // Appends a changing element; one at the row end is imaginary and only
+  // ends the row.
+  bool Push(std::int32_t position) {
+    if (position >= width_)
+      return true;
+    if (count_ + kSentinels >= coding_.size())
+      return false;
+    coding_[count_++] = position;
+    return true;
+  }
+
+  BitWindow& bits_;
+  std::int32_t width_;
+  std::vector<std::int32_t> reference_; // the row above; all white at first
+  std::vector<std::int32_t> coding_;
+  std::size_t count_ = 0;
+};
+
+} // namespace
+
+Group4Verdict CheckGroup4Form(std::span<const std::uint8_t> coded, std::uint32_t width,
+                              std::uint32_t rows, std::uint8_t bitOrder) {
+  if (width == 0 || width > kWidestRow || coded.size() > std::numeric_limits<std::uint32_t>::max())
+    return {};
+  BitWindow bits(coded.data(), static_cast<std::uint32_t>(coded.size()), ByteMapFor(bitOrder), 0);
+  // Every changing element costs at least one bit of the data.
+  const std::size_t mostChanges = static_cast<std::size_t>(
+      std::min<std::uint64_t>(width, bits.TotalBits()));
+  PlainRowReader reader(bits, static_cast<std::int32_t>(width), mostChanges);
+  for (std::uint32_t row = 0; row < rows; ++row)
+    if (!reader.Row())
+      return {};
+  if (bits.Overran())
+    return {};
+  Group4Verdict verdict{Group4Form::PlainUnended, 0};
+  if (bits.Peek(kEofbBits) == kEofb) {
+    bits.Skip(kEofbBits);
+    verdict.form = Group4Form::PlainWithEofb;
+  }
+  verdict.usedBytes = (bits.BitPosition() + 7) / 8;
+  bits.SkipZeros();
+  return bits.AtEnd() ? verdict : Group4Verdict{};
+}

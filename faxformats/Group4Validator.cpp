@@ -16,8 +16,11 @@ constexpr std::uint32_t kEofb = 0x001001;
 constexpr int kEofbBits = 24;
 // The longest make-up code: longer runs repeat it before their last make-up.
 constexpr std::uint16_t kLongestMakeUp = 2560;
-// Positions are signed 32-bit with room for a run past the end.
-constexpr std::uint32_t kWidestRow = std::uint32_t{1} << 30;
+// Changing elements are kept in 16 bits: stores to them cannot alias the
+// bit window, which keeps the window in registers. Wider rows are refused
+// (they are decoded and coded anew instead).
+using Position = std::uint16_t;
+constexpr std::uint32_t kWidestRow = 0xFFFF;
 // Changing elements stand for themselves and for the imaginary ones at the
 // end of a row: b1 and b2 may be looked up past the last real one.
 constexpr std::size_t kSentinels = 3;
@@ -48,24 +51,33 @@ int VerticalOffset(T4Mode mode) {
 // code.
 class PlainRowReader {
 public:
-  PlainRowReader(BitWindow& bits, std::int32_t width, std::size_t mostChanges)
-      : bits_(bits), width_(width), reference_(mostChanges + kSentinels, width),
-        coding_(mostChanges + kSentinels, width) {}
+  // Changing elements strictly increase within a row: at most `width` of them.
+  PlainRowReader(BitWindow& bits, std::int32_t width)
+      : bits_(bits), width_(width), reference_(std::size_t(width) + kSentinels, Position(width)),
+        coding_(std::size_t(width) + kSentinels, Position(width)) {}
 
   bool Row() {
     count_ = 0;
+    const Position* reference = reference_.data();
     std::size_t next = 0; // reference elements before it lie at or left of a0
     std::int32_t a0 = -1; // the imaginary white element before the row
     std::size_t colour = 0;
     while (a0 < width_) {
-      while (reference_[next] <= a0)
+      while (reference[next] <= a0)
         ++next;
       // b1: the first element right of a0 of the other colour; even
       // elements change to black.
       const std::size_t b = next + ((next & 1) != colour ? 1 : 0);
-      const std::int32_t b1 = reference_[b], b2 = reference_[b + 1];
-      const ModeEntry mode = ModeLookup()[bits_.Peek(kModeLookupBits)];
+      const std::int32_t b1 = reference[b], b2 = reference[b + 1];
+      const ModeEntry mode = modes_[bits_.Peek(kModeLookupBits)];
       bits_.Skip(mode.bits);
+      if (mode.mode == T4Mode::V0) {
+        // The commonest code, plain wherever it decodes: b1 lies right of a0.
+        Push(b1);
+        a0 = b1;
+        colour ^= 1;
+        continue;
+      }
       switch (mode.mode) {
       case T4Mode::Pass:
         // Only when b2 lies before a1, which the next code must place beyond it.
@@ -83,14 +95,16 @@ public:
         return false; // an EOL, the uncompressed mode or no code at all
       default: {
         const std::int32_t a1 = b1 + VerticalOffset(mode.mode);
-        if (a1 <= a0 || a1 > b2 || a1 > width_ || !Push(a1))
+        if (a1 <= a0 || a1 > b2 || a1 > width_)
           return false;
+        Push(a1);
         a0 = a1;
         colour ^= 1;
       }
       }
     }
-    std::fill_n(coding_.begin() + static_cast<std::ptrdiff_t>(count_), kSentinels, width_);
+    std::fill_n(coding_.begin() + static_cast<std::ptrdiff_t>(count_), kSentinels,
+                Position(width_));
     std::swap(reference_, coding_);
     return true;
   }
@@ -111,12 +125,16 @@ private:
     const std::int32_t a2 = a1 + second;
     const bool plain = a1 > a0 && a1 <= b2 && (a1 - b1 > 3 || b1 - a1 > 3) &&
                        (a2 > a1 || a1 == width_);
-    return plain && Push(a1) && Push(a2) ? a2 : -1;
+    if (!plain)
+      return -1;
+    Push(a1);
+    Push(a2);
+    return a2;
   }
 
   // One run of at most `limit` pixels, or -1.
   std::int32_t Run(bool black, std::int32_t limit) {
-    const RunEntry* table = RunLookup(black);
+    const RunEntry* table = black ? black_ : white_;
     std::int32_t total = 0;
     bool lastMakeUp = false; // a make-up shorter than 2560 ends the make-ups
     for (;;) {
@@ -135,19 +153,18 @@ private:
 
   // Appends a changing element; one at the row end is imaginary and only
   // ends the row.
-  bool Push(std::int32_t position) {
-    if (position >= width_)
-      return true;
-    if (count_ + kSentinels >= coding_.size())
-      return false;
-    coding_[count_++] = position;
-    return true;
+  void Push(std::int32_t position) {
+    if (position < width_)
+      coding_[count_++] = Position(position);
   }
 
   BitWindow& bits_;
   std::int32_t width_;
-  std::vector<std::int32_t> reference_; // the row above; all white at first
-  std::vector<std::int32_t> coding_;
+  std::vector<Position> reference_; // the row above; all white at first
+  std::vector<Position> coding_;
+  const ModeEntry* modes_ = ModeLookup();
+  const RunEntry* white_ = RunLookup(false);
+  const RunEntry* black_ = RunLookup(true);
   std::size_t count_ = 0;
 };
 
@@ -158,10 +175,7 @@ Group4Verdict CheckGroup4Form(std::span<const std::uint8_t> coded, std::uint32_t
   if (width == 0 || width > kWidestRow || coded.size() > std::numeric_limits<std::uint32_t>::max())
     return {};
   BitWindow bits(coded.data(), static_cast<std::uint32_t>(coded.size()), ByteMapFor(bitOrder), 0);
-  // Every changing element costs at least one bit of the data.
-  const std::size_t mostChanges = static_cast<std::size_t>(
-      std::min<std::uint64_t>(width, bits.TotalBits()));
-  PlainRowReader reader(bits, static_cast<std::int32_t>(width), mostChanges);
+  PlainRowReader reader(bits, static_cast<std::int32_t>(width));
   for (std::uint32_t row = 0; row < rows; ++row)
     if (!reader.Row())
       return {};

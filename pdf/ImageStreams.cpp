@@ -1,13 +1,14 @@
 #include "pdf/ImageStreams.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <new>
 #include <span>
 #include <vector>
 
+#include "faxformats/FaxBitReader.h"
+#include "faxformats/Group4Validator.h"
 #include "pdf/PdfNumbers.h"
 #include "pdf/StripEncoder.h"
 #include "pdf/TiffAccess.h"
@@ -301,56 +302,32 @@ bool ReadRgbRegion(PdfWriterContext& context, const PixelRegion& region, const c
   return true;
 }
 
-bool BitAt(std::span<const std::uint8_t> bytes, std::size_t index) {
-  return (bytes[index / 8] >> (7 - index % 8)) & 1;
+// The file's own Group 4 bytes of a strip or tile when they are in the
+// plain form and are the page's pixels unchanged: they then go into the PDF
+// as they are, and the chunk is neither decoded nor coded again. Damaged or
+// otherwise coded data gives nothing and takes the decoding road, which
+// codes the rows anew.
+std::optional<Bytes> PlainGroup4Chunk(PdfWriterContext& context, std::uint32_t chunk, bool tiled,
+                                      std::uint32_t width, std::uint32_t length) {
+  const PageProperties& page = context.page;
+  if (page.transcode != Transcode::RawPassThrough || page.sampleConversion != 0 ||
+      page.bitsPerSample != 1 || page.samplesPerPixel != 1)
+    return std::nullopt;
+  auto raw = ReadRawChunk(context, chunk, tiled);
+  if (!raw || CheckGroup4Form(*raw, width, length, kMsbFirst).form == Group4Form::Other)
+    return std::nullopt;
+  return raw;
 }
 
-// One past the last set bit; 0 when no bit is set.
-std::size_t EndOfSetBits(std::span<const std::uint8_t> bytes) {
-  for (std::size_t i = bytes.size(); i > 0; --i) {
-    if (bytes[i - 1] != 0)
-      return i * 8 - static_cast<std::size_t>(std::countr_zero(bytes[i - 1]));
-  }
-  return 0;
-}
-
-// EOFB: two EOLs (ITU-T T.6, 2.4).
-constexpr std::size_t kEofbBits = 24;
-
-bool SameBits(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, std::size_t from,
-              std::size_t to) {
-  for (std::size_t bit = from; bit < to; ++bit)
-    if (BitAt(a, bit) != BitAt(b, bit))
-      return false;
-  return true;
-}
-
-// True when the file's Group 4 data codes its rows exactly as our encoder
-// does (T.6's own choice of modes), ended by EOFB or by zero fill alone.
-// Other legal codings (zero-length runs, needless horizontal mode) decode
-// in the TIFF library but need not decode alike in every PDF viewer.
-bool SameCodedRows(std::span<const std::uint8_t> raw, std::span<const std::uint8_t> canonical) {
-  const std::size_t canonicalEnd = EndOfSetBits(canonical);
-  if (canonicalEnd < kEofbBits)
-    return false;
-  const std::size_t rowBits = canonicalEnd - kEofbBits;
-  const std::size_t wholeBytes = rowBits / 8;
-  if (raw.size() * 8 < rowBits ||
-      !std::equal(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(wholeBytes),
-                  canonical.begin()) ||
-      !SameBits(raw, canonical, wholeBytes * 8, rowBits))
-    return false;
-  const std::size_t rawEnd = EndOfSetBits(raw);
-  return rawEnd <= rowBits || (rawEnd == canonicalEnd && SameBits(raw, canonical, rowBits, rawEnd));
+std::uint64_t WriteRaw(PdfWriterContext& context, const Bytes& bytes) {
+  context.sink->Write(bytes);
+  return bytes.size();
 }
 
 // Writes the pixels as the stream's data, Group 4 coded when the page asks
-// for it; the file's own coded bytes (passThrough) stand in for the new
-// coding when they say the same in the same way. Returns the bytes
-// written, 0 on error.
+// for it. Returns the bytes written, 0 on error.
 std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uint8_t> pixels,
-                             std::uint32_t width, std::uint32_t length, const char* what,
-                             const std::optional<Bytes>& passThrough) {
+                             std::uint32_t width, std::uint32_t length, const char* what) {
   const PageProperties& page = context.page;
   if (page.compressionOut == PdfCompression::None) {
     context.sink->Write(pixels);
@@ -369,9 +346,7 @@ std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uin
          std::string("Error writing encoded ") + what + " to output PDF " + context.inputName);
     return 0;
   }
-  const Bytes& chosen = passThrough && SameCodedRows(*passThrough, *coded) ? *passThrough : *coded;
-  context.sink->Write(chosen);
-  return chosen.size();
+  return WriteRaw(context, *coded);
 }
 
 } // namespace
@@ -441,11 +416,8 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
 std::uint64_t WritePageImageData(PdfWriterContext& context) {
   TIFF* tiff = context.input;
   const PageProperties& page = context.page;
-  // Pass-through data is decoded too: only data in the form our encoder
-  // gives is kept (damaged or unusual coding is coded anew from its rows).
-  std::optional<Bytes> raw;
-  if (page.transcode == Transcode::RawPassThrough)
-    raw = ReadRawChunk(context, 0, false);
+  if (const auto plain = PlainGroup4Chunk(context, 0, false, page.width, page.length))
+    return WriteRaw(context, *plain);
   std::uint64_t size = static_cast<std::uint64_t>(TIFFScanlineSize64(tiff)) * page.length;
   if (page.planarConfig == PLANARCONFIG_SEPARATE)
     size *= page.samplesPerPixel;
@@ -473,7 +445,7 @@ std::uint64_t WritePageImageData(PdfWriterContext& context) {
     }
     ApplyPixelConversions(page, *buffer, page.width, page.length);
   }
-  return EncodeAndWrite(context, *buffer, page.width, page.length, "strip", raw);
+  return EncodeAndWrite(context, *buffer, page.width, page.length, "strip");
 }
 
 std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) {
@@ -482,16 +454,17 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   const PageTiles& tiles = context.tiles[context.currentPage];
   const TileShape shape = ShapeOf(tiles, tile);
   const bool edge = shape.rightEdge || shape.bottomEdge;
-  std::optional<Bytes> raw;
-  if (page.transcode == Transcode::RawPassThrough && !edge)
-    raw = ReadRawChunk(context, tile, true);
+  if (!edge) {
+    if (const auto plain = PlainGroup4Chunk(context, tile, true, shape.width, shape.length))
+      return WriteRaw(context, *plain);
+  }
   if (page.sampleConversion & kYcbcrToRgb) {
     const PixelRegion region{(tile % tiles.across) * tiles.width,
                              (tile / tiles.across) * tiles.length, shape.width, shape.length};
     Bytes rgb;
     if (!ReadRgbRegion(context, region, "pdf_write_tile_data", rgb))
       return 0;
-    return EncodeAndWrite(context, rgb, shape.width, shape.length, "tile", std::nullopt);
+    return EncodeAndWrite(context, rgb, shape.width, shape.length, "tile");
   }
   const bool separate = (page.sampleConversion & kSeparateToContiguous) != 0;
   const auto tileSize = static_cast<std::uint64_t>(TIFFTileSize64(tiff));
@@ -527,7 +500,7 @@ std::uint64_t WriteTileImageData(PdfWriterContext& context, std::uint32_t tile) 
   for (std::uint64_t row = 1; row < rows && outRow != inRow; ++row)
     std::memmove(buffer->data() + row * outRow, buffer->data() + row * inRow, outRow);
   buffer->resize(static_cast<std::size_t>(rows * outRow));
-  return EncodeAndWrite(context, *buffer, shape.width, shape.length, "tile", raw);
+  return EncodeAndWrite(context, *buffer, shape.width, shape.length, "tile");
 }
 
 void WriteTransferObjects(PdfWriterContext& context) {

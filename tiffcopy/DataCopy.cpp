@@ -1,5 +1,6 @@
 #include "tiffcopy/DataCopy.h"
 
+#include "tiffcopy/CodedStrip.h"
 #include "tiffcopy/CopyLimits.h"
 #include "tiffcopy/RowsWithoutEol.h"
 
@@ -44,18 +45,23 @@ std::uint32_t RowsOfStrip(std::uint32_t stripInPlane, std::uint32_t rowsPerStrip
 }
 
 // Reads each chunk decoded and writes it with the same number; sizeOf(i)
-// gives the decoded size of chunk i, the same on both sides. A chunk the
-// library cannot decode is offered to rescue(i, buffer, size), which may
-// decode it another way.
-template <typename SizeOf, typename Rescue>
+// gives the decoded size of chunk i, the same on both sides. A chunk that
+// copyCoded(i) writes as it is coded is neither decoded nor coded again. A
+// chunk the library cannot decode is offered to rescue(i, buffer, size),
+// which may decode it another way.
+template <typename SizeOf, typename CopyCoded, typename Rescue>
 bool CopyChunks(TIFF* in, TIFF* out, std::uint32_t count, std::uint64_t largest, SizeOf sizeOf,
-                ChunkIo read, ChunkIo write, Rescue rescue) {
+                ChunkIo read, ChunkIo write, CopyCoded copyCoded, Rescue rescue) {
   if (largest == 0 || largest > kMaxAllocation)
     return false;
   Bytes buffer(largest);
   DecodeTracker tracker;
   for (std::uint32_t i = 0; i < count; ++i) {
     const tmsize_t size = static_cast<tmsize_t>(sizeOf(i));
+    if (copyCoded(i)) {
+      tracker.Note(size, buffer.data(), 0);
+      continue;
+    }
     std::fill(buffer.begin(), buffer.begin() + size, 0);
     tmsize_t decoded = read(in, i, buffer.data(), size);
     if (decoded < 0 && rescue(i, std::span(buffer.data(), static_cast<std::size_t>(size))))
@@ -199,12 +205,17 @@ bool CopyStrips(TIFF* in, TIFF* out, const ImageShape& shape) {
   auto sizeOf = [&](std::uint32_t strip) {
     return TIFFVStripSize64(in, RowsOfStrip(strip % perPlane, rowsPerStrip, shape.length));
   };
+  auto rowsOf = [&](std::uint32_t strip) {
+    return RowsOfStrip(strip % perPlane, rowsPerStrip, shape.length);
+  };
+  auto plainGroup4 = [&](std::uint32_t strip) {
+    return CopyPlainGroup4Strip(in, out, strip, shape.width, rowsOf(strip));
+  };
   auto rowsWithoutEol = [&](std::uint32_t strip, std::span<std::uint8_t> rows) {
-    const std::uint32_t rowCount = RowsOfStrip(strip % perPlane, rowsPerStrip, shape.length);
-    return DecodeRowsWithoutEol(in, strip, rowCount, rows);
+    return DecodeRowsWithoutEol(in, strip, rowsOf(strip), rows);
   };
   return CopyChunks(in, out, count, static_cast<std::uint64_t>(TIFFStripSize64(in)), sizeOf,
-                    ReadStrip, WriteStrip, rowsWithoutEol);
+                    ReadStrip, WriteStrip, plainGroup4, rowsWithoutEol);
 }
 
 bool CopyTiles(TIFF* in, TIFF* out, const ImageShape&) {
@@ -214,6 +225,7 @@ bool CopyTiles(TIFF* in, TIFF* out, const ImageShape&) {
     return false;
   return CopyChunks(
       in, out, count, size, [size](std::uint32_t) { return size; }, ReadTile, WriteTile,
+      [](std::uint32_t) { return false; },
       [](std::uint32_t, std::span<std::uint8_t>) { return false; });
 }
 

@@ -170,9 +170,9 @@ void SetCompressionTags(TIFF* in, TIFF* out, std::uint16_t compression,
 
 // Picks the routine by the layouts of both sides; both have the source's
 // planar configuration, so samples never need to be regrouped. Coded data
-// is never copied as it is: Group 4 that the TIFF library decodes is not
-// always in the form every PDF viewer decodes, and coding the decoded rows
-// anew gives that form (the same bytes for data that already has it).
+// is copied as it is only where coding its rows anew would give the same
+// bytes (Group 4 strips in the plain form): Group 4 that the TIFF library
+// decodes is not always in the form every PDF viewer decodes.
 bool CopyPixels(TIFF* tiff, TIFF* out, const SourceImage& source) {
   const ImageShape& shape = source.shape;
   const bool outTiled = TIFFIsTiled(out) != 0;

@@ -2,6 +2,7 @@
 
 #include "faxengine/FaxTiffWriter.h"
 #include "faxformats/FaxDecoder.h"
+#include "tiffcopy/CodedStrip.h"
 #include "tiffcopy/CopyLimits.h"
 
 #include <algorithm>
@@ -34,20 +35,6 @@ bool MinIsWhite(TIFF* in) {
   std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
   TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric);
   return photometric == PHOTOMETRIC_MINISWHITE;
-}
-
-// The strip's coded bytes, when the file really holds them.
-std::vector<std::uint8_t> ReadCodedStrip(TIFF* in, std::uint32_t strip) {
-  const std::uint64_t size = TIFFGetStrileByteCount(in, strip);
-  const TIFFSizeProc fileSize = TIFFGetSizeProc(in);
-  if (size == 0 || size > kMaxAllocation || fileSize == nullptr ||
-      size > static_cast<std::uint64_t>(fileSize(TIFFClientdata(in))))
-    return {};
-  std::vector<std::uint8_t> coded(size);
-  if (TIFFReadRawStrip(in, strip, coded.data(), static_cast<tmsize_t>(size)) !=
-      static_cast<tmsize_t>(size))
-    return {};
-  return coded;
 }
 
 // One row: runs alternately white and black from white, up to the width.

@@ -94,13 +94,6 @@ Bytes InsertBits(const Bytes& data, std::size_t at, const std::string& bits) {
   return out.Bytes();
 }
 
-Bytes WithoutEofb(Bytes coded) {
-  const std::size_t end = EndOfSetBits(coded);
-  for (std::size_t bit : {end - 1, end - 13})
-    coded[bit / 8] = std::uint8_t(coded[bit / 8] & ~(0x80 >> (bit % 8)));
-  return coded;
-}
-
 struct Variant {
   std::string name;
   Bytes strip;
@@ -119,7 +112,7 @@ std::vector<Variant> VariantsOf(const Raster& page) {
   flipped[flipped.size() / 2] ^= 0x10;
   std::vector<Variant> variants = {
       {"as the library writes it", coded, w, h},
-      {"without EOFB", WithoutEofb(coded), w, h},
+      {"without EOFB", testing_support::WithoutEofb(coded), w, h},
       {"zero fill after EOFB", padded, w, h},
       {"garbage after EOFB", garbage, w, h},
       {"cut short", cut, w, h},

@@ -165,17 +165,6 @@ TEST(BilevelPassThrough, SingleStripGroup4IsCopiedWithBitsReversedForFillOrder2)
   EXPECT_NE(file.find(stream), std::string::npos);
 }
 
-// The coding with its EOFB (two EOLs, ending at the last set bit) turned
-// into zero fill: what encoders that leave EOFB out write.
-std::vector<std::uint8_t> WithoutEofb(std::vector<std::uint8_t> coded) {
-  std::size_t end = coded.size() * 8;
-  while ((coded[(end - 1) / 8] >> (7 - (end - 1) % 8) & 1) == 0)
-    --end;
-  for (std::size_t bit : {end - 1, end - 13})
-    coded[bit / 8] = static_cast<std::uint8_t>(coded[bit / 8] & ~(0x80 >> (bit % 8)));
-  return coded;
-}
-
 // Group 4 data is copied only when it codes the rows as T.6's own choice of
 // modes does (with or without EOFB). Other legal codings decode in the TIFF
 // library but need not in PDF viewers, so the page is coded anew.

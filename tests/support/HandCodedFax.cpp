@@ -93,4 +93,13 @@ std::vector<std::uint8_t> HandCodedMhWithoutEol(const Raster& page) {
   return std::move(bits.bytes_);
 }
 
+std::vector<std::uint8_t> WithoutEofb(std::vector<std::uint8_t> coded) {
+  std::size_t end = coded.size() * 8;
+  while ((coded[(end - 1) / 8] >> (7 - (end - 1) % 8) & 1) == 0)
+    --end;
+  for (std::size_t bit : {end - 1, end - 13})
+    coded[bit / 8] = static_cast<std::uint8_t>(coded[bit / 8] & ~(0x80 >> (bit % 8)));
+  return coded;
+}
+
 } // namespace testing_support

@@ -22,4 +22,8 @@ std::vector<std::uint8_t> HandCodedGroup4(const Raster& page, Group4Style style)
 // EOL and no fill to byte boundaries; MSB first, at most 1728 wide.
 std::vector<std::uint8_t> HandCodedMhWithoutEol(const Raster& page);
 
+// The coding with its EOFB (two EOLs, ending at the last set bit) turned
+// into zero fill: what encoders that leave EOFB out write.
+std::vector<std::uint8_t> WithoutEofb(std::vector<std::uint8_t> coded);
+
 } // namespace testing_support

@@ -1,6 +1,7 @@
-// Group 4 data is decoded and coded anew: data already in the form T.6's
-// own choice of modes gives comes out byte for byte, anything else (damaged,
-// or coded in other legal ways that PDF viewers need not read) as that form.
+// Group 4 data already in the form T.6's own choice of modes gives, ended as
+// the TIFF library ends it, comes out byte for byte; anything else (damaged,
+// coded in other legal ways that PDF viewers need not read, or ended
+// otherwise) is decoded and coded anew in that form.
 #include "CopyTestHelpers.h"
 
 #include "support/HandCodedFax.h"
@@ -28,16 +29,22 @@ TEST(Group4Coding, CanonicalSingleStripComesOutByteForByte) {
   }
 }
 
-TEST(Group4Coding, UnusualCodingComesOutInTheCanonicalForm) {
+TEST(Group4Coding, UnusualCodingOrEndComesOutInTheCanonicalForm) {
   ScratchFolder scratch;
   TiffPageSpec spec = BilevelSpec(COMPRESSION_CCITTFAX4);
   spec.raster = TextLikePage(1728, 300, 6);
   WriteTiffFile(scratch / "in.tif", {spec});
   const std::vector<std::uint8_t> file = ReadBytes(scratch / "in.tif");
   const auto canonical = ReadRawStrips(scratch / "in.tif").at(0);
-  for (const Group4Style style : {Group4Style::HorizontalOnly, Group4Style::ZeroLengthRuns}) {
-    SCOPED_TRACE(static_cast<int>(style));
-    WriteFile(scratch / "unusual.tif", WithStrip(file, HandCodedGroup4(spec.raster, style)));
+  std::vector<std::uint8_t> zeroFilled = canonical;
+  zeroFilled.resize(canonical.size() + 3, 0);
+  for (const auto& [name, strip] :
+       {std::pair{"horizontal mode only", HandCodedGroup4(spec.raster, Group4Style::HorizontalOnly)},
+        std::pair{"zero-length runs", HandCodedGroup4(spec.raster, Group4Style::ZeroLengthRuns)},
+        std::pair{"no EOFB", WithoutEofb(canonical)},
+        std::pair{"zero fill after EOFB", zeroFilled}}) {
+    SCOPED_TRACE(name);
+    WriteFile(scratch / "unusual.tif", WithStrip(file, strip));
     for (int selector : {-1, 6}) {
       ASSERT_EQ(
           CopyTiffImages(scratch / "unusual.tif", scratch / "out.tif", WithSelector(selector)), 0);

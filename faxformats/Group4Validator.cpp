@@ -52,43 +52,41 @@ int VerticalOffset(T4Mode mode) {
 class PlainRowReader {
 public:
   // Changing elements strictly increase within a row: at most `width` of them.
-  PlainRowReader(BitWindow& bits, std::int32_t width)
+  // The window is the reader's own: its fields and the reader's cannot alias.
+  PlainRowReader(const BitWindow& bits, std::int32_t width)
       : bits_(bits), width_(width), reference_(std::size_t(width) + kSentinels, Position(width)),
         coding_(std::size_t(width) + kSentinels, Position(width)) {}
 
   bool Row() {
     count_ = 0;
     const Position* reference = reference_.data();
-    std::size_t next = 0; // reference elements before it lie at or left of a0
+    // b indexes b1, the first reference element right of a0 of the colour
+    // a0 is not. Even elements change to black, so b's parity is a0's colour.
+    std::size_t b = 0;
     std::int32_t a0 = -1; // the imaginary white element before the row
-    std::size_t colour = 0;
     while (a0 < width_) {
-      while (reference[next] <= a0)
-        ++next;
-      // b1: the first element right of a0 of the other colour; even
-      // elements change to black.
-      const std::size_t b = next + ((next & 1) != colour ? 1 : 0);
       const std::int32_t b1 = reference[b], b2 = reference[b + 1];
       const ModeEntry mode = modes_[bits_.Peek(kModeLookupBits)];
       bits_.Skip(mode.bits);
-      if (mode.mode == T4Mode::V0) {
+      switch (mode.mode) {
+      case T4Mode::V0:
         // The commonest code, plain wherever it decodes: b1 lies right of a0.
         Push(b1);
         a0 = b1;
-        colour ^= 1;
-        continue;
-      }
-      switch (mode.mode) {
+        ++b;
+        break;
       case T4Mode::Pass:
         // Only when b2 lies before a1, which the next code must place beyond it.
         if (b2 >= width_)
           return false;
         a0 = b2;
+        b += 2;
         break;
       case T4Mode::Horizontal:
-        a0 = Horizontal(a0, colour, b1, b2);
+        a0 = Horizontal(a0, b & 1, b1, b2);
         if (a0 < 0)
           return false;
+        b = FirstRightOf(reference, b, a0);
         break;
       case T4Mode::Zeros:
       case T4Mode::Invalid:
@@ -98,8 +96,10 @@ public:
         if (a1 <= a0 || a1 > b2 || a1 > width_)
           return false;
         Push(a1);
+        // The colour changes; only after a left shift can the element just
+        // before b1 lie right of a1.
+        b = b > 0 && reference[b - 1] > a1 ? b - 1 : FirstRightOf(reference, b + 1, a1);
         a0 = a1;
-        colour ^= 1;
       }
       }
     }
@@ -108,6 +108,8 @@ public:
     std::swap(reference_, coding_);
     return true;
   }
+
+  BitWindow& Bits() { return bits_; }
 
 private:
   // Horizontal mode: a0a1 in a0's colour, then a1a2; gives a2, or -1. Plain
@@ -151,6 +153,16 @@ private:
     }
   }
 
+  // The first element from `from` on, in steps of two (one colour), that
+  // lies right of x; at the row end, where the row is done, `from` itself.
+  std::size_t FirstRightOf(const Position* reference, std::size_t from, std::int32_t x) const {
+    if (x >= width_)
+      return from;
+    while (reference[from] <= x)
+      from += 2;
+    return from;
+  }
+
   // Appends a changing element; one at the row end is imaginary and only
   // ends the row.
   void Push(std::int32_t position) {
@@ -158,7 +170,7 @@ private:
       coding_[count_++] = Position(position);
   }
 
-  BitWindow& bits_;
+  BitWindow bits_;
   std::int32_t width_;
   std::vector<Position> reference_; // the row above; all white at first
   std::vector<Position> coding_;
@@ -174,11 +186,13 @@ Group4Verdict CheckGroup4Form(std::span<const std::uint8_t> coded, std::uint32_t
                               std::uint32_t rows, std::uint8_t bitOrder) {
   if (width == 0 || width > kWidestRow || coded.size() > std::numeric_limits<std::uint32_t>::max())
     return {};
-  BitWindow bits(coded.data(), static_cast<std::uint32_t>(coded.size()), ByteMapFor(bitOrder), 0);
-  PlainRowReader reader(bits, static_cast<std::int32_t>(width));
+  PlainRowReader reader(
+      BitWindow(coded.data(), static_cast<std::uint32_t>(coded.size()), ByteMapFor(bitOrder), 0),
+      static_cast<std::int32_t>(width));
   for (std::uint32_t row = 0; row < rows; ++row)
     if (!reader.Row())
       return {};
+  BitWindow& bits = reader.Bits();
   if (bits.Overran())
     return {};
   Group4Verdict verdict{Group4Form::PlainUnended, 0};

@@ -125,8 +125,8 @@ private:
     if (second < 0)
       return -1;
     const std::int32_t a2 = a1 + second;
-    const bool plain = a1 > a0 && a1 <= b2 && (a1 - b1 > 3 || b1 - a1 > 3) &&
-                       (a2 > a1 || a1 == width_);
+    const bool plain =
+        a1 > a0 && a1 <= b2 && (a1 - b1 > 3 || b1 - a1 > 3) && (a2 > a1 || a1 == width_);
     if (!plain)
       return -1;
     Push(a1);

@@ -131,9 +131,10 @@ std::vector<Variant> VariantsOf(const Raster& page) {
   }
   if (w <= 1728) {
     using testing_support::Group4Style;
-    variants.push_back({"horizontal mode only",
-                        HandCodedGroup4(page, Group4Style::HorizontalOnly), w, h});
-    variants.push_back({"zero-length runs", HandCodedGroup4(page, Group4Style::ZeroLengthRuns), w, h});
+    variants.push_back(
+        {"horizontal mode only", HandCodedGroup4(page, Group4Style::HorizontalOnly), w, h});
+    variants.push_back(
+        {"zero-length runs", HandCodedGroup4(page, Group4Style::ZeroLengthRuns), w, h});
   }
   return variants;
 }
@@ -176,20 +177,35 @@ TEST(Group4Validator, RefusesLegalCodingsTheLibraryDoesNotWrite) {
     std::vector<Codes> codes;
   };
   const Case cases[] = {
-      {"white row in horizontal mode", true, 16, 2,
+      {"white row in horizontal mode",
+       true,
+       16,
+       2,
        {firstRow, {{0b001, 3}, {0b101010, 6}, {0b0000110111, 10}}}},
       {"white row as a pass to the row end", false, 16, 2, {firstRow, {{0b0001, 4}}}},
       {"white 6, black 10 in vertical mode", true, 16, 2, {firstRow, {{0b000011, 6}, {1, 1}}}},
-      {"white 6, black 10 in horizontal mode", false, 16, 2,
+      {"white 6, black 10 in horizontal mode",
+       false,
+       16,
+       2,
        {firstRow, {{0b001, 3}, {0b1110, 4}, {0b0000100, 7}}}},
       // ... or a row of 16: white 4, black 1, over which white 6, black 10.
-      {"pass where b2 lies before a1", true, 16, 2,
+      {"pass where b2 lies before a1",
+       true,
+       16,
+       2,
        {thinRow, {{0b0001, 4}, {0b001, 3}, {0b000111, 6}, {0b0000100, 7}}}},
       {"vertical mode where a pass belongs", false, 16, 2, {thinRow, {{0b000011, 6}, {1, 1}}}},
       // ... and a row of 1800: white 1792, black 8.
-      {"run of 1792 in one make-up", true, 1800, 1,
+      {"run of 1792 in one make-up",
+       true,
+       1800,
+       1,
        {{{0b001, 3}}, whiteMakeUp1792, {{0b00110101, 8}, {0b000101, 6}}}},
-      {"run of 1792 in two make-ups", false, 1800, 1,
+      {"run of 1792 in two make-ups",
+       false,
+       1800,
+       1,
        {{{0b001, 3}}, whiteMakeUps1728And64, {{0b00110101, 8}, {0b000101, 6}}}},
   };
   for (const Case& c : cases) {

@@ -39,7 +39,8 @@ TEST(Group4Coding, UnusualCodingOrEndComesOutInTheCanonicalForm) {
   std::vector<std::uint8_t> zeroFilled = canonical;
   zeroFilled.resize(canonical.size() + 3, 0);
   for (const auto& [name, strip] :
-       {std::pair{"horizontal mode only", HandCodedGroup4(spec.raster, Group4Style::HorizontalOnly)},
+       {std::pair{"horizontal mode only",
+                  HandCodedGroup4(spec.raster, Group4Style::HorizontalOnly)},
         std::pair{"zero-length runs", HandCodedGroup4(spec.raster, Group4Style::ZeroLengthRuns)},
         std::pair{"no EOFB", WithoutEofb(canonical)},
         std::pair{"zero fill after EOFB", zeroFilled}}) {

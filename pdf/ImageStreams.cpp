@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "pdf/FlateWriter.h"
 #include "pdf/PdfNumbers.h"
 #include "pdf/StripEncoder.h"
 #include "pdf/TiffAccess.h"
@@ -344,17 +345,20 @@ bool SameCodedRows(std::span<const std::uint8_t> raw, std::span<const std::uint8
   return rawEnd <= rowBits || (rawEnd == canonicalEnd && SameBits(raw, canonical, rowBits, rawEnd));
 }
 
-// Writes the pixels as the stream's data, Group 4 coded when the page asks
-// for it; the file's own coded bytes (passThrough) stand in for the new
+// Writes the pixels as the stream's data, Group 4 or Flate coded as the page
+// asks; the file's own coded bytes (passThrough) stand in for the new
 // coding when they say the same in the same way. Returns the bytes
 // written, 0 on error.
 std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uint8_t> pixels,
                              std::uint32_t width, std::uint32_t length, const char* what,
                              const std::optional<Bytes>& passThrough) {
   const PageProperties& page = context.page;
-  if (page.compressionOut == PdfCompression::None) {
-    context.sink->Write(pixels);
-    return pixels.size();
+  if (page.compressionOut == PdfCompression::Flate) {
+    const auto written = WriteFlateCoded(*context.sink, pixels);
+    if (!written)
+      Fail(context,
+           std::string("Error writing encoded ") + what + " to output PDF " + context.inputName);
+    return written.value_or(0);
   }
   StripFormat format;
   format.photometric = page.photometric;
@@ -435,6 +439,8 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
       text += " /BlackIs1 true ";
     text += ">>\r";
   }
+  if (page.compressionOut == PdfCompression::Flate)
+    text += "/Filter /FlateDecode\r";
   return text;
 }
 

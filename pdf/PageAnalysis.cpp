@@ -94,6 +94,10 @@ bool CountPageObjects(PdfWriterContext& context, PageRecord& record, PageTiles& 
     context.objectCount += 1;
     context.pdfMinor = std::max<std::uint16_t>(context.pdfMinor, 3);
   }
+  // FlateDecode came with PDF 1.2: every page but a bilevel one uses it.
+  if (Defaulted16(tiff, TIFFTAG_BITSPERSAMPLE) > 1 ||
+      Defaulted16(tiff, TIFFTAG_SAMPLESPERPIXEL) > 1)
+    context.pdfMinor = std::max<std::uint16_t>(context.pdfMinor, 2);
   tiles.count = record.tileCount;
   if (Defaulted16(tiff, TIFFTAG_PLANARCONFIG) == PLANARCONFIG_SEPARATE) {
     const std::uint16_t samples = Defaulted16(tiff, TIFFTAG_SAMPLESPERPIXEL);
@@ -502,7 +506,7 @@ void DecidePassThrough(PdfWriterContext& context) {
     page.transcode = Transcode::RawPassThrough;
     page.compressionOut = PdfCompression::Group4;
   } else {
-    page.compressionOut = PdfCompression::None;
+    page.compressionOut = PdfCompression::Flate;
   }
   // Bilevel pages always travel as Group 4, passed through or encoded anew.
   if (page.bitsPerSample == 1 && page.colourSamples == 1)

@@ -117,8 +117,23 @@ bool CountPageObjects(PdfWriterContext& context, PageRecord& record, PageTiles& 
   return true;
 }
 
+// Moves to a directory of the chain. Pages are written in chain order, so
+// going forward link by link reads only the directories passed; the
+// library's TIFFSetDirectory walks from the first one, a seek and a read per
+// directory in a file that is not mapped, and a document's pages would cost
+// time by the square of their number.
+bool MoveToDirectory(TIFF* tiff, std::uint32_t index) {
+  const tdir_t current = TIFFCurrentDirectory(tiff);
+  if (current == static_cast<tdir_t>(-1) || index <= current)
+    return TIFFSetDirectory(tiff, static_cast<tdir_t>(index)) == 1;
+  for (tdir_t at = current; at < index; ++at)
+    if (TIFFReadDirectory(tiff) != 1)
+      return false;
+  return true;
+}
+
 bool SelectDirectory(PdfWriterContext& context, std::uint32_t index) {
-  if (TIFFSetDirectory(context.input, static_cast<tdir_t>(index)))
+  if (MoveToDirectory(context.input, index))
     return true;
   Fail(context, "Can't set directory " + Decimal(index) + " of input file " + context.inputName);
   return false;

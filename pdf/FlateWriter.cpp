@@ -30,7 +30,7 @@ public:
   // Codes all of the input; true once the stream is complete. The loops
   // are zlib's own usage pattern: feed a slice, drain until output room is
   // left over, finish with the last slice.
-  bool Run(PdfSink& sink, std::span<const std::uint8_t> input, std::uint64_t& written) {
+  bool Run(PdfSink& sink, std::span<const std::uint8_t> input) {
     // zlib takes its input by a non-const pointer but does not change it.
     stream_.next_in = const_cast<Bytef*>(input.data());
     std::size_t left = input.size();
@@ -49,7 +49,6 @@ public:
           return false;
         const std::size_t produced = output_.size() - stream_.avail_out;
         sink.Write(std::span<const std::uint8_t>(output_.data(), produced));
-        written += produced;
       } while (stream_.avail_out == 0);
     }
     return result == Z_STREAM_END;
@@ -67,10 +66,10 @@ std::optional<std::uint64_t> WriteFlateCoded(PdfSink& sink, std::span<const std:
   Deflater deflater;
   if (!deflater.Ready())
     return std::nullopt;
-  std::uint64_t written = 0;
-  if (!deflater.Run(sink, bytes, written))
+  const std::uint64_t start = sink.Total();
+  if (!deflater.Run(sink, bytes))
     return std::nullopt;
-  return written;
+  return sink.Total() - start;
 }
 
 } // namespace pdf

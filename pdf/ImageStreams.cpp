@@ -9,6 +9,7 @@
 
 #include "faxformats/FaxBitReader.h"
 #include "faxformats/Group4Validator.h"
+#include "pdf/FlateWriter.h"
 #include "pdf/PdfNumbers.h"
 #include "pdf/StripEncoder.h"
 #include "pdf/TiffAccess.h"
@@ -324,14 +325,17 @@ std::uint64_t WriteRaw(PdfWriterContext& context, const Bytes& bytes) {
   return bytes.size();
 }
 
-// Writes the pixels as the stream's data, Group 4 coded when the page asks
-// for it. Returns the bytes written, 0 on error.
+// Writes the pixels as the stream's data, Group 4 or Flate coded as the page
+// asks. Returns the bytes written, 0 on error.
 std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uint8_t> pixels,
                              std::uint32_t width, std::uint32_t length, const char* what) {
   const PageProperties& page = context.page;
-  if (page.compressionOut == PdfCompression::None) {
-    context.sink->Write(pixels);
-    return pixels.size();
+  if (page.compressionOut == PdfCompression::Flate) {
+    const auto written = WriteFlateCoded(*context.sink, pixels);
+    if (!written)
+      Fail(context,
+           std::string("Error writing encoded ") + what + " to output PDF " + context.inputName);
+    return written.value_or(0);
   }
   StripFormat format;
   format.photometric = page.photometric;
@@ -410,6 +414,8 @@ std::string ImageDictionary(const PdfWriterContext& context, std::optional<std::
       text += " /BlackIs1 true ";
     text += ">>\r";
   }
+  if (page.compressionOut == PdfCompression::Flate)
+    text += "/Filter /FlateDecode\r";
   return text;
 }
 

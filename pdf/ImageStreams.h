@@ -1,7 +1,7 @@
 // The image objects of a page and its auxiliary streams: image dictionaries
-// with colour space, decode array and CCITT parameters, the image data
-// (Group 4 bytes copied, or pixels decoded and encoded again), transfer
-// functions, palette and ICC profile.
+// with colour space, decode array and filter parameters, the image data
+// (Group 4 bytes copied, or pixels decoded and coded in Group 4 or Flate),
+// transfer functions, palette and ICC profile.
 #pragma once
 
 #include <cstdint>

@@ -94,6 +94,10 @@ bool CountPageObjects(PdfWriterContext& context, PageRecord& record, PageTiles& 
     context.objectCount += 1;
     context.pdfMinor = std::max<std::uint16_t>(context.pdfMinor, 3);
   }
+  // FlateDecode came with PDF 1.2: every page but a bilevel one uses it.
+  if (Defaulted16(tiff, TIFFTAG_BITSPERSAMPLE) > 1 ||
+      Defaulted16(tiff, TIFFTAG_SAMPLESPERPIXEL) > 1)
+    context.pdfMinor = std::max<std::uint16_t>(context.pdfMinor, 2);
   tiles.count = record.tileCount;
   if (Defaulted16(tiff, TIFFTAG_PLANARCONFIG) == PLANARCONFIG_SEPARATE) {
     const std::uint16_t samples = Defaulted16(tiff, TIFFTAG_SAMPLESPERPIXEL);
@@ -113,8 +117,23 @@ bool CountPageObjects(PdfWriterContext& context, PageRecord& record, PageTiles& 
   return true;
 }
 
+// Moves to a directory of the chain. Pages are written in chain order, so
+// going forward link by link reads only the directories passed; the
+// library's TIFFSetDirectory walks from the first one, a seek and a read per
+// directory in a file that is not mapped, and a document's pages would cost
+// time by the square of their number.
+bool MoveToDirectory(TIFF* tiff, std::uint32_t index) {
+  const tdir_t current = TIFFCurrentDirectory(tiff);
+  if (current == static_cast<tdir_t>(-1) || index <= current)
+    return TIFFSetDirectory(tiff, static_cast<tdir_t>(index)) == 1;
+  for (tdir_t at = current; at < index; ++at)
+    if (TIFFReadDirectory(tiff) != 1)
+      return false;
+  return true;
+}
+
 bool SelectDirectory(PdfWriterContext& context, std::uint32_t index) {
-  if (TIFFSetDirectory(context.input, static_cast<tdir_t>(index)))
+  if (MoveToDirectory(context.input, index))
     return true;
   Fail(context, "Can't set directory " + Decimal(index) + " of input file " + context.inputName);
   return false;
@@ -502,7 +521,7 @@ void DecidePassThrough(PdfWriterContext& context) {
     page.transcode = Transcode::RawPassThrough;
     page.compressionOut = PdfCompression::Group4;
   } else {
-    page.compressionOut = PdfCompression::None;
+    page.compressionOut = PdfCompression::Flate;
   }
   // Bilevel pages always travel as Group 4, passed through or encoded anew.
   if (page.bitsPerSample == 1 && page.colourSamples == 1)

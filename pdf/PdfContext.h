@@ -41,7 +41,8 @@ enum SampleConversionBits : std::uint32_t {
 };
 
 enum class Transcode { RawPassThrough = 1, DecodeAndEncode = 2 };
-enum class PdfCompression { None = 0, Group4 = 1 };
+// Bilevel pages travel as Group 4, every other page Flate-coded.
+enum class PdfCompression { Flate = 0, Group4 = 1 };
 
 // A rectangle on the page in points and the matrix that places an image in
 // it; m0, m1, m3, m4, m6, m7 are the six numbers of a "cm" operator.
@@ -79,7 +80,7 @@ struct PageProperties {
   std::uint32_t sampleConversion = 0;
   std::uint16_t colourSamples = 1; // samples per pixel of the image written
   Transcode transcode = Transcode::DecodeAndEncode;
-  PdfCompression compressionOut = PdfCompression::None;
+  PdfCompression compressionOut = PdfCompression::Flate;
 
   std::vector<std::uint8_t> palette; // 3 or 4 bytes per entry
   std::array<std::int32_t, 4> labRange{};

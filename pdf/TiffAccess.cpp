@@ -41,7 +41,9 @@ TiffHandle OpenTiffForReading(const std::string& path) {
   if (options == nullptr)
     return TiffHandle();
   // No memory mapping: libtiff 4.5 then fails to read an uncompressed
-  // FillOrder 2 page that follows another page ("Data buffer too small").
+  // FillOrder 2 page that follows another page ("Data buffer too small"),
+  // and a mapped document is resident in full once its pages are read,
+  // where reading them one at a time keeps memory independent of its size.
   TiffHandle handle(TIFFOpenExt(path.c_str(), "rm", options));
   TIFFOpenOptionsFree(options);
   return handle;

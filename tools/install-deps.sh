@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config   # build
   libtiff-dev                        # the TIFF library: the one dependency
+  zlib1g-dev                         # Flate coding of the PDF's non-bilevel images
   googletest libgtest-dev            # tests
   qpdf poppler-utils mupdf-tools     # PDF checks in tests: qpdf --check, pdfimages, pdftoppm, mutool
   netpbm ghostscript                 # independent fax encoders for decoder tests

@@ -71,7 +71,7 @@ TEST(PdfColourExtras, CieLabHasWhitePointAndRangeOnly) {
   WriteEightBitPage(tiff, PHOTOMETRIC_CIELAB, 3, [](TIFF*) {});
   ConvertChecked(tiff, pdf);
   EXPECT_NE(ReadFile(pdf).find("/ColorSpace [/Lab << \r/WhitePoint [0.9643 1.0000 0.8251] \r"
-                               "/Range [-127 127 -127 127] \r>>] \r >>"),
+                               "/Range [-127 127 -127 127] \r>>] \r/Filter /FlateDecode\r >>"),
             std::string::npos);
   const auto images = ExtractImages(pdf);
   ASSERT_EQ(images.size(), 1u);
@@ -91,7 +91,7 @@ TEST(PdfColourExtras, JpegYcbcrPageBecomesRgb) {
       COMPRESSION_JPEG);
   ConvertChecked(tiff, pdf);
   const std::string file = ReadFile(pdf);
-  EXPECT_NE(file.find("/ColorSpace /DeviceRGB \r >>"), std::string::npos);
+  EXPECT_NE(file.find("/ColorSpace /DeviceRGB \r/Filter /FlateDecode\r >>"), std::string::npos);
   const auto images = ExtractImages(pdf);
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images[0].kind, '6');

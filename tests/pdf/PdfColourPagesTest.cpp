@@ -1,10 +1,11 @@
 // Pages that are not bilevel: gray, RGB, RGBA, palette and separate planes
-// are written uncompressed with the samples the PDF colour space expects.
+// are written Flate-coded with the samples the PDF colour space expects.
 #include <gtest/gtest.h>
 
 #include "PdfTestHelpers.h"
 #include "support/Scratch.h"
 
+#include <random>
 #include <regex>
 
 using namespace testing_support;
@@ -78,7 +79,6 @@ TEST(ColourPages, GrayMinIsBlackKeepsItsSamples) {
       ConvertAndExtract(SamplePage(samples, PHOTOMETRIC_MINISBLACK, 1), scratch.path());
   EXPECT_EQ(GraySamples(image), samples);
   const std::string file = ReadFile(scratch / "page.pdf");
-  EXPECT_EQ(file.find("/Filter"), std::string::npos);
   EXPECT_NEAR(RenderedMeanGrey(scratch / "page.pdf").at(0), Mean(samples), 10.0);
 }
 
@@ -87,7 +87,8 @@ TEST(ColourPages, GrayMinIsWhiteIsInvertedByADecodeArray) {
   const auto samples = Gradient(1);
   ConvertAndExtract(SamplePage(samples, PHOTOMETRIC_MINISWHITE, 1), scratch.path());
   const std::string file = ReadFile(scratch / "page.pdf");
-  EXPECT_NE(file.find("/ColorSpace /DeviceGray \r/Decode [ 1 0 ]\r >>"), std::string::npos);
+  EXPECT_NE(file.find("/ColorSpace /DeviceGray \r/Decode [ 1 0 ]\r/Filter /FlateDecode\r >>"),
+            std::string::npos);
   EXPECT_NEAR(RenderedMeanGrey(scratch / "page.pdf", 24, true).at(0), 255 - Mean(samples), 10.0);
 }
 
@@ -98,6 +99,81 @@ TEST(ColourPages, RgbKeepsItsSamples) {
   EXPECT_EQ(image.kind, '6');
   EXPECT_EQ(image.samples, samples);
   EXPECT_NE(ReadFile(scratch / "page.pdf").find("/ProcSet [ /ImageC ]"), std::string::npos);
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++count;
+  return count;
+}
+
+// Every kind of page that is not bilevel is Flate-coded: each image names
+// the filter, the file says PDF 1.2 (where the filter came in), and the PDF
+// is smaller than the page's samples alone.
+TEST(ColourPages, NonBilevelPagesAreFlateCoded) {
+  constexpr std::uint32_t kBigWidth = 320, kBigHeight = 200;
+  auto page = [](std::uint16_t photometric, std::uint16_t samplesPerPixel, std::uint16_t bits) {
+    const std::size_t rowBytes = (std::size_t(kBigWidth) * samplesPerPixel * bits + 7) / 8;
+    std::vector<std::uint8_t> samples;
+    for (std::uint32_t y = 0; y < kBigHeight; ++y)
+      for (std::size_t x = 0; x < rowBytes; ++x)
+        samples.push_back(static_cast<std::uint8_t>((x * 6 + y * 2) & 0xFF));
+    auto spec = SamplePage(std::move(samples), photometric, samplesPerPixel, bits);
+    spec.sampleWidth = kBigWidth;
+    spec.sampleHeight = kBigHeight;
+    return spec;
+  };
+  auto palette = page(PHOTOMETRIC_PALETTE, 1, 8);
+  for (int i = 0; i < 3 * 256; ++i)
+    palette.colorMap.push_back(static_cast<std::uint16_t>((i * 37 % 256) << 8));
+  auto tiled = page(PHOTOMETRIC_RGB, 3, 8);
+  tiled.tiled = true;
+  tiled.tileWidth = tiled.tileLength = 64;
+  const struct {
+    const char* name;
+    TiffPageSpec page;
+  } cases[] = {
+      {"gray", page(PHOTOMETRIC_MINISBLACK, 1, 8)},
+      {"4-bit gray", page(PHOTOMETRIC_MINISWHITE, 1, 4)},
+      {"RGB", page(PHOTOMETRIC_RGB, 3, 8)},
+      {"CMYK", page(PHOTOMETRIC_SEPARATED, 4, 8)},
+      {"palette", palette},
+      {"tiled RGB", tiled},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder scratch;
+    const std::string tiff = scratch / "page.tif", pdf = scratch / "page.pdf";
+    WriteTiffFile(tiff, {c.page});
+    ConvertChecked(tiff, pdf);
+    const std::string file = ReadFile(pdf);
+    EXPECT_EQ(file.rfind("%PDF-1.2 ", 0), 0u);
+    const std::size_t images = Occurrences(file, "/Subtype /Image");
+    EXPECT_GE(images, 1u);
+    EXPECT_EQ(Occurrences(file, "/Filter /FlateDecode\r"), images);
+    EXPECT_LT(file.size(), c.page.samples.size());
+  }
+}
+
+// Pages whose coded data spans many of the coder's slices, in and out
+// (noise does not compress), come back sample for sample.
+TEST(ColourPages, LargeNoisePagesKeepEverySample) {
+  constexpr std::uint32_t kBigWidth = 400, kBigHeight = 300;
+  std::mt19937 random(7);
+  for (const std::uint16_t samplesPerPixel : {1, 3}) {
+    SCOPED_TRACE(samplesPerPixel);
+    ScratchFolder scratch;
+    std::vector<std::uint8_t> samples(std::size_t(kBigWidth) * kBigHeight * samplesPerPixel);
+    for (auto& s : samples)
+      s = static_cast<std::uint8_t>(random());
+    auto page = SamplePage(samples, samplesPerPixel == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB,
+                           samplesPerPixel);
+    page.sampleWidth = kBigWidth;
+    page.sampleHeight = kBigHeight;
+    const auto image = ConvertAndExtract(page, scratch.path());
+    EXPECT_EQ(samplesPerPixel == 1 ? GraySamples(image) : image.samples, samples);
+  }
 }
 
 TEST(ColourPages, SeparatePlanesAreInterleaved) {

@@ -47,6 +47,25 @@ TEST(PdfPages, ThumbnailBetweenPagesIsSkippedUnlessItHasAPageNumber) {
                        "/Kids [ 4 0 R 9 0 R 14 0 R ] \r/Count 3 \r"));
 }
 
+// The writer walks forward from page to page: each page still shows its
+// own directory's image past skipped thumbnails, and a thumbnail at the end
+// of the chain sends it back to the last page for the document information.
+TEST(PdfPages, EachPageShowsItsOwnImagePastSkippedThumbnails) {
+  ScratchFolder scratch;
+  TiffPageSpec thumbnail = SmallPage(9);
+  thumbnail.subfileType = FILETYPE_REDUCEDIMAGE;
+  TiffPageSpec last = SmallPage(4);
+  last.imageDescription = "last page";
+  const std::vector<TiffPageSpec> chain = {SmallPage(2), thumbnail, thumbnail,
+                                           SmallPage(3), last,      thumbnail};
+  EXPECT_TRUE(Contains(ConvertToText(chain, scratch), "/Subject (last page)"));
+  const auto images = ExtractImages(scratch / "out.pdf");
+  ASSERT_EQ(images.size(), 3u);
+  EXPECT_TRUE(images[0].ToRaster() == chain[0].raster);
+  EXPECT_TRUE(images[1].ToRaster() == chain[3].raster);
+  EXPECT_TRUE(images[2].ToRaster() == chain[4].raster);
+}
+
 TEST(PdfPages, NinePagesBreakTheKidsLineAfterTheEighth) {
   ScratchFolder scratch;
   std::vector<TiffPageSpec> pages(9, SmallPage());

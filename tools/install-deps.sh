@@ -12,6 +12,7 @@ packages=(
   netpbm ghostscript                 # independent fax encoders for decoder tests
   imagemagick                        # independent writers of CALS, DCX and BMP files for reader tests
   locales                            # locale sources: numbers in the PDF are tested under a comma locale
+  time                               # bench/run.sh: peak memory of each run
 )
 
 missing=()

@@ -74,10 +74,14 @@ const EncodeTables& Tables() {
 // Up to eight bytes of a row as one word, the first byte highest; missing
 // bytes read as zero.
 std::uint64_t LoadWord(const std::uint8_t* bytes, std::size_t count) {
-  std::uint8_t buffer[8] = {};
-  std::memcpy(buffer, bytes, std::min<std::size_t>(count, 8));
-  std::uint64_t word;
-  std::memcpy(&word, buffer, 8);
+  std::uint64_t word = 0;
+  if (count >= 8) {
+    std::memcpy(&word, bytes, 8);
+  } else {
+    std::uint8_t buffer[8] = {};
+    std::memcpy(buffer, bytes, count);
+    std::memcpy(&word, buffer, 8);
+  }
   if constexpr (std::endian::native == std::endian::little)
     word = __builtin_bswap64(word);
   return word;
@@ -100,8 +104,10 @@ void Group4Encoder::Start(std::uint32_t width, WhiteBits white) {
 // from its left neighbour's; a white word after a white pixel has none.
 void Group4Encoder::FindChanges(const std::uint8_t* row) {
   const std::size_t rowBytes = (std::size_t{width_} + 7) / 8;
+  constexpr std::uint64_t kTopBit = std::uint64_t{1} << 63;
+  std::uint32_t* changesOut = current_.data();
+  std::uint32_t count = 0;
   std::uint64_t carry = 0; // the last pixel of the previous word, in the top bit
-  currentCount_ = 0;
   for (std::size_t byte = 0; byte < rowBytes; byte += 8) {
     const std::uint64_t word = LoadWord(row + byte, rowBytes - byte) ^ flip_;
     std::uint64_t changes = word ^ ((word >> 1) | carry);
@@ -112,10 +118,11 @@ void Group4Encoder::FindChanges(const std::uint8_t* row) {
     const auto base = static_cast<std::uint32_t>(byte * 8);
     while (changes != 0) {
       const int bit = std::countl_zero(changes);
-      current_[currentCount_++] = base + static_cast<std::uint32_t>(bit);
-      changes &= ~(std::uint64_t{1} << (63 - bit));
+      changesOut[count++] = base + static_cast<std::uint32_t>(bit);
+      changes ^= kTopBit >> bit;
     }
   }
+  currentCount_ = count;
 }
 
 void Group4Encoder::AddChange(std::uint32_t position) {

@@ -149,11 +149,12 @@ void Group4Encoder::EncodeChanges(std::span<const std::uint32_t> changes) {
   CodeCurrentLine();
 }
 
-// T.4 4.2.1.3.4 for one line. a0 starts on the imaginary white element
-// before the line (-1); the element at index i of the line is a1, and its
-// pixel is black when i is even, so a0's colour is white exactly when i is.
-// b1 is the first reference element right of a0 of the colour opposite to
-// a0's: the first one right of a0 (index j) or the next.
+// The coding procedure of T.4 4.2.1.3 for one line. a0 starts on the
+// imaginary white element before the line (-1); the element at index i of
+// the line is a1, and its pixel is black when i is even, so a0's colour is
+// white exactly when i is. b1 is the first reference element right of a0 of
+// the colour opposite to a0's: the first one right of a0 (index j) or the
+// next.
 void Group4Encoder::CodeCurrentLine() {
   const EncodeTables& tables = Tables();
   std::fill_n(current_.begin() + currentCount_, kSentinels, width_);

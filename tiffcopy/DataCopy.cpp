@@ -127,9 +127,9 @@ public:
       : out_(out), length_(shape.length), rowsPerStrip_(RowsPerStrip(out, shape.length)),
         group4_(CodedByUs(out)) {}
 
-  bool Write(const Bytes& row, std::uint32_t y, std::uint16_t plane) {
+  bool Write(Bytes& row, std::uint32_t y, std::uint16_t plane) {
     if (!group4_)
-      return TIFFWriteScanline(out_, const_cast<std::uint8_t*>(row.data()), y, plane) >= 0;
+      return TIFFWriteScanline(out_, row.data(), y, plane) >= 0;
     strip_.insert(strip_.end(), row.begin(), row.end());
     if ((y + 1) % rowsPerStrip_ != 0 && y + 1 != length_)
       return true;

@@ -338,12 +338,10 @@ std::uint64_t EncodeAndWrite(PdfWriterContext& context, std::span<const std::uin
     return written.value_or(0);
   }
   StripFormat format;
-  format.photometric = page.photometric;
   format.bitsPerSample = page.bitsPerSample;
   format.samplesPerPixel = page.colourSamples;
   format.width = width;
   format.length = length;
-  format.compression = COMPRESSION_CCITTFAX4;
   const auto coded = context.encoder.Encode(format, pixels);
   if (!coded) {
     Fail(context,

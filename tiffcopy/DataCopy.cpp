@@ -1,5 +1,6 @@
 #include "tiffcopy/DataCopy.h"
 
+#include "faxformats/Group4Encoder.h"
 #include "tiffcopy/CodedStrip.h"
 #include "tiffcopy/CopyLimits.h"
 #include "tiffcopy/RowsWithoutEol.h"
@@ -72,6 +73,85 @@ bool CopyChunks(TIFF* in, TIFF* out, std::uint32_t count, std::uint64_t largest,
   }
   return tracker.decoded();
 }
+
+// Bilevel Group 4 output is coded by our own encoder and written raw: the
+// library's encoder gives the same bytes (0 bits white, EOFB at the end, in
+// the output's fill order), several times slower. Other data under Group 4
+// is left to the library, which refuses it.
+bool CodedByUs(TIFF* out) {
+  std::uint16_t compression = COMPRESSION_NONE, bitsPerSample = 1, samplesPerPixel = 1;
+  TIFFGetField(out, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetFieldDefaulted(out, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+  TIFFGetFieldDefaulted(out, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+  return compression == COMPRESSION_CCITTFAX4 && bitsPerSample == 1 && samplesPerPixel == 1;
+}
+
+enum class Chunk { Strip, Tile };
+
+tmsize_t WriteGroup4(TIFF* out, Chunk kind, std::uint32_t chunk, const void* buffer,
+                     tmsize_t size) {
+  std::uint32_t width = 0;
+  std::uint16_t fillOrder = FILLORDER_MSB2LSB;
+  TIFFGetField(out, kind == Chunk::Tile ? TIFFTAG_TILEWIDTH : TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetFieldDefaulted(out, TIFFTAG_FILLORDER, &fillOrder);
+  if (width == 0 || size < 0)
+    return -1;
+  const std::span<const std::uint8_t> rows(static_cast<const std::uint8_t*>(buffer),
+                                           static_cast<std::size_t>(size));
+  const std::size_t rowBytes = (std::size_t{width} + 7) / 8;
+  Bytes coded = EncodeGroup4Page(rows, width, static_cast<std::uint32_t>(rows.size() / rowBytes),
+                                 WhiteBits::Zero, EndOfBlock::Append);
+  if (fillOrder == FILLORDER_LSB2MSB)
+    TIFFReverseBits(coded.data(), static_cast<tmsize_t>(coded.size()));
+  const auto codedSize = static_cast<tmsize_t>(coded.size());
+  return kind == Chunk::Tile ? TIFFWriteRawTile(out, chunk, coded.data(), codedSize)
+                             : TIFFWriteRawStrip(out, chunk, coded.data(), codedSize);
+}
+
+tmsize_t ReadStrip(TIFF* tiff, std::uint32_t strip, void* buffer, tmsize_t size) {
+  return TIFFReadEncodedStrip(tiff, strip, buffer, size);
+}
+tmsize_t WriteStrip(TIFF* tiff, std::uint32_t strip, void* buffer, tmsize_t size) {
+  if (CodedByUs(tiff))
+    return WriteGroup4(tiff, Chunk::Strip, strip, buffer, size);
+  return TIFFWriteEncodedStrip(tiff, strip, buffer, size);
+}
+tmsize_t ReadTile(TIFF* tiff, std::uint32_t tile, void* buffer, tmsize_t size) {
+  return TIFFReadEncodedTile(tiff, tile, buffer, size);
+}
+tmsize_t WriteTile(TIFF* tiff, std::uint32_t tile, void* buffer, tmsize_t size) {
+  if (CodedByUs(tiff))
+    return WriteGroup4(tiff, Chunk::Tile, tile, buffer, size);
+  return TIFFWriteEncodedTile(tiff, tile, buffer, size);
+}
+
+// Takes rows one at a time: through the library's scanline writer, or, for
+// Group 4 output, gathered into whole strips for our encoder.
+class RowOutput {
+public:
+  RowOutput(TIFF* out, const ImageShape& shape)
+      : out_(out), length_(shape.length), rowsPerStrip_(RowsPerStrip(out, shape.length)),
+        group4_(CodedByUs(out)) {}
+
+  bool Write(Bytes& row, std::uint32_t y, std::uint16_t plane) {
+    if (!group4_)
+      return TIFFWriteScanline(out_, row.data(), y, plane) >= 0;
+    strip_.insert(strip_.end(), row.begin(), row.end());
+    if ((y + 1) % rowsPerStrip_ != 0 && y + 1 != length_)
+      return true;
+    const tmsize_t written =
+        WriteStrip(out_, y / rowsPerStrip_, strip_.data(), static_cast<tmsize_t>(strip_.size()));
+    strip_.clear();
+    return written >= 0;
+  }
+
+private:
+  TIFF* out_;
+  std::uint32_t length_;
+  std::uint32_t rowsPerStrip_;
+  bool group4_;
+  Bytes strip_;
+};
 
 struct TileGeometry {
   std::uint32_t width = 0;
@@ -153,8 +233,7 @@ bool WritePlaneAsTiles(TIFF* out, const ImageShape& shape, std::uint16_t plane, 
       out, shape, *tile, plane, [&](std::uint32_t number, std::uint32_t x, std::uint32_t y) {
         std::fill(tileBytes.begin(), tileBytes.end(), 0);
         MoveTileRegion(tileBytes.data(), image.data(), rowBytes, shape, *tile, x, y, true);
-        return TIFFWriteEncodedTile(out, number, tileBytes.data(),
-                                    static_cast<tmsize_t>(tile->bytes)) >= 0;
+        return WriteTile(out, number, tileBytes.data(), static_cast<tmsize_t>(tile->bytes)) >= 0;
       });
 }
 
@@ -178,19 +257,6 @@ bool StripsOfPlane(TIFF* tiff, const ImageShape& shape, std::uint16_t plane, Byt
       return false;
   }
   return true;
-}
-
-tmsize_t ReadStrip(TIFF* tiff, std::uint32_t strip, void* buffer, tmsize_t size) {
-  return TIFFReadEncodedStrip(tiff, strip, buffer, size);
-}
-tmsize_t WriteStrip(TIFF* tiff, std::uint32_t strip, void* buffer, tmsize_t size) {
-  return TIFFWriteEncodedStrip(tiff, strip, buffer, size);
-}
-tmsize_t ReadTile(TIFF* tiff, std::uint32_t tile, void* buffer, tmsize_t size) {
-  return TIFFReadEncodedTile(tiff, tile, buffer, size);
-}
-tmsize_t WriteTile(TIFF* tiff, std::uint32_t tile, void* buffer, tmsize_t size) {
-  return TIFFWriteEncodedTile(tiff, tile, buffer, size);
 }
 
 } // namespace
@@ -236,13 +302,14 @@ bool CopyRows(TIFF* in, TIFF* out, const ImageShape& shape) {
     return false;
   Bytes row(rowBytes);
   DecodeTracker tracker;
+  RowOutput output(out, shape);
   for (std::uint16_t plane = 0; plane < shape.planes; ++plane) {
     for (std::uint32_t y = 0; y < shape.length; ++y) {
       const tmsize_t read = TIFFReadScanline(in, row.data(), y, plane);
       if (read < 0)
         std::fill(row.begin(), row.end(), 0);
       tracker.Note(read, row.data(), row.size());
-      if (TIFFWriteScanline(out, row.data(), y, plane) < 0)
+      if (!output.Write(row, y, plane))
         return false;
     }
   }

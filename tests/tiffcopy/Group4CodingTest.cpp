@@ -101,5 +101,60 @@ TEST(Group4Coding, SeveralStripsOrOtherOutputAreCodedAnew) {
             ReverseBits(ReadRawStrips(scratch / "one.tif").at(0)));
 }
 
+// Rows from/to of a raster, as a raster of their own.
+Raster RowsOf(const Raster& page, std::uint32_t from, std::uint32_t to) {
+  Raster part(page.width, to - from);
+  std::copy(page.pixels.begin() + std::ptrdiff_t{from} * page.width,
+            page.pixels.begin() + std::ptrdiff_t{to} * page.width, part.pixels.begin());
+  return part;
+}
+
+// Whatever path the copy takes (strip by strip, row by row into new strips,
+// from tiles), each strip it codes is the library's own Group 4 coding of
+// those rows.
+TEST(Group4Coding, EveryBilevelSourceBecomesTheLibrarysCodingOfItsRows) {
+  struct Source {
+    const char* name;
+    std::uint16_t compression;
+    std::uint32_t group3Options = 0;
+    std::uint32_t rowsPerStrip = 0;
+    bool tiled = false;
+    bool hideRowsPerStrip = false;
+  };
+  const Source sources[] = {
+      {"Group 3 1-D", COMPRESSION_CCITTFAX3},
+      {"Group 3 2-D", COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING, 40},
+      {"CCITT RLE", COMPRESSION_CCITTRLE},
+      {"PackBits", COMPRESSION_PACKBITS, 0, 64},
+      {"uncompressed", COMPRESSION_NONE},
+      {"Group 4 tiles", COMPRESSION_CCITTFAX4, 0, 0, true},
+      {"LZW without RowsPerStrip", COMPRESSION_LZW, 0, 0, false, true},
+  };
+  for (const Source& source : sources) {
+    SCOPED_TRACE(source.name);
+    ScratchFolder scratch;
+    TiffPageSpec spec = BilevelSpec(source.compression, source.group3Options);
+    spec.rowsPerStrip = source.rowsPerStrip;
+    spec.tiled = source.tiled;
+    WriteTiffFile(scratch / "in.tif", {spec});
+    if (source.hideRowsPerStrip) {
+      std::vector<std::uint8_t> file = ReadBytes(scratch / "in.tif");
+      HideTag(file, 0, TIFFTAG_ROWSPERSTRIP);
+      WriteFile(scratch / "in.tif", file);
+    }
+    CopyOptions options = WithSelector(6);
+    options.tiled = 0;
+    ASSERT_EQ(CopyTiffImages(scratch / "in.tif", scratch / "out.tif", options), 0);
+    const std::uint32_t rows = OpenTiff(scratch / "out.tif").u32(TIFFTAG_ROWSPERSTRIP);
+    const std::vector<std::vector<std::uint8_t>> strips = ReadRawStrips(scratch / "out.tif");
+    ASSERT_EQ(strips.size(), (spec.raster.height + rows - 1) / rows);
+    for (std::uint32_t k = 0; k < strips.size(); ++k) {
+      const std::uint32_t from = k * rows, to = std::min(spec.raster.height, from + rows);
+      EXPECT_EQ(strips[k], EncodeWithLibTiff(RowsOf(spec.raster, from, to), COMPRESSION_CCITTFAX4))
+          << "strip " << k;
+    }
+  }
+}
+
 } // namespace
 } // namespace copytest

@@ -2,291 +2,16 @@
 
 #include "faxformats/FaxBitWindow.h"
 #include "faxformats/FaxCodeTables.h"
+#include "faxformats/FaxLineDecoders.h"
+#include "faxformats/FaxPageWalker.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
+using namespace faxline;
+
 namespace {
-
-// A run longer than this cannot belong to any line; clamping keeps the
-// pixel arithmetic of hostile data far from overflow.
-constexpr std::int64_t kPixelLimit = std::int64_t(1) << 30;
-// Internal result of the run decoder: an EOL ended the run.
-constexpr int kRunEol = -1000;
-
-// The lookup tables, fetched once: they are walked for every code.
-struct Lookups {
-  const RunEntry* white = RunLookup(false);
-  const RunEntry* black = RunLookup(true);
-  const ModeEntry* modes = ModeLookup();
-};
-const Lookups kTables;
-const Lookups& Tables() { return kTables; }
-
-int ClampCount(std::int64_t pixels) { return int(std::min<std::int64_t>(pixels, INT_MAX)); }
-
-// When the data ended, an invalid-looking code may just be the zero padding.
-int InvalidOrEnded(const BitWindow& bits) {
-  return bits.Remaining() < std::uint64_t(kRunLookupBits) ? kLineDataEnded : kLineInvalidCode;
-}
-
-// Eleven or more zeros and a one: an EOL (the reader stands behind it).
-int DecodeZeros(BitWindow& bits) {
-  std::uint64_t zeros = bits.SkipZeros();
-  if (bits.AtEnd())
-    return kLineDataEnded;
-  bits.Skip(1);
-  return zeros >= std::uint64_t(kEolZeros) ? kRunEol : kLineInvalidCode;
-}
-
-// Make-up codes, then one terminating code: the run length or a status.
-// makeUpBeforeEol receives the make-up pixels read when an EOL cut the run.
-[[gnu::always_inline]] inline int DecodeRunBits(BitWindow& bits, bool black,
-                                                std::int64_t* makeUpBeforeEol = nullptr) {
-  const RunEntry* table = black ? Tables().black : Tables().white;
-  std::int64_t total = 0;
-  for (;;) {
-    RunEntry entry = table[bits.Peek(kRunLookupBits)];
-    switch (entry.kind) {
-    case RunKind::Terminating:
-      bits.Skip(entry.bits);
-      if (bits.Overran())
-        return kLineDataEnded;
-      return int(std::min(total + entry.run, kPixelLimit));
-    case RunKind::MakeUp:
-      bits.Skip(entry.bits);
-      if (bits.Overran())
-        return kLineDataEnded;
-      total = std::min(total + entry.run, kPixelLimit);
-      break;
-    case RunKind::Zeros:
-      if (makeUpBeforeEol)
-        *makeUpBeforeEol = total;
-      return DecodeZeros(bits);
-    case RunKind::Invalid:
-      return InvalidOrEnded(bits);
-    }
-  }
-}
-
-int EndedResult(std::int64_t pixels, std::int32_t width) {
-  return pixels == width ? kLineLastComplete : kLineDataEnded;
-}
-
-enum class LineEnd { AtEol, AtWidth };
-
-// T.4 one-dimensional line: runs, alternately white and black, to the EOL
-// (or, with LineEnd::AtWidth, also to the moment the width is reached).
-int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width, LineEnd end) {
-  bool black = false;
-  for (;;) {
-    std::int64_t makeUp = 0;
-    int run = DecodeRunBits(bits, black, &makeUp);
-    if (run == kRunEol) {
-      // Some encoders leave out the terminating code of a line's last run
-      // when it is a multiple of 64 (T.4 wants a 0 run after the make-up):
-      // keep the run, as the TIFF library's decoder does.
-      if (makeUp > 0) {
-        row.WriteRun(std::uint32_t(makeUp), black);
-        if (runs)
-          runs->Append(std::uint32_t(makeUp));
-      }
-      return ClampCount(std::int64_t(row.Position()));
-    }
-    if (run == kLineDataEnded)
-      return EndedResult(std::int64_t(row.Position()), width);
-    if (run < 0)
-      return run;
-    row.WriteRun(std::uint32_t(run), black);
-    if (runs)
-      runs->Append(std::uint32_t(run));
-    black = !black;
-    if (end == LineEnd::AtWidth && row.Position() == std::uint64_t(width))
-      return width;
-  }
-}
-
-enum class Coding2D { T4, T6 };
-
-// A T.6 coder passes only a b2 left of a1, and a1 is at most the width, so a
-// pass to the line end is data read out of step: in a bare stream, a page
-// that follows another without EOFB read against the wrong reference line.
-// Pages a container frames keep the lenience other decoders show.
-enum class PassToLineEnd { Refused, Accepted };
-
-// Modified READ line (T.4) or Modified Modified READ line (T.6), with a0,
-// b1 and b2 as the standards name them.
-template <Coding2D kCoding> class Line2D {
-public:
-  Line2D(BitWindow& bits, RowWriter& row, const RunList& reference, RunList* runs,
-         std::int32_t width, PassToLineEnd passToLineEnd = PassToLineEnd::Refused)
-      : bits_(bits), ends_(reference.Ends()), count_(reference.Count()), row_(row), runs_(runs),
-        width_(width), passToLineEnd_(passToLineEnd) {}
-
-  int Decode() {
-    for (;;) {
-      FindB1();
-      ModeEntry mode = modes_[bits_.Peek(kModeLookupBits)];
-      int result = 0;
-      switch (mode.mode) {
-      case T4Mode::Pass:
-        result = Pass(mode.bits);
-        break;
-      case T4Mode::Horizontal:
-        result = Horizontal(mode.bits);
-        break;
-      case T4Mode::Zeros:
-        return Eol();
-      case T4Mode::Invalid:
-        return Ended(Extension());
-      default:
-        result = Vertical(mode);
-        break;
-      }
-      if (result != 0)
-        return Ended(result);
-      if (kCoding == Coding2D::T6 && a0_ >= width_) {
-        FlushPending();
-        return ClampCount(a0_);
-      }
-    }
-  }
-
-  std::int64_t Pixels() const { return a0_; }
-
-private:
-  std::int64_t RefEnd(std::uint32_t index) const {
-    return index < count_ ? std::int64_t(ends_[index]) : width_;
-  }
-
-  // b1: the first changing element of the reference line right of a0 whose
-  // colour is opposite to a0's colour; b2 the next one.
-  void FindB1() {
-    std::int64_t left = started_ ? a0_ : -1;
-    // Only a VL mode leaves a0 left of changing elements already passed.
-    if (steppedLeft_) {
-      while (index_ > 0 && RefEnd(index_ - 1) > left)
-        --index_;
-      steppedLeft_ = false;
-    }
-    // Changing elements alternate in colour: b1 has the parity of a0's colour.
-    if ((index_ & 1) != (black_ ? 1u : 0u))
-      ++index_;
-    while (index_ < count_ && ends_[index_] <= left)
-      index_ += 2;
-    b1_ = RefEnd(index_);
-    b2_ = RefEnd(index_ + 1);
-  }
-
-  // Lengths stay below kPixelLimit plus the width: a0, b1 and b2 are bounded.
-  void Paint(std::int64_t length, bool black) { row_.WriteRun(std::uint32_t(length), black); }
-
-  void FinishRun(std::int64_t length) {
-    if (runs_)
-      runs_->Append(std::uint32_t(std::min(pending_ + length, kPixelLimit)));
-    pending_ = 0;
-  }
-
-  void FlushPending() {
-    if (pending_ > 0)
-      FinishRun(0);
-  }
-
-  int Pass(int codeBits) {
-    bits_.Skip(codeBits);
-    if (bits_.Overran())
-      return kLineDataEnded;
-    if (kCoding == Coding2D::T6 && b2_ >= width_ && passToLineEnd_ == PassToLineEnd::Refused)
-      return kLineInvalidCode;
-    Paint(b2_ - a0_, black_);
-    pending_ += b2_ - a0_;
-    a0_ = b2_;
-    started_ = true;
-    return 0;
-  }
-
-  int Horizontal(int codeBits) {
-    bits_.Skip(codeBits);
-    if (bits_.Overran())
-      return kLineDataEnded;
-    int first = DecodeRunBits(bits_, black_);
-    if (first < 0)
-      return first == kRunEol ? kLineUnexpectedEol : first;
-    Paint(first, black_);
-    FinishRun(first);
-    a0_ += first;
-    int second = DecodeRunBits(bits_, !black_);
-    if (second < 0)
-      return second == kRunEol ? kLineUnexpectedEol : second;
-    Paint(second, !black_);
-    FinishRun(second);
-    a0_ = std::min(a0_ + second, kPixelLimit);
-    started_ = true;
-    return 0;
-  }
-
-  int Vertical(ModeEntry mode) {
-    static constexpr int kOffsets[] = {0, 0, 0, 1, 2, 3, -1, -2, -3};
-    bits_.Skip(mode.bits);
-    if (bits_.Overran())
-      return kLineDataEnded;
-    int offset = kOffsets[int(mode.mode)];
-    std::int64_t a1 = b1_ + offset;
-    if (a1 < a0_)
-      return kLineInvalidCode;
-    steppedLeft_ = offset < 0;
-    Paint(a1 - a0_, black_);
-    FinishRun(a1 - a0_);
-    a0_ = a1;
-    black_ = !black_;
-    started_ = true;
-    return 0;
-  }
-
-  // The extension code 0000001 (T.4 uncompressed mode and the like, which
-  // fax encoders do not use) is consumed: a caller that resynchronises then
-  // moves on past it instead of stopping where it stands.
-  int Extension() {
-    int status = InvalidOrEnded(bits_);
-    if (status == kLineInvalidCode)
-      bits_.Skip(kModeLookupBits);
-    return status;
-  }
-
-  int Eol() {
-    int zeros = DecodeZeros(bits_);
-    if (zeros != kRunEol)
-      return Ended(zeros);
-    if (kCoding == Coding2D::T6)
-      return kLineUnexpectedEol;
-    FlushPending();
-    return ClampCount(a0_);
-  }
-
-  int Ended(int status) {
-    if (status == kLineDataEnded)
-      return EndedResult(a0_, width_);
-    return status;
-  }
-
-  BitWindow& bits_;
-  const ModeEntry* modes_ = Tables().modes;
-  const std::uint32_t* ends_; // the reference line's changing elements
-  std::uint32_t count_;
-  RowWriter& row_;
-  RunList* runs_;
-  std::int32_t width_;
-  std::int64_t a0_ = 0;
-  std::int64_t b1_ = 0;
-  std::int64_t b2_ = 0;
-  std::int64_t pending_ = 0; // pixels passed over, not yet ended by a change
-  std::uint32_t index_ = 0;  // reference cursor
-  bool black_ = false;
-  bool steppedLeft_ = false;
-  bool started_ = false; // false while a0 stands before the first pixel (T.4: a0 = -1)
-  PassToLineEnd passToLineEnd_;
-};
 
 // Sets (or, with clear, clears) the bits [start, end) of a packed row.
 void PaintBits(std::uint8_t* row, std::uint32_t start, std::uint32_t end, bool clear) {
@@ -446,7 +171,7 @@ int FaxDecoder::DecodePage(PageRaster& raster) {
     result = DecodePageMh(raster);
     break;
   case 5:
-    result = DecodePage1D(raster, false);
+    result = DecodePage1D(raster);
     break;
   case 6:
     result = DecodePage2D(raster);
@@ -464,7 +189,7 @@ int FaxDecoder::DecodePageLineWords(PageRaster& raster) {
   if (!PrepareRaster(raster))
     return -1;
   raster.codingCode = 5;
-  const int invalidCodes = DecodePage1D(raster, true);
+  const int invalidCodes = DecodePageWords(raster);
   pageLostLines_ = invalidCodes != 0;
   return invalidCodes;
 }
@@ -479,25 +204,47 @@ void AlignBits(BitWindow& bits, bool toWord) {
   bits.Seek(byte * 8);
 }
 
-bool ReadTag(BitWindow& bits, std::uint32_t& tag) {
-  if (bits.AtEnd())
-    return false;
-  tag = bits.Peek(1);
-  bits.Skip(1);
-  return true;
-}
+// The raster of a page fed by the T.4 walker: lines of the width fill its
+// rows, others are painted over by the next line.
+class RasterLines : public T4LineSink {
+public:
+  // What the page's result counts: the invalid codes met (one-dimensional
+  // pages) or every line that is not good (two-dimensional pages).
+  enum class Tally { InvalidCodes, BadLines };
 
-// Moves on to the next EOL followed by a tag bit of 1 (a one-dimensional line).
-bool SyncToOneDimensional(BitWindow& bits, bool atEol) {
-  std::uint32_t tag = 0;
-  if (atEol && !ReadTag(bits, tag))
-    return false;
-  while (tag != 1) {
-    if (!bits.FindEolFrom(bits.CurrentByteStart()) || !ReadTag(bits, tag))
-      return false;
+  RasterLines(PageRaster& raster, std::int32_t width, std::uint8_t invert, Tally tally)
+      : rows_(raster, width, invert), width_(width), tally_(tally) {}
+  RowWriter& StartLine() override { return rows_.Writer(); }
+
+  NextLine OnLine(const T4Line& line) override {
+    if (line.result == width_ || line.result == kLineLastComplete) {
+      rows_.Count();
+      return line.result == width_ ? NextLine::Follow : NextLine::Stop;
+    }
+    rows_.Restart();
+    if (line.result == kLineDataEnded)
+      return NextLine::Stop;
+    if (line.result == 0)
+      return NextLine::FollowSameReference;
+    // A bad line: go on from the next (one-dimensional) line.
+    const bool atEol = line.result >= 0 || line.result == kLineUnexpectedEol;
+    if (tally_ == Tally::BadLines || !atEol)
+      ++failures_;
+    return atEol ? NextLine::ResyncAtEol : NextLine::ResyncAtNextEol;
   }
-  return true;
-}
+
+  // At the end of the page: the row after the counted ones holds no line.
+  int EndPage() {
+    rows_.Discard();
+    return failures_;
+  }
+
+private:
+  RowCursor rows_;
+  std::int32_t width_;
+  Tally tally_;
+  int failures_ = 0;
+};
 
 } // namespace
 
@@ -532,22 +279,20 @@ int FaxDecoder::DecodePageMh(PageRaster& raster) {
   return result;
 }
 
-int FaxDecoder::DecodePage1D(PageRaster& raster, bool lineWords) {
+int FaxDecoder::DecodePageWords(PageRaster& raster) {
   BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
   RowCursor rows(raster, width_, invert_);
-  LineEnd end = lineWords ? LineEnd::AtWidth : LineEnd::AtEol;
   auto skipWord = [&] {
     AlignBits(bits, false);
     bits.Skip(16);
   };
-  if (lineWords)
-    skipWord();
+  skipWord();
   int invalidCodes = 0;
   while (!bits.Overran()) {
-    int result = Line1D(bits, rows.Writer(), nullptr, width_, end);
+    int result = Line1D(bits, rows.Writer(), nullptr, width_, LineEnd::AtWidth);
     if (result == width_) {
       rows.Count();
-      if (lineWords && !bits.Overran())
+      if (!bits.Overran())
         skipWord();
       continue;
     }
@@ -569,45 +314,26 @@ int FaxDecoder::DecodePage1D(PageRaster& raster, bool lineWords) {
   return invalidCodes;
 }
 
+int FaxDecoder::DecodePage1D(PageRaster& raster) {
+  T4PageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
+  RasterLines lines(raster, width_, invert_, RasterLines::Tally::InvalidCodes);
+  walker.WalkOneDimensional(lines);
+  const int invalidCodes = lines.EndPage();
+  StoreBitPosition(std::int64_t(walker.BitPosition()));
+  return invalidCodes;
+}
+
 int FaxDecoder::DecodePage2D(PageRaster& raster) {
-  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  if (!bits.FindEolFrom(bits.CurrentByteStart())) {
-    StoreBitPosition(std::int64_t(bits.BitPosition()));
+  T4PageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
+  if (!walker.FindEol()) {
+    StoreBitPosition(std::int64_t(walker.BitPosition()));
     return -1;
   }
-  RowCursor rows(raster, width_, invert_);
-  RunList reference, current;
-  reference.SetAllWhite(std::uint32_t(width_));
-  int badLines = 0;
-  bool synced = SyncToOneDimensional(bits, true);
-  std::uint32_t tag = 1;
-  while (synced) {
-    current.Reset(std::uint32_t(width_));
-    int result =
-        tag == 1 ? Line1D(bits, rows.Writer(), &current, width_, LineEnd::AtEol)
-                 : Line2D<Coding2D::T4>(bits, rows.Writer(), reference, &current, width_).Decode();
-    if (result == kLineDataEnded) {
-      rows.Restart();
-      break;
-    }
-    if (result == kLineLastComplete) {
-      rows.Count();
-      break;
-    }
-    if (result == width_) {
-      rows.Count();
-      reference.Swap(current);
-    } else if (result != 0) {
-      // A bad line: go on from the next one-dimensional line.
-      ++badLines;
-      rows.Restart();
-      synced = SyncToOneDimensional(bits, result >= 0 || result == kLineUnexpectedEol);
-      continue;
-    }
-    synced = ReadTag(bits, tag);
-  }
-  rows.Discard();
-  StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
+  RasterLines lines(raster, width_, invert_, RasterLines::Tally::BadLines);
+  if (walker.SyncToOneDimensional())
+    walker.WalkTwoDimensional(lines);
+  const int badLines = lines.EndPage();
+  StoreBitPosition(std::int64_t(walker.BitPosition()));
   return badLines;
 }
 

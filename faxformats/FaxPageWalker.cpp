@@ -1,0 +1,102 @@
+#include "faxformats/FaxPageWalker.h"
+
+#include "faxformats/FaxLineDecoders.h"
+
+#include <algorithm>
+
+using namespace faxline;
+
+T4PageWalker::T4PageWalker(const FaxDecoder& decoder, std::uint64_t bitPosition, std::int32_t width,
+                           std::uint32_t runCapacity)
+    : bits_(decoder.Data(), decoder.Size(), decoder.ByteMap(), bitPosition), width_(width),
+      runCapacity_(runCapacity) {
+  reference_.Reset(runCapacity);
+  current_.Reset(runCapacity);
+}
+
+bool T4PageWalker::FindEol() { return bits_.FindEolFrom(bits_.CurrentByteStart()); }
+
+bool T4PageWalker::FindEolFromByte(std::uint64_t firstByte) {
+  return bits_.FindEolFrom(firstByte * 8);
+}
+
+bool T4PageWalker::ReadTag(std::uint32_t& tag) {
+  if (bits_.AtEnd())
+    return false;
+  tag = bits_.Peek(1);
+  bits_.Skip(1);
+  return true;
+}
+
+bool T4PageWalker::SyncToOneDimensional(T4LineSink* sink) {
+  for (;;) {
+    std::uint32_t tag = 0;
+    if (!ReadTag(tag))
+      return false;
+    if (tag == 1)
+      return true;
+    const std::uint64_t skipped = bits_.BitPosition();
+    if (!FindEol())
+      return false;
+    if (sink)
+      sink->OnSkippedLine(skipped);
+  }
+}
+
+std::uint64_t T4PageWalker::BitPosition() const {
+  return std::min(bits_.BitPosition(), bits_.TotalBits());
+}
+
+T4Line T4PageWalker::DecodeLine(T4LineSink& sink, bool oneDimensional) {
+  const std::uint64_t start = bits_.BitPosition();
+  RowWriter& row = sink.StartLine();
+  current_.Reset(runCapacity_);
+  const int result = oneDimensional
+                         ? Line1D(bits_, row, &current_, width_, LineEnd::AtEol)
+                         : Line2D<Coding2D::T4>(bits_, row, reference_, &current_, width_).Decode();
+  return T4Line{result, start, bits_.BitPosition(), current_};
+}
+
+void T4PageWalker::WalkOneDimensional(T4LineSink& sink) {
+  while (!bits_.Overran()) {
+    switch (sink.OnLine(DecodeLine(sink, true))) {
+    case NextLine::Follow:
+    case NextLine::FollowSameReference:
+    case NextLine::ResyncAtEol:
+      break;
+    case NextLine::ResyncAtNextEol:
+      if (!FindEol())
+        return;
+      break;
+    case NextLine::Stop:
+      return;
+    }
+  }
+}
+
+void T4PageWalker::WalkTwoDimensional(T4LineSink& sink) {
+  reference_.SetAllWhite(std::uint32_t(std::max(width_, 0)));
+  std::uint32_t tag = 1;
+  for (;;) {
+    switch (sink.OnLine(DecodeLine(sink, tag == 1))) {
+    case NextLine::Follow:
+      reference_.Swap(current_);
+      [[fallthrough]];
+    case NextLine::FollowSameReference:
+      if (!ReadTag(tag))
+        return;
+      break;
+    case NextLine::ResyncAtNextEol:
+      if (!FindEol())
+        return;
+      [[fallthrough]];
+    case NextLine::ResyncAtEol:
+      if (!SyncToOneDimensional(&sink))
+        return;
+      tag = 1;
+      break;
+    case NextLine::Stop:
+      return;
+    }
+  }
+}

@@ -54,7 +54,7 @@ T4Line T4PageWalker::DecodeLine(T4LineSink& sink, bool oneDimensional) {
   const int result = oneDimensional
                          ? Line1D(bits_, row, &current_, width_, LineEnd::AtEol)
                          : Line2D<Coding2D::T4>(bits_, row, reference_, &current_, width_).Decode();
-  return T4Line{result, start, bits_.BitPosition(), current_};
+  return T4Line{result, start, BitPosition(), current_};
 }
 
 void T4PageWalker::WalkOneDimensional(T4LineSink& sink) {

@@ -13,7 +13,7 @@
 struct T4Line {
   int result;          // the pixel count, or a line status (kLineDataEnded ...)
   std::uint64_t start; // bit where its code begins: behind its EOL (and tag bit)
-  std::uint64_t end;   // bit behind it: behind the EOL that ends it, if any
+  std::uint64_t end;   // bit behind it (behind the EOL that ends it), at most the data's end
   const RunList& runs; // its changing elements, as far as it decoded
 };
 

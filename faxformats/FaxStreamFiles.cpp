@@ -1,5 +1,6 @@
 #include "faxformats/FaxStreamFiles.h"
 
+#include "faxformats/FaxPageWalker.h"
 #include "faxformats/FaxStreamDetector.h"
 #include "faxformats/SegmentIndex.h"
 #include "faxformats/StdioFile.h"
@@ -266,44 +267,92 @@ private:
   int count_ = 0;
 };
 
-// T.4 one-dimensional: every line lies between two EOLs. An empty line ends
-// the segment; an RTC also ends the page.
-int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
-  if (decoder.FindEol(2) < 0)
-    return 0;
-  const int width = decoder.Width();
-  std::vector<std::uint8_t> row(files.bytesPerRow());
-  RowWriter writer(row.data(), static_cast<std::uint32_t>(width), 0);
-  std::int64_t eolBefore = decoder.BitPosition() - kEolBits;
-  int bad = 0;
-  ReturnToControl rtc;
-  OtherWidthPages otherWidth(width);
-  for (;;) {
-    writer.Restart(row.data());
-    int pixels = decoder.DecodeLine1D(writer, nullptr);
-    rtc.Track(pixels, files);
-    otherWidth.Track(pixels, files);
-    if (pixels == width) {
-      std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
-      files.AddLine(row.data(), eolBefore, eolAfter);
-      eolBefore = eolAfter;
-      continue;
+// The work files fed by the T.4 walker. Every line lies between two EOLs
+// (in two-dimensional coding an EOL and a tag bit): a good line extends the
+// segment from the EOL before it to the EOL behind it; an empty line ends the
+// segment, and an RTC also ends the page.
+class T4Files : public T4LineSink {
+public:
+  enum class Coding { OneDimensional, TwoDimensional };
+
+  T4Files(StreamFileWriter& files, int width, Coding coding)
+      : files_(files), width_(width), coding_(coding), row_(files.bytesPerRow()),
+        white_(files.bytesPerRow(), 0xFF),
+        writer_(row_.data(), static_cast<std::uint32_t>(width), 0), otherWidth_(width) {}
+
+  RowWriter& StartLine() override {
+    writer_.Restart(row_.data());
+    return writer_;
+  }
+
+  NextLine OnLine(const T4Line& line) override {
+    const int pixels = line.result;
+    const std::int64_t eolBefore = static_cast<std::int64_t>(line.start) - HeadBits();
+    rtc_.Track(pixels, files_);
+    otherWidth_.Track(pixels, files_);
+    if (pixels == width_) {
+      files_.AddLine(row_.data(), eolBefore, static_cast<std::int64_t>(line.end) - kEolBits);
+      return NextLine::Follow;
     }
     if (pixels == kLineLastComplete) {
-      files.AddLine(row.data(), eolBefore, decoder.BitPosition());
-      return bad;
+      files_.AddLine(row_.data(), eolBefore, static_cast<std::int64_t>(line.end));
+      return NextLine::Stop;
     }
     if (pixels == kLineDataEnded) {
-      files.CloseSegment();
-      return bad;
+      files_.CloseSegment();
+      return NextLine::Stop;
     }
-    files.AddDamagedLine(pixels, eolBefore, row);
+    files_.AddDamagedLine(pixels, eolBefore, row_);
     if (pixels != 0)
-      ++bad;
-    if (pixels == kLineInvalidCode && decoder.FindEol(2) < 0)
-      return bad;
-    eolBefore = decoder.BitPosition() - kEolBits;
+      ++bad_;
+    // A damaged line that ended at its EOL leaves the next line (in 2-D its
+    // tag bit) to read; otherwise resynchronise on the next EOL.
+    if (coding_ == Coding::OneDimensional)
+      return pixels == kLineInvalidCode ? NextLine::ResyncAtNextEol : NextLine::Follow;
+    return pixels < 0 ? NextLine::ResyncAtNextEol : NextLine::ResyncAtEol;
   }
+
+  // Two-dimensional lines that follow a damaged line are coded against lines
+  // not decoded: they keep their place as white rows until a one-dimensional
+  // line comes.
+  void OnSkippedLine(std::uint64_t start) override {
+    files_.AddDamagedLine(kLineNotDecoded, static_cast<std::int64_t>(start) - kEolTagBits, white_);
+  }
+
+  int BadLines() const { return bad_; }
+
+private:
+  // Bits in front of a line's code that belong to it: its EOL, and its tag bit.
+  std::int64_t HeadBits() const {
+    return coding_ == Coding::OneDimensional ? kEolBits : kEolTagBits;
+  }
+
+  StreamFileWriter& files_;
+  int width_;
+  Coding coding_;
+  std::vector<std::uint8_t> row_;
+  const std::vector<std::uint8_t> white_;
+  RowWriter writer_;
+  ReturnToControl rtc_;
+  OtherWidthPages otherWidth_;
+  int bad_ = 0;
+};
+
+// Walks a T.4 stream from the first EOL at or after the decoder's byte; a
+// two-dimensional one from the first one-dimensional line.
+int DecodeT4(FaxDecoder& decoder, StreamFileWriter& files, T4Files::Coding coding) {
+  const int width = decoder.Width();
+  T4PageWalker walker(decoder, static_cast<std::uint64_t>(decoder.BitPosition()), width,
+                      static_cast<std::uint32_t>(width));
+  T4Files sink(files, width, coding);
+  if (walker.FindEolFromByte(static_cast<std::uint64_t>(std::max(decoder.Position(), 0)))) {
+    if (coding == T4Files::Coding::OneDimensional)
+      walker.WalkOneDimensional(sink);
+    else if (walker.SyncToOneDimensional())
+      walker.WalkTwoDimensional(sink);
+  }
+  decoder.StoreBitPosition(static_cast<std::int64_t>(walker.BitPosition()));
+  return sink.BadLines();
 }
 
 // The row being decoded and the run lists of a two-dimensional or Group 4
@@ -326,73 +375,6 @@ struct LineBuffers {
   RowWriter writer;
   RunList reference, current;
 };
-
-// Reads the tag bit behind an EOL and passes over the two-dimensional lines
-// that follow a damaged line: they are coded against lines not decoded, so
-// they keep their place as white rows until a one-dimensional line comes.
-// False when the data ends first.
-bool SkipToOneDimensionalLine(FaxDecoder& decoder, StreamFileWriter& files) {
-  const std::vector<std::uint8_t> white(files.bytesPerRow(), 0xFF);
-  for (;;) {
-    const int tag = decoder.ReadBits(1);
-    if (tag != 0)
-      return tag == 1;
-    const std::int64_t lineStart = decoder.BitPosition() - kEolTagBits;
-    if (decoder.FindEol(2) < 0)
-      return false;
-    files.AddDamagedLine(kLineNotDecoded, lineStart, white);
-  }
-}
-
-// T.4 two-dimensional: each line's coding follows from the tag bit behind
-// the EOL in front of it. A segment always begins with a one-dimensional
-// line, so it never depends on a reference line outside it.
-int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
-  if (!SyncToOneDimensionalLine(decoder))
-    return 0;
-  const int width = decoder.Width();
-  LineBuffers lines(width, files.bytesPerRow());
-  std::int64_t eolBefore = decoder.BitPosition() - kEolTagBits;
-  int tag = 1;
-  int bad = 0;
-  ReturnToControl rtc;
-  OtherWidthPages otherWidth(width);
-  for (;;) {
-    lines.StartLine();
-    int pixels = tag == 1 ? decoder.DecodeLine1D(lines.writer, &lines.current)
-                          : decoder.DecodeLine2D(lines.writer, lines.reference, &lines.current);
-    rtc.Track(pixels, files);
-    otherWidth.Track(pixels, files);
-    if (pixels == width) {
-      std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
-      files.AddLine(lines.row.data(), eolBefore, eolAfter);
-      lines.reference.Swap(lines.current);
-      eolBefore = eolAfter;
-      tag = decoder.ReadBits(1);
-      if (tag < 0)
-        break;
-      continue;
-    }
-    if (pixels == kLineLastComplete) {
-      files.AddLine(lines.row.data(), eolBefore, decoder.BitPosition());
-      break;
-    }
-    if (pixels == kLineDataEnded)
-      break;
-    files.AddDamagedLine(pixels, eolBefore, lines.row);
-    if (pixels != 0)
-      ++bad;
-    // A line that ended at its EOL leaves the next tag bit to read: the next
-    // line may still be one-dimensional. Otherwise resynchronise.
-    if (pixels < 0 && decoder.FindEol(2) < 0)
-      break;
-    if (!SkipToOneDimensionalLine(decoder, files))
-      break;
-    tag = 1;
-    eolBefore = decoder.BitPosition() - kEolTagBits;
-  }
-  return bad;
-}
 
 // The last T.6 lines, held back from the files: a page that ends without
 // EOFB (as some encoders write page after page) is only noticed when the
@@ -575,9 +557,9 @@ StreamFileResult DecodeStreamIntoFiles(FaxDecoder& decoder, const StreamFileTarg
     return result;
   }
   if (coding == 5)
-    result.status = DecodeOneDimensional(decoder, files);
+    result.status = DecodeT4(decoder, files, T4Files::Coding::OneDimensional);
   else if (coding == 6)
-    result.status = DecodeTwoDimensional(decoder, files);
+    result.status = DecodeT4(decoder, files, T4Files::Coding::TwoDimensional);
   else
     result.status = DecodeGroup4(decoder, files);
   if (!files.Finish())

@@ -1,18 +1,8 @@
 #include "faxformats/FaxStreamDetector.h"
 
-#include <algorithm>
+#include "faxformats/FaxPageWalker.h"
 
-bool SyncToOneDimensionalLine(FaxDecoder& decoder) {
-  for (;;) {
-    if (decoder.FindEol(2) < 0)
-      return false;
-    int tag = decoder.ReadBits(1);
-    if (tag < 0)
-      return false;
-    if (tag == 1)
-      return true;
-  }
-}
+#include <algorithm>
 
 namespace {
 
@@ -105,99 +95,97 @@ struct WidthRule {
   }
 };
 
-int Detect1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
-             WidthRule rule) {
-  Prepare(decoder, bitOrder, -1);
-  if (rule.lenient && requiredLines == 0)
-    return Finish(decoder, 0);
-  if (decoder.FindEol(2) < 0)
-    return Finish(decoder, -1);
-  RowWriter row;
-  LineRun run;
-  for (;;) {
-    row.Restart(nullptr);
-    int pixels = decoder.DecodeLine1D(row, nullptr);
-    if (pixels == kLineDataEnded)
-      return Finish(decoder, -1);
-    if (rule.Accepts(pixels)) {
-      // A lenient trial resynchronises when the width changes.
-      if (rule.lenient && run.started() && pixels != run.width() && decoder.FindEol(2) < 0)
-        return Finish(decoder, -1);
-      if (run.Count(pixels, requiredLines)) {
-        decoder.SetSize(pixels, 0);
-        return Finish(decoder, 0);
-      }
-      continue;
-    }
-    // Strict: anything else abandons the run. Lenient: only an invalid
-    // code does; short and empty lines are passed over.
-    if (rule.lenient && pixels != kLineInvalidCode)
-      continue;
-    run.Forget();
-    if (decoder.FindEol(2) < 0)
-      return Finish(decoder, -1);
-  }
-}
+enum class T4Coding { OneDimensional, TwoDimensional };
 
-int Detect2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
-             WidthRule rule) {
-  Prepare(decoder, bitOrder, 4864);
-  if (!SyncToOneDimensionalLine(decoder))
-    return Finish(decoder, -1);
-  RunList reference, current;
-  reference.Reset(kMaxStreamWidth);
-  current.Reset(kMaxStreamWidth);
-  reference.SetAllWhite(4864);
-  RowWriter row;
-  LineRun run;
-  int tag = 1;
-  for (;;) {
-    row.Restart(nullptr);
-    current.Reset(kMaxStreamWidth);
-    int pixels = tag == 1 ? decoder.DecodeLine1D(row, &current)
-                          : decoder.DecodeLine2D(row, reference, &current);
-    if (pixels == kLineDataEnded)
-      return Finish(decoder, -1);
-    bool changesWidth = rule.lenient && run.started() && pixels != run.width();
-    if (rule.Accepts(pixels) && !changesWidth) {
-      if (run.Count(pixels, requiredLines)) {
-        decoder.SetSize(pixels, 0);
-        return Finish(decoder, 0);
-      }
-      reference.Swap(current);
-      tag = decoder.ReadBits(1);
-      if (tag < 0)
-        return Finish(decoder, -1);
-      continue;
-    }
-    run.Forget();
-    if (!SyncToOneDimensionalLine(decoder))
-      return Finish(decoder, -1);
-    tag = 1;
-    // After a change of width the new width's first line is the one found.
-    if (changesWidth && rule.Accepts(pixels))
-      run.Count(pixels, requiredLines);
+// A T.4 trial fed by the page walker: counts consecutive lines of one
+// accepted width and stops when there are enough of them.
+class T4Trial : public T4LineSink {
+public:
+  T4Trial(T4Coding coding, WidthRule rule, std::uint32_t requiredLines)
+      : coding_(coding), rule_(rule), requiredLines_(requiredLines) {}
+
+  RowWriter& StartLine() override {
+    row_.Restart(nullptr);
+    return row_;
   }
+
+  NextLine OnLine(const T4Line& line) override {
+    const int pixels = line.result;
+    if (pixels == kLineDataEnded)
+      return NextLine::Stop;
+    // A lenient trial resynchronises when the width changes.
+    const bool changesWidth = rule_.lenient && run_.started() && pixels != run_.width();
+    if (rule_.Accepts(pixels) && (coding_ == T4Coding::OneDimensional || !changesWidth)) {
+      if (run_.Count(pixels, requiredLines_)) {
+        width_ = pixels;
+        return NextLine::Stop;
+      }
+      return changesWidth ? NextLine::ResyncAtNextEol : NextLine::Follow;
+    }
+    // Strict: anything else abandons the run. Lenient one-dimensional: only
+    // an invalid code does; short and empty lines are passed over.
+    if (coding_ == T4Coding::OneDimensional && rule_.lenient && pixels != kLineInvalidCode)
+      return NextLine::Follow;
+    run_.Forget();
+    // After a change of width the new width's first line is the one found.
+    if (changesWidth && rule_.Accepts(pixels))
+      run_.Count(pixels, requiredLines_);
+    return NextLine::ResyncAtNextEol;
+  }
+
+  // The width found, -1 while the trial has not succeeded.
+  int Width() const { return width_; }
+
+private:
+  T4Coding coding_;
+  WidthRule rule_;
+  std::uint32_t requiredLines_;
+  RowWriter row_;
+  LineRun run_;
+  int width_ = -1;
+};
+
+// One-dimensional trials decode without a width; two-dimensional ones
+// against the widest standard width.
+int DetectT4(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
+             WidthRule rule, T4Coding coding) {
+  Prepare(decoder, bitOrder, coding == T4Coding::OneDimensional ? -1 : 4864);
+  if (coding == T4Coding::OneDimensional && rule.lenient && requiredLines == 0)
+    return Finish(decoder, 0);
+  T4PageWalker walker(decoder, 0, decoder.Width(), kMaxStreamWidth);
+  T4Trial trial(coding, rule, requiredLines);
+  if (walker.FindEolFromByte(0)) {
+    if (coding == T4Coding::OneDimensional)
+      walker.WalkOneDimensional(trial);
+    else if (walker.SyncToOneDimensional())
+      walker.WalkTwoDimensional(trial);
+  }
+  if (trial.Width() < 0)
+    return Finish(decoder, -1);
+  decoder.SetSize(trial.Width(), 0);
+  return Finish(decoder, 0);
 }
 
 } // namespace
 
 int DetectStrict1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines) {
-  return Detect1D(decoder, bitOrder, requiredLines, WidthRule{});
+  return DetectT4(decoder, bitOrder, requiredLines, WidthRule{}, T4Coding::OneDimensional);
 }
 
 int DetectLenient1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
                     std::int32_t minWidth) {
-  return Detect1D(decoder, bitOrder, requiredLines, WidthRule{true, minWidth});
+  return DetectT4(decoder, bitOrder, requiredLines, WidthRule{true, minWidth},
+                  T4Coding::OneDimensional);
 }
 
 int DetectStrict2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines) {
-  return Detect2D(decoder, bitOrder, requiredLines, WidthRule{});
+  return DetectT4(decoder, bitOrder, requiredLines, WidthRule{}, T4Coding::TwoDimensional);
 }
 
 int DetectLenient2D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines,
                     std::int32_t minWidth) {
-  return Detect2D(decoder, bitOrder, requiredLines, WidthRule{true, minWidth});
+  return DetectT4(decoder, bitOrder, requiredLines, WidthRule{true, minWidth},
+                  T4Coding::TwoDimensional);
 }
 
 namespace {
@@ -351,8 +339,9 @@ int ProbeCoding(FaxDecoder& decoder, std::uint32_t requiredLines, StreamCoding& 
   for (const Trial& trial : kTrials) {
     for (std::uint8_t bitOrder : {kMsbFirst, kLsbFirst}) {
       WidthRule rule{trial.lenient, 1728};
-      int result = trial.codingCode == 5 ? Detect1D(decoder, bitOrder, requiredLines, rule)
-                                         : Detect2D(decoder, bitOrder, requiredLines, rule);
+      int result =
+          DetectT4(decoder, bitOrder, requiredLines, rule,
+                   trial.codingCode == 5 ? T4Coding::OneDimensional : T4Coding::TwoDimensional);
       if (result == 0) {
         found = StreamCoding{trial.codingCode, bitOrder, decoder.Width(), 0};
         return 0;

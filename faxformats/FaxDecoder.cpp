@@ -216,7 +216,7 @@ public:
       : rows_(raster, width, invert), width_(width), tally_(tally) {}
   RowWriter& StartLine() override { return rows_.Writer(); }
 
-  NextLine OnLine(const T4Line& line) override {
+  NextLine OnLine(const CodedLine& line) override {
     if (line.result == width_ || line.result == kLineLastComplete) {
       rows_.Count();
       return line.result == width_ ? NextLine::Follow : NextLine::Stop;
@@ -337,63 +337,82 @@ int FaxDecoder::DecodePage2D(PageRaster& raster) {
   return badLines;
 }
 
+namespace {
+
 // True when a byte after the one holding bitPosition is not zero: coded
 // data, not the zero fill that may pad a page to the end of its block.
-bool FaxDecoder::InkAfter(std::uint64_t bitPosition) const {
-  for (std::uint64_t byte = bitPosition / 8 + 1; byte < Size(); ++byte)
-    if (Data()[byte] != 0)
+bool InkAfter(const FaxDecoder& decoder, std::uint64_t bitPosition) {
+  for (std::uint64_t byte = bitPosition / 8 + 1; byte < decoder.Size(); ++byte)
+    if (decoder.Data()[byte] != 0)
       return true;
   return false;
 }
 
-int FaxDecoder::DecodePageG4(PageRaster& raster) {
-  if (g4Options_ & 1)
-    return -1;
-  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  RowCursor rows(raster, width_, invert_);
-  RunList reference, current;
-  reference.SetAllWhite(std::uint32_t(width_));
-  std::int64_t lastResync = -1;
-  int outcome = 0;
-  for (;;) {
-    current.Reset(std::uint32_t(width_));
-    const std::uint64_t lineStart = bits.BitPosition();
-    int result = Line2D<Coding2D::T6>(bits, rows.Writer(), reference, &current, width_,
-                                      PassToLineEnd::Accepted)
-                     .Decode();
-    if (result == width_) {
-      rows.Count();
-      reference.Swap(current);
-      continue;
-    }
-    if (result == kLineLastComplete) {
-      rows.Count();
-      break;
+// The raster of a T.6 page fed by the walker. A bad line loses the page's
+// rest up to a new start: the decoder's start search finds it, once per
+// position, so that noise cannot send the walk round in a circle.
+class RasterG4Lines : public G4LineSink {
+public:
+  RasterG4Lines(FaxDecoder& decoder, PageRaster& raster, std::uint8_t invert)
+      : decoder_(decoder), raster_(raster), rows_(raster, decoder.Width(), invert) {}
+
+  RowWriter& StartLine() override { return rows_.Writer(); }
+
+  G4Step OnLine(const CodedLine& line) override {
+    if (line.result == decoder_.Width() || line.result == kLineLastComplete) {
+      rows_.Count();
+      return {line.result == kLineLastComplete ? G4Step::Kind::Stop : G4Step::Kind::Follow,
+              line.end};
     }
     // An EOL right at the start of a line is half of the EOFB; one inside
     // a line loses it, and so does data that ends inside a line.
-    pageLostLines_ = pageLostLines_ || rows.Writer().Position() > 0 ||
-                     (result == kLineDataEnded && InkAfter(lineStart));
-    rows.Restart();
-    reference.SetAllWhite(std::uint32_t(width_));
-    if (result == kLineDataEnded) {
-      outcome = raster.height > 0 ? 0 : kLineDataEnded;
-      break;
+    lostLines_ = lostLines_ || rows_.Writer().Position() > 0 ||
+                 (line.result == kLineDataEnded && InkAfter(decoder_, line.start));
+    rows_.Restart();
+    if (line.result == kLineDataEnded) {
+      outcome_ = raster_.height > 0 ? 0 : kLineDataEnded;
+      return {G4Step::Kind::Stop, line.end};
     }
-    if (result == kLineUnexpectedEol)
-      continue;
+    if (line.result == kLineUnexpectedEol)
+      return {G4Step::Kind::NewPage, line.end};
     // An invalid code or an overlong line: look for a new start.
-    StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
-    if (FindG4Start(2) < 0 || BitPosition() <= lastResync) {
-      outcome = kLineInvalidCode;
-      break;
+    decoder_.StoreBitPosition(std::int64_t(line.end));
+    if (decoder_.FindG4Start(2) < 0 || decoder_.BitPosition() <= lastResync_) {
+      outcome_ = kLineInvalidCode;
+      return {G4Step::Kind::Stop, line.end};
     }
-    lastResync = BitPosition();
-    pageLostLines_ = true;
-    bits.Seek(std::uint64_t(BitPosition()));
+    lastResync_ = decoder_.BitPosition();
+    lostLines_ = true;
+    return {G4Step::Kind::NewPage, std::uint64_t(decoder_.BitPosition())};
   }
-  rows.Discard();
-  StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
+
+  // At the end of the page: the row after the counted ones holds no line.
+  int EndPage() {
+    rows_.Discard();
+    return outcome_;
+  }
+  bool LostLines() const { return lostLines_; }
+
+private:
+  FaxDecoder& decoder_;
+  PageRaster& raster_;
+  RowCursor rows_;
+  std::int64_t lastResync_ = -1;
+  int outcome_ = 0;
+  bool lostLines_ = false;
+};
+
+} // namespace
+
+int FaxDecoder::DecodePageG4(PageRaster& raster) {
+  if (g4Options_ & 1)
+    return -1;
+  G4PageWalker walker(*this, width_, PassToLineEnd::Accepted);
+  RasterG4Lines lines(*this, raster, invert_);
+  walker.Walk(lines, std::uint64_t(BitPosition()));
+  const int outcome = lines.EndPage();
+  pageLostLines_ = pageLostLines_ || lines.LostLines();
+  StoreBitPosition(std::int64_t(walker.BitPosition()));
   return outcome;
 }
 

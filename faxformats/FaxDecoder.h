@@ -167,7 +167,6 @@ private:
   bool KnownNoPageTop(std::uint64_t bitPosition) const;
   void NoteNoPageTop(std::uint64_t bitPosition);
   bool PrepareRaster(PageRaster& raster) const;
-  bool InkAfter(std::uint64_t bitPosition) const;
   int DecodePageMh(PageRaster& raster);
   int DecodePage1D(PageRaster& raster);
   // Code 5 lines that end at the width, a 16-bit word before each.

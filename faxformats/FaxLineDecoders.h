@@ -7,6 +7,7 @@
 #include "faxformats/FaxBitWindow.h"
 #include "faxformats/FaxCodeTables.h"
 #include "faxformats/FaxDecoder.h"
+#include "faxformats/FaxPageWalker.h"
 
 #include <algorithm>
 #include <climits>
@@ -113,12 +114,6 @@ inline int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t w
 }
 
 enum class Coding2D { T4, T6 };
-
-// A T.6 coder passes only a b2 left of a1, and a1 is at most the width, so a
-// pass to the line end is data read out of step: in a bare stream, a page
-// that follows another without EOFB read against the wrong reference line.
-// Pages a container frames keep the lenience other decoders show.
-enum class PassToLineEnd { Refused, Accepted };
 
 // Modified READ line (T.4) or Modified Modified READ line (T.6), with a0,
 // b1 and b2 as the standards name them.

@@ -47,14 +47,14 @@ std::uint64_t T4PageWalker::BitPosition() const {
   return std::min(bits_.BitPosition(), bits_.TotalBits());
 }
 
-T4Line T4PageWalker::DecodeLine(T4LineSink& sink, bool oneDimensional) {
-  const std::uint64_t start = bits_.BitPosition();
+CodedLine T4PageWalker::DecodeLine(T4LineSink& sink, bool oneDimensional) {
+  const std::uint64_t start = BitPosition();
   RowWriter& row = sink.StartLine();
   current_.Reset(runCapacity_);
   const int result = oneDimensional
                          ? Line1D(bits_, row, &current_, width_, LineEnd::AtEol)
                          : Line2D<Coding2D::T4>(bits_, row, reference_, &current_, width_).Decode();
-  return T4Line{result, start, BitPosition(), current_};
+  return CodedLine{result, start, BitPosition(), current_};
 }
 
 void T4PageWalker::WalkOneDimensional(T4LineSink& sink) {
@@ -98,5 +98,44 @@ void T4PageWalker::WalkTwoDimensional(T4LineSink& sink) {
     case NextLine::Stop:
       return;
     }
+  }
+}
+
+G4PageWalker::G4PageWalker(const FaxDecoder& decoder, std::int32_t width,
+                           PassToLineEnd passToLineEnd)
+    : bits_(decoder.Data(), decoder.Size(), decoder.ByteMap(), 0), width_(width),
+      passToLineEnd_(passToLineEnd) {
+  reference_.SetAllWhite(std::uint32_t(width));
+  current_.Reset(std::uint32_t(width));
+}
+
+std::uint64_t G4PageWalker::BitPosition() const {
+  return std::min(bits_.BitPosition(), bits_.TotalBits());
+}
+
+void G4PageWalker::Walk(G4LineSink& sink, std::uint64_t bitPosition) {
+  bits_.Seek(bitPosition);
+  reference_.SetAllWhite(std::uint32_t(width_));
+  for (;;) {
+    const std::uint64_t start = BitPosition();
+    RowWriter& row = sink.StartLine();
+    current_.Reset(std::uint32_t(width_));
+    const int result =
+        Line2D<Coding2D::T6>(bits_, row, reference_, &current_, width_, passToLineEnd_).Decode();
+    const G4Step next = sink.OnLine(CodedLine{result, start, BitPosition(), current_});
+    switch (next.kind) {
+    case G4Step::Kind::Follow:
+      reference_.Swap(current_);
+      break;
+    case G4Step::Kind::Repeat:
+      break;
+    case G4Step::Kind::NewPage:
+      reference_.SetAllWhite(std::uint32_t(width_));
+      break;
+    case G4Step::Kind::Stop:
+      return;
+    }
+    if (next.at != bits_.BitPosition())
+      bits_.Seek(next.at);
   }
 }

@@ -1,7 +1,9 @@
-// Walks T.4 coded data once, line by line, and hands every line to a sink:
+// Walks coded fax data once, line by line, and hands every line to a sink:
 // the raster of a page, the raw analysis's work files, a detection trial.
-// Resynchronising on EOLs (and, in two-dimensional coding, on the tag bit of
-// a one-dimensional line) is written here only; each sink says how to go on.
+// T.4: resynchronising on EOLs (and, in two-dimensional coding, on the tag
+// bit of a one-dimensional line) is written here only. T.6 lines follow one
+// another without EOLs: where a page goes on after a bad line is the sink's
+// to find (the decoder's start and page searches); the walker resumes there.
 #pragma once
 
 #include "faxformats/FaxBitWindow.h"
@@ -10,7 +12,7 @@
 #include <cstdint>
 
 // One decoded line as the walker hands it over.
-struct T4Line {
+struct CodedLine {
   int result;          // the pixel count, or a line status (kLineDataEnded ...)
   std::uint64_t start; // bit where its code begins: behind its EOL (and tag bit)
   std::uint64_t end;   // bit behind it (behind the EOL that ends it), at most the data's end
@@ -37,7 +39,7 @@ public:
   virtual ~T4LineSink() = default;
   // The row the next line paints, restarted all white (its width the walker's).
   virtual RowWriter& StartLine() = 0;
-  virtual NextLine OnLine(const T4Line& line) = 0;
+  virtual NextLine OnLine(const CodedLine& line) = 0;
   // A two-dimensional line passed over while resynchronising; start is
   // behind its tag bit, and an EOL was found behind it.
   virtual void OnSkippedLine(std::uint64_t start) { (void)start; }
@@ -70,11 +72,55 @@ public:
   std::uint64_t BitPosition() const;
 
 private:
-  T4Line DecodeLine(T4LineSink& sink, bool oneDimensional);
+  CodedLine DecodeLine(T4LineSink& sink, bool oneDimensional);
   bool ReadTag(std::uint32_t& tag);
 
   BitWindow bits_;
   std::int32_t width_;
   std::uint32_t runCapacity_;
+  RunList reference_, current_;
+};
+
+// A T.6 coder passes only a b2 left of a1, and a1 is at most the width, so a
+// pass to the line end is data read out of step: in a bare stream, a page
+// that follows another without EOFB read against the wrong reference line.
+// Pages a container frames keep the lenience other decoders show.
+enum class PassToLineEnd { Refused, Accepted };
+
+// How the T.6 walker goes on after a line, and from which bit.
+struct G4Step {
+  enum class Kind {
+    Follow,  // the next line is coded against this one
+    Repeat,  // the next line is coded against the same reference as this one
+    NewPage, // the next line is the first of a page (an all-white reference)
+    Stop,
+  };
+  Kind kind;
+  std::uint64_t at = 0; // where the next line begins
+};
+
+class G4LineSink {
+public:
+  virtual ~G4LineSink() = default;
+  // The row the next line paints, restarted all white.
+  virtual RowWriter& StartLine() = 0;
+  virtual G4Step OnLine(const CodedLine& line) = 0;
+};
+
+class G4PageWalker {
+public:
+  G4PageWalker(const FaxDecoder& decoder, std::int32_t width, PassToLineEnd passToLineEnd);
+
+  // T.6 lines from bitPosition, the first against an all-white line, until
+  // the sink stops.
+  void Walk(G4LineSink& sink, std::uint64_t bitPosition);
+
+  // The next bit to read, never past the end of the data.
+  std::uint64_t BitPosition() const;
+
+private:
+  BitWindow bits_;
+  std::int32_t width_;
+  PassToLineEnd passToLineEnd_;
   RunList reference_, current_;
 };

@@ -109,7 +109,7 @@ public:
     return row_;
   }
 
-  NextLine OnLine(const T4Line& line) override {
+  NextLine OnLine(const CodedLine& line) override {
     const int pixels = line.result;
     if (pixels == kLineDataEnded)
       return NextLine::Stop;

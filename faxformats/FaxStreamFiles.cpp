@@ -285,7 +285,7 @@ public:
     return writer_;
   }
 
-  NextLine OnLine(const T4Line& line) override {
+  NextLine OnLine(const CodedLine& line) override {
     const int pixels = line.result;
     const std::int64_t eolBefore = static_cast<std::int64_t>(line.start) - HeadBits();
     rtc_.Track(pixels, files_);

@@ -355,27 +355,6 @@ int DecodeT4(FaxDecoder& decoder, StreamFileWriter& files, T4Files::Coding codin
   return sink.BadLines();
 }
 
-// The row being decoded and the run lists of a two-dimensional or Group 4
-// line; the reference line starts all white.
-struct LineBuffers {
-  LineBuffers(int lineWidth, std::size_t bytesPerRow)
-      : width(static_cast<std::uint32_t>(lineWidth)), row(bytesPerRow),
-        writer(row.data(), width, 0) {
-    reference.Reset(width);
-    current.Reset(width);
-    reference.SetAllWhite(width);
-  }
-  void StartLine() {
-    writer.Restart(row.data());
-    current.Reset(width);
-  }
-
-  std::uint32_t width;
-  std::vector<std::uint8_t> row;
-  RowWriter writer;
-  RunList reference, current;
-};
-
 // The last T.6 lines, held back from the files: a page that ends without
 // EOFB (as some encoders write page after page) is only noticed when the
 // next page's data, decoded against the last line, fails a little later;
@@ -504,42 +483,68 @@ struct Group4Resync {
   }
 };
 
+// The work files fed by the T.6 walker: good lines are held back a while
+// (see HeldLines), a line that is not good hands over to Group4Resync.
+class G4Files : public G4LineSink {
+public:
+  G4Files(FaxDecoder& decoder, StreamFileWriter& files)
+      : files_(files), width_(decoder.Width()), row_(files.bytesPerRow()),
+        writer_(row_.data(), static_cast<std::uint32_t>(width_), 0), resync_{decoder, files, {}} {}
+
+  RowWriter& StartLine() override {
+    writer_.Restart(row_.data());
+    return writer_;
+  }
+
+  G4Step OnLine(const CodedLine& line) override {
+    // Nothing moves the reader at the end of the data (nor the skipped start
+    // search of /raw): stop rather than decode the same bits again.
+    const int result = line.end == line.start ? kLineDataEnded : line.result;
+    // A last complete line reached the width just as the data ended.
+    const bool good = result == width_ || result == kLineLastComplete;
+    HeldLines& held = resync_.held;
+    const auto end = static_cast<std::int64_t>(line.end);
+    if (good && !held.Add(row_, static_cast<std::int64_t>(line.start), end, files_))
+      return Stop(0);
+    if (result == kLineDataEnded || result == kLineLastComplete) {
+      held.ReleaseAll(files_);
+      files_.CloseSegment();
+      return Stop(files_.goodLines() > 0 ? 0 : kLineDataEnded);
+    }
+    if (good)
+      return {G4Step::Kind::Follow, line.end};
+    resync_.decoder.StoreBitPosition(end);
+    if (!resync_.Resume(result))
+      return Stop(files_.rowsTruncated() ? 0 : kLineInvalidCode);
+    return {G4Step::Kind::NewPage, static_cast<std::uint64_t>(resync_.decoder.BitPosition())};
+  }
+
+  // 0, or kLineDataEnded when no line could be decoded, kLineInvalidCode
+  // when no new start followed a bad line.
+  int Status() const { return status_; }
+
+private:
+  G4Step Stop(int status) {
+    status_ = status;
+    return {G4Step::Kind::Stop, 0};
+  }
+
+  StreamFileWriter& files_;
+  int width_;
+  std::vector<std::uint8_t> row_;
+  RowWriter writer_;
+  Group4Resync resync_;
+  int status_ = 0;
+};
+
 // T.6: lines follow one another with no EOL, pages end with an EOFB.
 int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindG4Start(0) < 0)
     return kLineDataEnded;
-  const int width = decoder.Width();
-  LineBuffers lines(width, files.bytesPerRow());
-  Group4Resync resync{decoder, files, {}};
-  HeldLines& held = resync.held;
-  std::int64_t lineStart = decoder.BitPosition();
-  for (;;) {
-    lines.StartLine();
-    std::uint32_t pixels = 0;
-    const std::int64_t before = decoder.BitPosition();
-    int result = decoder.DecodeLineG4(lines.writer, lines.reference, &lines.current, pixels);
-    // Nothing moves the reader at the end of the data (nor the skipped start
-    // search of /raw): stop rather than decode the same bits again.
-    if (decoder.BitPosition() == before)
-      result = kLineDataEnded;
-    const bool good =
-        result == width || (result == kLineLastComplete && pixels == std::uint32_t(width));
-    if (good && !held.Add(lines.row, lineStart, decoder.BitPosition(), files))
-      return 0;
-    if (result == kLineDataEnded || result == kLineLastComplete) {
-      held.ReleaseAll(files);
-      files.CloseSegment();
-      return files.goodLines() > 0 ? 0 : kLineDataEnded;
-    }
-    if (!good) {
-      if (!resync.Resume(result))
-        return files.rowsTruncated() ? 0 : kLineInvalidCode;
-      lines.reference.SetAllWhite(lines.width);
-    } else {
-      lines.reference.Swap(lines.current);
-    }
-    lineStart = decoder.BitPosition();
-  }
+  G4PageWalker walker(decoder, decoder.Width(), PassToLineEnd::Refused);
+  G4Files sink(decoder, files);
+  walker.Walk(sink, static_cast<std::uint64_t>(decoder.BitPosition()));
+  return sink.Status();
 }
 
 } // namespace

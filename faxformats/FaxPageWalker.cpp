@@ -54,7 +54,7 @@ CodedLine T4PageWalker::DecodeLine(T4LineSink& sink, bool oneDimensional) {
   const int result = oneDimensional
                          ? Line1D(bits_, row, &current_, width_, LineEnd::AtEol)
                          : Line2D<Coding2D::T4>(bits_, row, reference_, &current_, width_).Decode();
-  return CodedLine{result, start, BitPosition(), current_};
+  return CodedLine{result, start, BitPosition(), current_, reference_};
 }
 
 void T4PageWalker::WalkOneDimensional(T4LineSink& sink) {
@@ -122,7 +122,7 @@ void G4PageWalker::Walk(G4LineSink& sink, std::uint64_t bitPosition) {
     current_.Reset(std::uint32_t(width_));
     const int result =
         Line2D<Coding2D::T6>(bits_, row, reference_, &current_, width_, passToLineEnd_).Decode();
-    const G4Step next = sink.OnLine(CodedLine{result, start, BitPosition(), current_});
+    const G4Step next = sink.OnLine(CodedLine{result, start, BitPosition(), current_, reference_});
     switch (next.kind) {
     case G4Step::Kind::Follow:
       reference_.Swap(current_);

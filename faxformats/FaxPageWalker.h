@@ -17,6 +17,9 @@ struct CodedLine {
   std::uint64_t start; // bit where its code begins: behind its EOL (and tag bit)
   std::uint64_t end;   // bit behind it (behind the EOL that ends it), at most the data's end
   const RunList& runs; // its changing elements, as far as it decoded
+  // The line a two-dimensional line was coded against (all white for the
+  // first line of a page).
+  const RunList& reference;
 };
 
 // How the walker goes on after a line.

@@ -315,7 +315,7 @@ int FaxDecoder::DecodePageWords(PageRaster& raster) {
 }
 
 int FaxDecoder::DecodePage1D(PageRaster& raster) {
-  T4PageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
+  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
   RasterLines lines(raster, width_, invert_, RasterLines::Tally::InvalidCodes);
   walker.WalkOneDimensional(lines);
   const int invalidCodes = lines.EndPage();
@@ -324,7 +324,7 @@ int FaxDecoder::DecodePage1D(PageRaster& raster) {
 }
 
 int FaxDecoder::DecodePage2D(PageRaster& raster) {
-  T4PageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
+  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
   if (!walker.FindEol()) {
     StoreBitPosition(std::int64_t(walker.BitPosition()));
     return -1;
@@ -407,9 +407,9 @@ private:
 int FaxDecoder::DecodePageG4(PageRaster& raster) {
   if (g4Options_ & 1)
     return -1;
-  G4PageWalker walker(*this, width_, PassToLineEnd::Accepted);
+  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
   RasterG4Lines lines(*this, raster, invert_);
-  walker.Walk(lines, std::uint64_t(BitPosition()));
+  walker.WalkGroup4(lines, PassToLineEnd::Accepted);
   const int outcome = lines.EndPage();
   pageLostLines_ = pageLostLines_ || lines.LostLines();
   StoreBitPosition(std::int64_t(walker.BitPosition()));

@@ -6,21 +6,21 @@
 
 using namespace faxline;
 
-T4PageWalker::T4PageWalker(const FaxDecoder& decoder, std::uint64_t bitPosition, std::int32_t width,
-                           std::uint32_t runCapacity)
+FaxPageWalker::FaxPageWalker(const FaxDecoder& decoder, std::uint64_t bitPosition,
+                             std::int32_t width, std::uint32_t runCapacity)
     : bits_(decoder.Data(), decoder.Size(), decoder.ByteMap(), bitPosition), width_(width),
       runCapacity_(runCapacity) {
   reference_.Reset(runCapacity);
   current_.Reset(runCapacity);
 }
 
-bool T4PageWalker::FindEol() { return bits_.FindEolFrom(bits_.CurrentByteStart()); }
+bool FaxPageWalker::FindEol() { return bits_.FindEolFrom(bits_.CurrentByteStart()); }
 
-bool T4PageWalker::FindEolFromByte(std::uint64_t firstByte) {
+bool FaxPageWalker::FindEolFromByte(std::uint64_t firstByte) {
   return bits_.FindEolFrom(firstByte * 8);
 }
 
-bool T4PageWalker::ReadTag(std::uint32_t& tag) {
+bool FaxPageWalker::ReadTag(std::uint32_t& tag) {
   if (bits_.AtEnd())
     return false;
   tag = bits_.Peek(1);
@@ -28,7 +28,7 @@ bool T4PageWalker::ReadTag(std::uint32_t& tag) {
   return true;
 }
 
-bool T4PageWalker::SyncToOneDimensional(T4LineSink* sink) {
+bool FaxPageWalker::SyncToOneDimensional(T4LineSink* sink) {
   for (;;) {
     std::uint32_t tag = 0;
     if (!ReadTag(tag))
@@ -43,11 +43,11 @@ bool T4PageWalker::SyncToOneDimensional(T4LineSink* sink) {
   }
 }
 
-std::uint64_t T4PageWalker::BitPosition() const {
+std::uint64_t FaxPageWalker::BitPosition() const {
   return std::min(bits_.BitPosition(), bits_.TotalBits());
 }
 
-CodedLine T4PageWalker::DecodeLine(T4LineSink& sink, bool oneDimensional) {
+CodedLine FaxPageWalker::DecodeT4Line(T4LineSink& sink, bool oneDimensional) {
   const std::uint64_t start = BitPosition();
   RowWriter& row = sink.StartLine();
   current_.Reset(runCapacity_);
@@ -57,9 +57,9 @@ CodedLine T4PageWalker::DecodeLine(T4LineSink& sink, bool oneDimensional) {
   return CodedLine{result, start, BitPosition(), current_, reference_};
 }
 
-void T4PageWalker::WalkOneDimensional(T4LineSink& sink) {
+void FaxPageWalker::WalkOneDimensional(T4LineSink& sink) {
   while (!bits_.Overran()) {
-    switch (sink.OnLine(DecodeLine(sink, true))) {
+    switch (sink.OnLine(DecodeT4Line(sink, true))) {
     case NextLine::Follow:
     case NextLine::FollowSameReference:
     case NextLine::ResyncAtEol:
@@ -74,11 +74,11 @@ void T4PageWalker::WalkOneDimensional(T4LineSink& sink) {
   }
 }
 
-void T4PageWalker::WalkTwoDimensional(T4LineSink& sink) {
+void FaxPageWalker::WalkTwoDimensional(T4LineSink& sink) {
   reference_.SetAllWhite(std::uint32_t(std::max(width_, 0)));
   std::uint32_t tag = 1;
   for (;;) {
-    switch (sink.OnLine(DecodeLine(sink, tag == 1))) {
+    switch (sink.OnLine(DecodeT4Line(sink, tag == 1))) {
     case NextLine::Follow:
       reference_.Swap(current_);
       [[fallthrough]];
@@ -101,27 +101,14 @@ void T4PageWalker::WalkTwoDimensional(T4LineSink& sink) {
   }
 }
 
-G4PageWalker::G4PageWalker(const FaxDecoder& decoder, std::int32_t width,
-                           PassToLineEnd passToLineEnd)
-    : bits_(decoder.Data(), decoder.Size(), decoder.ByteMap(), 0), width_(width),
-      passToLineEnd_(passToLineEnd) {
-  reference_.SetAllWhite(std::uint32_t(width));
-  current_.Reset(std::uint32_t(width));
-}
-
-std::uint64_t G4PageWalker::BitPosition() const {
-  return std::min(bits_.BitPosition(), bits_.TotalBits());
-}
-
-void G4PageWalker::Walk(G4LineSink& sink, std::uint64_t bitPosition) {
-  bits_.Seek(bitPosition);
-  reference_.SetAllWhite(std::uint32_t(width_));
+void FaxPageWalker::WalkGroup4(G4LineSink& sink, PassToLineEnd passToLineEnd) {
+  reference_.SetAllWhite(std::uint32_t(std::max(width_, 0)));
   for (;;) {
     const std::uint64_t start = BitPosition();
     RowWriter& row = sink.StartLine();
-    current_.Reset(std::uint32_t(width_));
+    current_.Reset(runCapacity_);
     const int result =
-        Line2D<Coding2D::T6>(bits_, row, reference_, &current_, width_, passToLineEnd_).Decode();
+        Line2D<Coding2D::T6>(bits_, row, reference_, &current_, width_, passToLineEnd).Decode();
     const G4Step next = sink.OnLine(CodedLine{result, start, BitPosition(), current_, reference_});
     switch (next.kind) {
     case G4Step::Kind::Follow:

@@ -48,42 +48,6 @@ public:
   virtual void OnSkippedLine(std::uint64_t start) { (void)start; }
 };
 
-class T4PageWalker {
-public:
-  // Reads the decoder's data in its bit order from bitPosition. Lines are
-  // width wide (the line decoders' idea of the edge; it may be -1 for a
-  // trial that takes any width); run lists hold runCapacity runs.
-  T4PageWalker(const FaxDecoder& decoder, std::uint64_t bitPosition, std::int32_t width,
-               std::uint32_t runCapacity);
-
-  // Finds the next EOL, searching from the byte that holds the last bit
-  // read (or from byte firstByte), and stands behind it.
-  bool FindEol();
-  bool FindEolFromByte(std::uint64_t firstByte);
-  // Reads the tag bit behind an EOL and moves on, EOL by EOL, until one
-  // announces a one-dimensional line; skipped lines go to the sink if given.
-  bool SyncToOneDimensional(T4LineSink* sink = nullptr);
-
-  // One-dimensional lines from the reader on, until the sink stops, an EOL
-  // search fails or the data ends.
-  void WalkOneDimensional(T4LineSink& sink);
-  // Two-dimensional coding, starting with the one-dimensional line behind
-  // the tag bit just read (see SyncToOneDimensional).
-  void WalkTwoDimensional(T4LineSink& sink);
-
-  // The next bit to read, never past the end of the data.
-  std::uint64_t BitPosition() const;
-
-private:
-  CodedLine DecodeLine(T4LineSink& sink, bool oneDimensional);
-  bool ReadTag(std::uint32_t& tag);
-
-  BitWindow bits_;
-  std::int32_t width_;
-  std::uint32_t runCapacity_;
-  RunList reference_, current_;
-};
-
 // A T.6 coder passes only a b2 left of a1, and a1 is at most the width, so a
 // pass to the line end is data read out of step: in a bare stream, a page
 // that follows another without EOFB read against the wrong reference line.
@@ -110,20 +74,42 @@ public:
   virtual G4Step OnLine(const CodedLine& line) = 0;
 };
 
-class G4PageWalker {
+class FaxPageWalker {
 public:
-  G4PageWalker(const FaxDecoder& decoder, std::int32_t width, PassToLineEnd passToLineEnd);
+  // Reads the decoder's data in its bit order from bitPosition. Lines are
+  // width wide (the line decoders' idea of the edge; it may be -1 for a
+  // one-dimensional trial that takes any width); run lists hold runCapacity
+  // runs.
+  FaxPageWalker(const FaxDecoder& decoder, std::uint64_t bitPosition, std::int32_t width,
+                std::uint32_t runCapacity);
 
-  // T.6 lines from bitPosition, the first against an all-white line, until
-  // the sink stops.
-  void Walk(G4LineSink& sink, std::uint64_t bitPosition);
+  // T.4: finds the next EOL, searching from the byte that holds the last bit
+  // read (or from byte firstByte), and stands behind it.
+  bool FindEol();
+  bool FindEolFromByte(std::uint64_t firstByte);
+  // T.4: reads the tag bit behind an EOL and moves on, EOL by EOL, until one
+  // announces a one-dimensional line; skipped lines go to the sink if given.
+  bool SyncToOneDimensional(T4LineSink* sink = nullptr);
+
+  // T.4 one-dimensional lines from the reader on, until the sink stops, an
+  // EOL search fails or the data ends.
+  void WalkOneDimensional(T4LineSink& sink);
+  // T.4 two-dimensional coding, starting with the one-dimensional line
+  // behind the tag bit just read (see SyncToOneDimensional).
+  void WalkTwoDimensional(T4LineSink& sink);
+  // T.6 lines from the reader on, the first against an all-white line,
+  // until the sink stops.
+  void WalkGroup4(G4LineSink& sink, PassToLineEnd passToLineEnd);
 
   // The next bit to read, never past the end of the data.
   std::uint64_t BitPosition() const;
 
 private:
+  CodedLine DecodeT4Line(T4LineSink& sink, bool oneDimensional);
+  bool ReadTag(std::uint32_t& tag);
+
   BitWindow bits_;
   std::int32_t width_;
-  PassToLineEnd passToLineEnd_;
+  std::uint32_t runCapacity_;
   RunList reference_, current_;
 };

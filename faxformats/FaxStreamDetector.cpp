@@ -150,7 +150,7 @@ int DetectT4(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredL
   Prepare(decoder, bitOrder, coding == T4Coding::OneDimensional ? -1 : 4864);
   if (coding == T4Coding::OneDimensional && rule.lenient && requiredLines == 0)
     return Finish(decoder, 0);
-  T4PageWalker walker(decoder, 0, decoder.Width(), kMaxStreamWidth);
+  FaxPageWalker walker(decoder, 0, decoder.Width(), kMaxStreamWidth);
   T4Trial trial(coding, rule, requiredLines);
   if (walker.FindEolFromByte(0)) {
     if (coding == T4Coding::OneDimensional)
@@ -308,9 +308,10 @@ int ScanGroup4(FaxG4Decoder& decoder, std::uint8_t bitOrder, std::int32_t width,
   Prepare(decoder, bitOrder, width);
   if (decoder.FindG4Start(0) < 0)
     return Finish(decoder, -1);
-  G4PageWalker walker(decoder, width, PassToLineEnd::Refused);
+  FaxPageWalker walker(decoder, PastWhiteLines(decoder, std::uint64_t(decoder.BitPosition())),
+                       width, std::uint32_t(width));
   Group4Trial trial(decoder, width, requiredLines, where);
-  walker.Walk(trial, PastWhiteLines(decoder, std::uint64_t(decoder.BitPosition())));
+  walker.WalkGroup4(trial, PassToLineEnd::Refused);
   return Finish(decoder, trial.Found() ? 0 : -1);
 }
 
@@ -368,9 +369,9 @@ std::vector<std::int32_t> Group4WidthCandidates(FaxG4Decoder& decoder, std::uint
   // width. Lines closed by a V0 on the edge end at the wide edge instead.
   decoder.SetSkipStartSearch(true);
   Prepare(decoder, bitOrder, kMaxStreamWidth);
-  G4PageWalker walker(decoder, kMaxStreamWidth, PassToLineEnd::Refused);
+  FaxPageWalker walker(decoder, 0, kMaxStreamWidth, kMaxStreamWidth);
   WidthCandidates candidates;
-  walker.Walk(candidates, 0);
+  walker.WalkGroup4(candidates, PassToLineEnd::Refused);
   Finish(decoder, 0);
   return candidates.Sorted();
 }

@@ -342,8 +342,8 @@ private:
 // two-dimensional one from the first one-dimensional line.
 int DecodeT4(FaxDecoder& decoder, StreamFileWriter& files, T4Files::Coding coding) {
   const int width = decoder.Width();
-  T4PageWalker walker(decoder, static_cast<std::uint64_t>(decoder.BitPosition()), width,
-                      static_cast<std::uint32_t>(width));
+  FaxPageWalker walker(decoder, static_cast<std::uint64_t>(decoder.BitPosition()), width,
+                       static_cast<std::uint32_t>(width));
   T4Files sink(files, width, coding);
   if (walker.FindEolFromByte(static_cast<std::uint64_t>(std::max(decoder.Position(), 0)))) {
     if (coding == T4Files::Coding::OneDimensional)
@@ -541,9 +541,10 @@ private:
 int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindG4Start(0) < 0)
     return kLineDataEnded;
-  G4PageWalker walker(decoder, decoder.Width(), PassToLineEnd::Refused);
+  FaxPageWalker walker(decoder, static_cast<std::uint64_t>(decoder.BitPosition()), decoder.Width(),
+                       static_cast<std::uint32_t>(decoder.Width()));
   G4Files sink(decoder, files);
-  walker.Walk(sink, static_cast<std::uint64_t>(decoder.BitPosition()));
+  walker.WalkGroup4(sink, PassToLineEnd::Refused);
   return sink.Status();
 }
 

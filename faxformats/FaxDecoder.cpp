@@ -196,14 +196,6 @@ int FaxDecoder::DecodePageLineWords(PageRaster& raster) {
 
 namespace {
 
-// Moves to the next byte boundary, and with words to an even byte index.
-void AlignBits(BitWindow& bits, bool toWord) {
-  std::uint64_t byte = (bits.BitPosition() + 7) / 8;
-  if (toWord && byte % 2 != 0)
-    ++byte;
-  bits.Seek(byte * 8);
-}
-
 // The raster of a page fed by the T.4 walker: lines of the width fill its
 // rows, others are painted over by the next line.
 class RasterLines : public T4LineSink {
@@ -249,68 +241,20 @@ private:
 } // namespace
 
 int FaxDecoder::DecodePageMh(PageRaster& raster) {
-  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  RowCursor rows(raster, width_, invert_);
-  bool toWord = codingCode_ == 4;
-  bool black = false;
-  int result = 0;
-  for (;;) {
-    int run = DecodeRunBits(bits, black);
-    if (run < 0) {
-      result = run == kLineInvalidCode ? 1 : 0;
-      rows.Restart();
-      break;
-    }
-    RowWriter& row = rows.Writer();
-    row.WriteRun(std::uint32_t(run), black);
-    black = !black;
-    if (row.Position() > std::uint64_t(width_)) {
-      rows.Restart();
-      break;
-    }
-    if (row.Position() == std::uint64_t(width_)) {
-      rows.Count();
-      AlignBits(bits, toWord);
-      black = false;
-    }
-  }
-  rows.Discard();
-  StoreBitPosition(std::int64_t(bits.BitPosition()));
-  return result;
+  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
+  RasterLines rows(raster, width_, invert_, RasterLines::Tally::InvalidCodes);
+  walker.WalkAlignedRows(rows, codingCode_ == 4 ? RowAlignment::Word : RowAlignment::Byte);
+  const int invalidCodes = rows.EndPage();
+  StoreBitPosition(std::int64_t(walker.BitPosition()));
+  return invalidCodes;
 }
 
 int FaxDecoder::DecodePageWords(PageRaster& raster) {
-  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  RowCursor rows(raster, width_, invert_);
-  auto skipWord = [&] {
-    AlignBits(bits, false);
-    bits.Skip(16);
-  };
-  skipWord();
-  int invalidCodes = 0;
-  while (!bits.Overran()) {
-    int result = Line1D(bits, rows.Writer(), nullptr, width_, LineEnd::AtWidth);
-    if (result == width_) {
-      rows.Count();
-      if (!bits.Overran())
-        skipWord();
-      continue;
-    }
-    if (result == kLineLastComplete) {
-      rows.Count();
-      break;
-    }
-    rows.Restart();
-    if (result == kLineDataEnded)
-      break;
-    if (result == kLineInvalidCode) {
-      ++invalidCodes;
-      if (!bits.FindEolFrom(bits.CurrentByteStart()))
-        break;
-    }
-  }
-  rows.Discard();
-  StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
+  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
+  RasterLines lines(raster, width_, invert_, RasterLines::Tally::InvalidCodes);
+  walker.WalkOneDimensional(lines, OneDimensionalFraming::LineWords);
+  const int invalidCodes = lines.EndPage();
+  StoreBitPosition(std::int64_t(walker.BitPosition()));
   return invalidCodes;
 }
 

@@ -113,6 +113,24 @@ inline int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t w
   }
 }
 
+// A row of one-dimensional runs with no EOL (TIFF's Modified Huffman),
+// which ends when the runs reach the width: the width, the pixel count of
+// runs that pass it, kLineUnexpectedEol for an EOL, or a run's status.
+inline int RowAtWidth(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width) {
+  bool black = false;
+  for (;;) {
+    int run = DecodeRunBits(bits, black);
+    if (run < 0)
+      return run == kRunEol ? kLineUnexpectedEol : run;
+    row.WriteRun(std::uint32_t(run), black);
+    if (runs)
+      runs->Append(std::uint32_t(run));
+    black = !black;
+    if (row.Position() >= std::uint64_t(width))
+      return ClampCount(std::int64_t(row.Position()));
+  }
+}
+
 enum class Coding2D { T4, T6 };
 
 // Modified READ line (T.4) or Modified Modified READ line (T.6), with a0,

@@ -47,20 +47,51 @@ std::uint64_t FaxPageWalker::BitPosition() const {
   return std::min(bits_.BitPosition(), bits_.TotalBits());
 }
 
-CodedLine FaxPageWalker::DecodeT4Line(T4LineSink& sink, bool oneDimensional) {
+CodedLine FaxPageWalker::DecodeT4Line(T4LineSink& sink, LineCoding coding) {
   const std::uint64_t start = BitPosition();
   RowWriter& row = sink.StartLine();
   current_.Reset(runCapacity_);
-  const int result = oneDimensional
-                         ? Line1D(bits_, row, &current_, width_, LineEnd::AtEol)
-                         : Line2D<Coding2D::T4>(bits_, row, reference_, &current_, width_).Decode();
+  int result = 0;
+  switch (coding) {
+  case LineCoding::OneDimensionalToEol:
+    result = Line1D(bits_, row, &current_, width_, LineEnd::AtEol);
+    break;
+  case LineCoding::OneDimensionalToWidth:
+    result = Line1D(bits_, row, &current_, width_, LineEnd::AtWidth);
+    break;
+  case LineCoding::RowToWidth:
+    result = RowAtWidth(bits_, row, &current_, width_);
+    break;
+  case LineCoding::TwoDimensional:
+    result = Line2D<Coding2D::T4>(bits_, row, reference_, &current_, width_).Decode();
+    break;
+  }
   return CodedLine{result, start, BitPosition(), current_, reference_};
 }
 
-void FaxPageWalker::WalkOneDimensional(T4LineSink& sink) {
+void FaxPageWalker::Align(RowAlignment alignment) {
+  std::uint64_t byte = (bits_.BitPosition() + 7) / 8;
+  if (alignment == RowAlignment::Word && byte % 2 != 0)
+    ++byte;
+  bits_.Seek(byte * 8);
+}
+
+void FaxPageWalker::WalkOneDimensional(T4LineSink& sink, OneDimensionalFraming framing) {
+  const bool words = framing == OneDimensionalFraming::LineWords;
+  auto skipWord = [this] {
+    Align(RowAlignment::Byte);
+    bits_.Skip(16);
+  };
+  if (words)
+    skipWord();
+  const LineCoding coding =
+      words ? LineCoding::OneDimensionalToWidth : LineCoding::OneDimensionalToEol;
   while (!bits_.Overran()) {
-    switch (sink.OnLine(DecodeT4Line(sink, true))) {
+    switch (sink.OnLine(DecodeT4Line(sink, coding))) {
     case NextLine::Follow:
+      if (words && !bits_.Overran())
+        skipWord();
+      break;
     case NextLine::FollowSameReference:
     case NextLine::ResyncAtEol:
       break;
@@ -74,11 +105,17 @@ void FaxPageWalker::WalkOneDimensional(T4LineSink& sink) {
   }
 }
 
+void FaxPageWalker::WalkAlignedRows(T4LineSink& sink, RowAlignment alignment) {
+  while (sink.OnLine(DecodeT4Line(sink, LineCoding::RowToWidth)) == NextLine::Follow)
+    Align(alignment);
+}
+
 void FaxPageWalker::WalkTwoDimensional(T4LineSink& sink) {
   reference_.SetAllWhite(std::uint32_t(std::max(width_, 0)));
   std::uint32_t tag = 1;
   for (;;) {
-    switch (sink.OnLine(DecodeT4Line(sink, tag == 1))) {
+    switch (sink.OnLine(DecodeT4Line(sink, tag == 1 ? LineCoding::OneDimensionalToEol
+                                                    : LineCoding::TwoDimensional))) {
     case NextLine::Follow:
       reference_.Swap(current_);
       [[fallthrough]];

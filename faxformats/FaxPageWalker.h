@@ -74,6 +74,15 @@ public:
   virtual G4Step OnLine(const CodedLine& line) = 0;
 };
 
+// How one-dimensional lines are framed.
+enum class OneDimensionalFraming {
+  Eol,       // T.4: every line ends at an EOL
+  LineWords, // lines end at the width (or an EOL), a 16-bit word before each
+};
+
+// Where the rows of TIFF's Modified Huffman coding begin.
+enum class RowAlignment { Byte, Word };
+
 class FaxPageWalker {
 public:
   // Reads the decoder's data in its bit order from bitPosition. Lines are
@@ -93,7 +102,11 @@ public:
 
   // T.4 one-dimensional lines from the reader on, until the sink stops, an
   // EOL search fails or the data ends.
-  void WalkOneDimensional(T4LineSink& sink);
+  void WalkOneDimensional(T4LineSink& sink,
+                          OneDimensionalFraming framing = OneDimensionalFraming::Eol);
+  // Rows with no EOL, each ending at the width and followed by fill up to
+  // the next byte or word (TIFF's Modified Huffman), while the sink follows.
+  void WalkAlignedRows(T4LineSink& sink, RowAlignment alignment);
   // T.4 two-dimensional coding, starting with the one-dimensional line
   // behind the tag bit just read (see SyncToOneDimensional).
   void WalkTwoDimensional(T4LineSink& sink);
@@ -105,7 +118,10 @@ public:
   std::uint64_t BitPosition() const;
 
 private:
-  CodedLine DecodeT4Line(T4LineSink& sink, bool oneDimensional);
+  enum class LineCoding { OneDimensionalToEol, OneDimensionalToWidth, RowToWidth, TwoDimensional };
+  CodedLine DecodeT4Line(T4LineSink& sink, LineCoding coding);
+  // Moves to the next byte boundary, or to the next even byte.
+  void Align(RowAlignment alignment);
   bool ReadTag(std::uint32_t& tag);
 
   BitWindow bits_;

@@ -79,7 +79,7 @@ Raster Rebuilt(const std::vector<SeenLine>& lines, std::uint32_t width) {
   return page;
 }
 
-enum class Coding { OneDimensional, TwoDimensional, Group4 };
+enum class Coding { OneDimensional, TwoDimensional, Group4, ByteAlignedRows };
 
 struct Walked {
   T4Recorder t4;
@@ -96,6 +96,10 @@ Walked WalkAll(const std::vector<std::uint8_t>& coded, Coding coding, std::int32
   Walked walked{T4Recorder(width), G4Recorder(width)};
   if (coding == Coding::Group4) {
     walker.WalkGroup4(walked.g4, PassToLineEnd::Refused);
+    return walked;
+  }
+  if (coding == Coding::ByteAlignedRows) {
+    walker.WalkAlignedRows(walked.t4, RowAlignment::Byte);
     return walked;
   }
   EXPECT_TRUE(walker.FindEolFromByte(0));
@@ -117,6 +121,7 @@ TEST(FaxPageWalker, HandsEveryLineAsItsChangingElementsWithContiguousBitPosition
       {"T.4 1-D", Coding::OneDimensional, COMPRESSION_CCITTFAX3, 0},
       {"T.4 2-D", Coding::TwoDimensional, COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING},
       {"T.6", Coding::Group4, COMPRESSION_CCITTFAX4, 0},
+      {"Modified Huffman rows", Coding::ByteAlignedRows, COMPRESSION_CCITTRLE, 0},
   };
   for (const Case& c : cases) {
     for (std::uint32_t width : {153u, 1728u}) {
@@ -127,11 +132,16 @@ TEST(FaxPageWalker, HandsEveryLineAsItsChangingElementsWithContiguousBitPosition
       const std::vector<SeenLine>& lines = walked.Lines(c.coding);
       EXPECT_EQ(Rebuilt(lines, width), page);
       // Each line begins where the one before ended (behind its tag bit in
-      // 2-D) and, but in 1-D, is coded against it.
-      const std::uint64_t tagBits = c.coding == Coding::TwoDimensional ? 1 : 0;
+      // 2-D, at the next byte for rows) and, in 2-D and T.6, is coded
+      // against it.
+      auto next = [&](std::uint64_t end) {
+        if (c.coding == Coding::ByteAlignedRows)
+          return (end + 7) / 8 * 8;
+        return c.coding == Coding::TwoDimensional ? end + 1 : end;
+      };
       for (std::size_t i = 1; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].start, lines[i - 1].end + tagBits) << "line " << i;
-        if (c.coding != Coding::OneDimensional) {
+        EXPECT_EQ(lines[i].start, next(lines[i - 1].end)) << "line " << i;
+        if (c.coding == Coding::TwoDimensional || c.coding == Coding::Group4) {
           EXPECT_EQ(lines[i].referenceEnds, lines[i - 1].ends) << "line " << i;
         }
       }
@@ -149,7 +159,7 @@ TEST(FaxPageWalker, ResynchronisesBehindTheNextEolAndSkipsToAOneDimensionalLine)
   oneDimensional.Eol();
   oneDimensional.Put(kWhite8, 5);
   oneDimensional.Put(0b000000001, 9); // eight zeros: no run code, no EOL
-  oneDimensional.Put(kWhite8, 5);    // passed over up to the next EOL
+  oneDimensional.Put(kWhite8, 5);     // passed over up to the next EOL
   oneDimensional.Eol();
   oneDimensional.Put(kWhite8, 5);
   oneDimensional.Eol();

@@ -270,7 +270,8 @@ private:
 // The work files fed by the T.4 walker. Every line lies between two EOLs
 // (in two-dimensional coding an EOL and a tag bit): a good line extends the
 // segment from the EOL before it to the EOL behind it; an empty line ends the
-// segment, and an RTC also ends the page.
+// segment, and an RTC also ends the page. In 2-D a segment always begins with
+// a one-dimensional line, so it never depends on a reference line outside it.
 class T4Files : public T4LineSink {
 public:
   enum class Coding { OneDimensional, TwoDimensional };

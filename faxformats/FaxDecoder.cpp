@@ -207,6 +207,7 @@ public:
   RasterLines(PageRaster& raster, std::int32_t width, std::uint8_t invert, Tally tally)
       : rows_(raster, width, invert), width_(width), tally_(tally) {}
   RowWriter& StartLine() override { return rows_.Writer(); }
+  bool TakesRuns() const override { return false; }
 
   NextLine OnLine(const CodedLine& line) override {
     if (line.result == width_ || line.result == kLineLastComplete) {

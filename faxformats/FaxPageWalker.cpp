@@ -47,23 +47,23 @@ std::uint64_t FaxPageWalker::BitPosition() const {
   return std::min(bits_.BitPosition(), bits_.TotalBits());
 }
 
-CodedLine FaxPageWalker::DecodeT4Line(T4LineSink& sink, LineCoding coding) {
+CodedLine FaxPageWalker::DecodeT4Line(T4LineSink& sink, LineCoding coding, RunList* runs) {
   const std::uint64_t start = BitPosition();
   RowWriter& row = sink.StartLine();
   current_.Reset(runCapacity_);
   int result = 0;
   switch (coding) {
   case LineCoding::OneDimensionalToEol:
-    result = Line1D(bits_, row, &current_, width_, LineEnd::AtEol);
+    result = Line1D(bits_, row, runs, width_, LineEnd::AtEol);
     break;
   case LineCoding::OneDimensionalToWidth:
-    result = Line1D(bits_, row, &current_, width_, LineEnd::AtWidth);
+    result = Line1D(bits_, row, runs, width_, LineEnd::AtWidth);
     break;
   case LineCoding::RowToWidth:
-    result = RowAtWidth(bits_, row, &current_, width_);
+    result = RowAtWidth(bits_, row, runs, width_);
     break;
   case LineCoding::TwoDimensional:
-    result = Line2D<Coding2D::T4>(bits_, row, reference_, &current_, width_).Decode();
+    result = Line2D<Coding2D::T4>(bits_, row, reference_, runs, width_).Decode();
     break;
   }
   return CodedLine{result, start, BitPosition(), current_, reference_};
@@ -86,8 +86,9 @@ void FaxPageWalker::WalkOneDimensional(T4LineSink& sink, OneDimensionalFraming f
     skipWord();
   const LineCoding coding =
       words ? LineCoding::OneDimensionalToWidth : LineCoding::OneDimensionalToEol;
+  RunList* runs = sink.TakesRuns() ? &current_ : nullptr;
   while (!bits_.Overran()) {
-    switch (sink.OnLine(DecodeT4Line(sink, coding))) {
+    switch (sink.OnLine(DecodeT4Line(sink, coding, runs))) {
     case NextLine::Follow:
       if (words && !bits_.Overran())
         skipWord();
@@ -106,7 +107,8 @@ void FaxPageWalker::WalkOneDimensional(T4LineSink& sink, OneDimensionalFraming f
 }
 
 void FaxPageWalker::WalkAlignedRows(T4LineSink& sink, RowAlignment alignment) {
-  while (sink.OnLine(DecodeT4Line(sink, LineCoding::RowToWidth)) == NextLine::Follow)
+  RunList* runs = sink.TakesRuns() ? &current_ : nullptr;
+  while (sink.OnLine(DecodeT4Line(sink, LineCoding::RowToWidth, runs)) == NextLine::Follow)
     Align(alignment);
 }
 
@@ -114,8 +116,9 @@ void FaxPageWalker::WalkTwoDimensional(T4LineSink& sink) {
   reference_.SetAllWhite(std::uint32_t(std::max(width_, 0)));
   std::uint32_t tag = 1;
   for (;;) {
-    switch (sink.OnLine(DecodeT4Line(sink, tag == 1 ? LineCoding::OneDimensionalToEol
-                                                    : LineCoding::TwoDimensional))) {
+    const LineCoding coding =
+        tag == 1 ? LineCoding::OneDimensionalToEol : LineCoding::TwoDimensional;
+    switch (sink.OnLine(DecodeT4Line(sink, coding, &current_))) {
     case NextLine::Follow:
       reference_.Swap(current_);
       [[fallthrough]];

@@ -43,6 +43,10 @@ public:
   // The row the next line paints, restarted all white (its width the walker's).
   virtual RowWriter& StartLine() = 0;
   virtual NextLine OnLine(const CodedLine& line) = 0;
+  // False when the sink has no use for the runs of one-dimensional walks:
+  // they are then left out (and read empty), which noise, all short lines,
+  // makes worth it. Two-dimensional walks keep them: they are the reference.
+  virtual bool TakesRuns() const { return true; }
   // A two-dimensional line passed over while resynchronising; start is
   // behind its tag bit, and an EOL was found behind it.
   virtual void OnSkippedLine(std::uint64_t start) { (void)start; }
@@ -119,7 +123,7 @@ public:
 
 private:
   enum class LineCoding { OneDimensionalToEol, OneDimensionalToWidth, RowToWidth, TwoDimensional };
-  CodedLine DecodeT4Line(T4LineSink& sink, LineCoding coding);
+  CodedLine DecodeT4Line(T4LineSink& sink, LineCoding coding, RunList* runs);
   // Moves to the next byte boundary, or to the next even byte.
   void Align(RowAlignment alignment);
   bool ReadTag(std::uint32_t& tag);

@@ -106,6 +106,7 @@ public:
     row_.Restart(nullptr);
     return row_;
   }
+  bool TakesRuns() const override { return false; }
 
   NextLine OnLine(const CodedLine& line) override {
     const int pixels = line.result;

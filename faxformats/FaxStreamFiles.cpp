@@ -285,6 +285,7 @@ public:
     writer_.Restart(row_.data());
     return writer_;
   }
+  bool TakesRuns() const override { return false; }
 
   NextLine OnLine(const CodedLine& line) override {
     const int pixels = line.result;

@@ -239,47 +239,57 @@ private:
   int failures_ = 0;
 };
 
+// Walks a T.4 page from the decoder's reader into the raster and leaves the
+// reader where the walk stopped. walk(walker, lines) is false when the page
+// has no start: -1; otherwise the result is the sink's tally.
+template <typename Walk>
+int WalkT4Page(FaxDecoder& decoder, PageRaster& raster, std::uint8_t invert,
+               RasterLines::Tally tally, Walk walk) {
+  const std::int32_t width = decoder.Width();
+  FaxPageWalker walker(decoder, std::uint64_t(decoder.BitPosition()), width, std::uint32_t(width));
+  RasterLines lines(raster, width, invert, tally);
+  const bool started = walk(walker, lines);
+  const int tallied = lines.EndPage();
+  decoder.StoreBitPosition(std::int64_t(walker.BitPosition()));
+  return started ? tallied : -1;
+}
+
 } // namespace
 
 int FaxDecoder::DecodePageMh(PageRaster& raster) {
-  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
-  RasterLines rows(raster, width_, invert_, RasterLines::Tally::InvalidCodes);
-  walker.WalkAlignedRows(rows, codingCode_ == 4 ? RowAlignment::Word : RowAlignment::Byte);
-  const int invalidCodes = rows.EndPage();
-  StoreBitPosition(std::int64_t(walker.BitPosition()));
-  return invalidCodes;
+  const RowAlignment alignment = codingCode_ == 4 ? RowAlignment::Word : RowAlignment::Byte;
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes,
+                    [alignment](FaxPageWalker& walker, RasterLines& lines) {
+                      walker.WalkAlignedRows(lines, alignment);
+                      return true;
+                    });
 }
 
 int FaxDecoder::DecodePageWords(PageRaster& raster) {
-  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
-  RasterLines lines(raster, width_, invert_, RasterLines::Tally::InvalidCodes);
-  walker.WalkOneDimensional(lines, OneDimensionalFraming::LineWords);
-  const int invalidCodes = lines.EndPage();
-  StoreBitPosition(std::int64_t(walker.BitPosition()));
-  return invalidCodes;
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes,
+                    [](FaxPageWalker& walker, RasterLines& lines) {
+                      walker.WalkOneDimensional(lines, OneDimensionalFraming::LineWords);
+                      return true;
+                    });
 }
 
 int FaxDecoder::DecodePage1D(PageRaster& raster) {
-  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
-  RasterLines lines(raster, width_, invert_, RasterLines::Tally::InvalidCodes);
-  walker.WalkOneDimensional(lines);
-  const int invalidCodes = lines.EndPage();
-  StoreBitPosition(std::int64_t(walker.BitPosition()));
-  return invalidCodes;
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes,
+                    [](FaxPageWalker& walker, RasterLines& lines) {
+                      walker.WalkOneDimensional(lines);
+                      return true;
+                    });
 }
 
 int FaxDecoder::DecodePage2D(PageRaster& raster) {
-  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
-  if (!walker.FindEol()) {
-    StoreBitPosition(std::int64_t(walker.BitPosition()));
-    return -1;
-  }
-  RasterLines lines(raster, width_, invert_, RasterLines::Tally::BadLines);
-  if (walker.SyncToOneDimensional())
-    walker.WalkTwoDimensional(lines);
-  const int badLines = lines.EndPage();
-  StoreBitPosition(std::int64_t(walker.BitPosition()));
-  return badLines;
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::BadLines,
+                    [](FaxPageWalker& walker, RasterLines& lines) {
+                      if (!walker.FindEol())
+                        return false;
+                      if (walker.SyncToOneDimensional())
+                        walker.WalkTwoDimensional(lines);
+                      return true;
+                    });
 }
 
 namespace {

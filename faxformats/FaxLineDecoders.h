@@ -14,6 +14,9 @@
 #include <cstdint>
 
 namespace faxline {
+// Internal linkage, as when these lived in one source file: each includer
+// gets its own copy, which the compiler inlines into its decoding loops.
+namespace {
 
 // A run longer than this cannot belong to any line; clamping keeps the
 // pixel arithmetic of hostile data far from overflow.
@@ -84,7 +87,8 @@ enum class LineEnd { AtEol, AtWidth };
 
 // T.4 one-dimensional line: runs, alternately white and black, to the EOL
 // (or, with LineEnd::AtWidth, also to the moment the width is reached).
-inline int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width, LineEnd end) {
+inline int Line1D(BitWindow& bits, RowWriter& row, RunList* runs,
+                                         std::int32_t width, LineEnd end) {
   bool black = false;
   for (;;) {
     std::int64_t makeUp = 0;
@@ -306,4 +310,5 @@ private:
   PassToLineEnd passToLineEnd_;
 };
 
+} // namespace
 } // namespace faxline

@@ -47,7 +47,9 @@ std::uint64_t FaxPageWalker::BitPosition() const {
   return std::min(bits_.BitPosition(), bits_.TotalBits());
 }
 
-CodedLine FaxPageWalker::DecodeT4Line(T4LineSink& sink, LineCoding coding, RunList* runs) {
+template <bool kKeepRuns>
+CodedLine FaxPageWalker::DecodeT4LineKeeping(T4LineSink& sink, LineCoding coding) {
+  RunList* runs = kKeepRuns ? &current_ : nullptr;
   const std::uint64_t start = BitPosition();
   RowWriter& row = sink.StartLine();
   current_.Reset(runCapacity_);
@@ -69,6 +71,11 @@ CodedLine FaxPageWalker::DecodeT4Line(T4LineSink& sink, LineCoding coding, RunLi
   return CodedLine{result, start, BitPosition(), current_, reference_};
 }
 
+CodedLine FaxPageWalker::DecodeT4Line(T4LineSink& sink, LineCoding coding, bool keepRuns) {
+  return keepRuns ? DecodeT4LineKeeping<true>(sink, coding)
+                  : DecodeT4LineKeeping<false>(sink, coding);
+}
+
 void FaxPageWalker::Align(RowAlignment alignment) {
   std::uint64_t byte = (bits_.BitPosition() + 7) / 8;
   if (alignment == RowAlignment::Word && byte % 2 != 0)
@@ -86,9 +93,9 @@ void FaxPageWalker::WalkOneDimensional(T4LineSink& sink, OneDimensionalFraming f
     skipWord();
   const LineCoding coding =
       words ? LineCoding::OneDimensionalToWidth : LineCoding::OneDimensionalToEol;
-  RunList* runs = sink.TakesRuns() ? &current_ : nullptr;
+  const bool keepRuns = sink.TakesRuns();
   while (!bits_.Overran()) {
-    switch (sink.OnLine(DecodeT4Line(sink, coding, runs))) {
+    switch (sink.OnLine(DecodeT4Line(sink, coding, keepRuns))) {
     case NextLine::Follow:
       if (words && !bits_.Overran())
         skipWord();
@@ -107,8 +114,8 @@ void FaxPageWalker::WalkOneDimensional(T4LineSink& sink, OneDimensionalFraming f
 }
 
 void FaxPageWalker::WalkAlignedRows(T4LineSink& sink, RowAlignment alignment) {
-  RunList* runs = sink.TakesRuns() ? &current_ : nullptr;
-  while (sink.OnLine(DecodeT4Line(sink, LineCoding::RowToWidth, runs)) == NextLine::Follow)
+  const bool keepRuns = sink.TakesRuns();
+  while (sink.OnLine(DecodeT4Line(sink, LineCoding::RowToWidth, keepRuns)) == NextLine::Follow)
     Align(alignment);
 }
 
@@ -118,7 +125,7 @@ void FaxPageWalker::WalkTwoDimensional(T4LineSink& sink) {
   for (;;) {
     const LineCoding coding =
         tag == 1 ? LineCoding::OneDimensionalToEol : LineCoding::TwoDimensional;
-    switch (sink.OnLine(DecodeT4Line(sink, coding, &current_))) {
+    switch (sink.OnLine(DecodeT4Line(sink, coding, true))) {
     case NextLine::Follow:
       reference_.Swap(current_);
       [[fallthrough]];

@@ -123,7 +123,10 @@ public:
 
 private:
   enum class LineCoding { OneDimensionalToEol, OneDimensionalToWidth, RowToWidth, TwoDimensional };
-  CodedLine DecodeT4Line(T4LineSink& sink, LineCoding coding, RunList* runs);
+  // Runs are kept or not as the sink asks; each choice is decoded by its own
+  // copy of the line decoders, so that leaving them out costs nothing.
+  CodedLine DecodeT4Line(T4LineSink& sink, LineCoding coding, bool keepRuns);
+  template <bool kKeepRuns> CodedLine DecodeT4LineKeeping(T4LineSink& sink, LineCoding coding);
   // Moves to the next byte boundary, or to the next even byte.
   void Align(RowAlignment alignment);
   bool ReadTag(std::uint32_t& tag);

@@ -72,9 +72,10 @@ public:
   bool SkipStartSearch() const { return skipStartSearch_ != 0; }
   void SetSkipStartSearch(bool skip) { skipStartSearch_ = skip ? 1 : 0; }
 
-protected:
   // Identity or bit-reversal map applied to every loaded byte.
   const std::uint8_t* ByteMap() const { return reverse_; }
+
+protected:
   // The byte at index (bit-order corrected); the caller checks the index.
   std::uint8_t ByteAt(std::uint32_t index) const { return reverse_[data_[index]]; }
   void MoveTo(std::int32_t position);

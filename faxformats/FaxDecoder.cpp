@@ -2,291 +2,16 @@
 
 #include "faxformats/FaxBitWindow.h"
 #include "faxformats/FaxCodeTables.h"
+#include "faxformats/FaxLineDecoders.h"
+#include "faxformats/FaxPageWalker.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
+using namespace faxline;
+
 namespace {
-
-// A run longer than this cannot belong to any line; clamping keeps the
-// pixel arithmetic of hostile data far from overflow.
-constexpr std::int64_t kPixelLimit = std::int64_t(1) << 30;
-// Internal result of the run decoder: an EOL ended the run.
-constexpr int kRunEol = -1000;
-
-// The lookup tables, fetched once: they are walked for every code.
-struct Lookups {
-  const RunEntry* white = RunLookup(false);
-  const RunEntry* black = RunLookup(true);
-  const ModeEntry* modes = ModeLookup();
-};
-const Lookups kTables;
-const Lookups& Tables() { return kTables; }
-
-int ClampCount(std::int64_t pixels) { return int(std::min<std::int64_t>(pixels, INT_MAX)); }
-
-// When the data ended, an invalid-looking code may just be the zero padding.
-int InvalidOrEnded(const BitWindow& bits) {
-  return bits.Remaining() < std::uint64_t(kRunLookupBits) ? kLineDataEnded : kLineInvalidCode;
-}
-
-// Eleven or more zeros and a one: an EOL (the reader stands behind it).
-int DecodeZeros(BitWindow& bits) {
-  std::uint64_t zeros = bits.SkipZeros();
-  if (bits.AtEnd())
-    return kLineDataEnded;
-  bits.Skip(1);
-  return zeros >= std::uint64_t(kEolZeros) ? kRunEol : kLineInvalidCode;
-}
-
-// Make-up codes, then one terminating code: the run length or a status.
-// makeUpBeforeEol receives the make-up pixels read when an EOL cut the run.
-[[gnu::always_inline]] inline int DecodeRunBits(BitWindow& bits, bool black,
-                                                std::int64_t* makeUpBeforeEol = nullptr) {
-  const RunEntry* table = black ? Tables().black : Tables().white;
-  std::int64_t total = 0;
-  for (;;) {
-    RunEntry entry = table[bits.Peek(kRunLookupBits)];
-    switch (entry.kind) {
-    case RunKind::Terminating:
-      bits.Skip(entry.bits);
-      if (bits.Overran())
-        return kLineDataEnded;
-      return int(std::min(total + entry.run, kPixelLimit));
-    case RunKind::MakeUp:
-      bits.Skip(entry.bits);
-      if (bits.Overran())
-        return kLineDataEnded;
-      total = std::min(total + entry.run, kPixelLimit);
-      break;
-    case RunKind::Zeros:
-      if (makeUpBeforeEol)
-        *makeUpBeforeEol = total;
-      return DecodeZeros(bits);
-    case RunKind::Invalid:
-      return InvalidOrEnded(bits);
-    }
-  }
-}
-
-int EndedResult(std::int64_t pixels, std::int32_t width) {
-  return pixels == width ? kLineLastComplete : kLineDataEnded;
-}
-
-enum class LineEnd { AtEol, AtWidth };
-
-// T.4 one-dimensional line: runs, alternately white and black, to the EOL
-// (or, with LineEnd::AtWidth, also to the moment the width is reached).
-int Line1D(BitWindow& bits, RowWriter& row, RunList* runs, std::int32_t width, LineEnd end) {
-  bool black = false;
-  for (;;) {
-    std::int64_t makeUp = 0;
-    int run = DecodeRunBits(bits, black, &makeUp);
-    if (run == kRunEol) {
-      // Some encoders leave out the terminating code of a line's last run
-      // when it is a multiple of 64 (T.4 wants a 0 run after the make-up):
-      // keep the run, as the TIFF library's decoder does.
-      if (makeUp > 0) {
-        row.WriteRun(std::uint32_t(makeUp), black);
-        if (runs)
-          runs->Append(std::uint32_t(makeUp));
-      }
-      return ClampCount(std::int64_t(row.Position()));
-    }
-    if (run == kLineDataEnded)
-      return EndedResult(std::int64_t(row.Position()), width);
-    if (run < 0)
-      return run;
-    row.WriteRun(std::uint32_t(run), black);
-    if (runs)
-      runs->Append(std::uint32_t(run));
-    black = !black;
-    if (end == LineEnd::AtWidth && row.Position() == std::uint64_t(width))
-      return width;
-  }
-}
-
-enum class Coding2D { T4, T6 };
-
-// A T.6 coder passes only a b2 left of a1, and a1 is at most the width, so a
-// pass to the line end is data read out of step: in a bare stream, a page
-// that follows another without EOFB read against the wrong reference line.
-// Pages a container frames keep the lenience other decoders show.
-enum class PassToLineEnd { Refused, Accepted };
-
-// Modified READ line (T.4) or Modified Modified READ line (T.6), with a0,
-// b1 and b2 as the standards name them.
-template <Coding2D kCoding> class Line2D {
-public:
-  Line2D(BitWindow& bits, RowWriter& row, const RunList& reference, RunList* runs,
-         std::int32_t width, PassToLineEnd passToLineEnd = PassToLineEnd::Refused)
-      : bits_(bits), ends_(reference.Ends()), count_(reference.Count()), row_(row), runs_(runs),
-        width_(width), passToLineEnd_(passToLineEnd) {}
-
-  int Decode() {
-    for (;;) {
-      FindB1();
-      ModeEntry mode = modes_[bits_.Peek(kModeLookupBits)];
-      int result = 0;
-      switch (mode.mode) {
-      case T4Mode::Pass:
-        result = Pass(mode.bits);
-        break;
-      case T4Mode::Horizontal:
-        result = Horizontal(mode.bits);
-        break;
-      case T4Mode::Zeros:
-        return Eol();
-      case T4Mode::Invalid:
-        return Ended(Extension());
-      default:
-        result = Vertical(mode);
-        break;
-      }
-      if (result != 0)
-        return Ended(result);
-      if (kCoding == Coding2D::T6 && a0_ >= width_) {
-        FlushPending();
-        return ClampCount(a0_);
-      }
-    }
-  }
-
-  std::int64_t Pixels() const { return a0_; }
-
-private:
-  std::int64_t RefEnd(std::uint32_t index) const {
-    return index < count_ ? std::int64_t(ends_[index]) : width_;
-  }
-
-  // b1: the first changing element of the reference line right of a0 whose
-  // colour is opposite to a0's colour; b2 the next one.
-  void FindB1() {
-    std::int64_t left = started_ ? a0_ : -1;
-    // Only a VL mode leaves a0 left of changing elements already passed.
-    if (steppedLeft_) {
-      while (index_ > 0 && RefEnd(index_ - 1) > left)
-        --index_;
-      steppedLeft_ = false;
-    }
-    // Changing elements alternate in colour: b1 has the parity of a0's colour.
-    if ((index_ & 1) != (black_ ? 1u : 0u))
-      ++index_;
-    while (index_ < count_ && ends_[index_] <= left)
-      index_ += 2;
-    b1_ = RefEnd(index_);
-    b2_ = RefEnd(index_ + 1);
-  }
-
-  // Lengths stay below kPixelLimit plus the width: a0, b1 and b2 are bounded.
-  void Paint(std::int64_t length, bool black) { row_.WriteRun(std::uint32_t(length), black); }
-
-  void FinishRun(std::int64_t length) {
-    if (runs_)
-      runs_->Append(std::uint32_t(std::min(pending_ + length, kPixelLimit)));
-    pending_ = 0;
-  }
-
-  void FlushPending() {
-    if (pending_ > 0)
-      FinishRun(0);
-  }
-
-  int Pass(int codeBits) {
-    bits_.Skip(codeBits);
-    if (bits_.Overran())
-      return kLineDataEnded;
-    if (kCoding == Coding2D::T6 && b2_ >= width_ && passToLineEnd_ == PassToLineEnd::Refused)
-      return kLineInvalidCode;
-    Paint(b2_ - a0_, black_);
-    pending_ += b2_ - a0_;
-    a0_ = b2_;
-    started_ = true;
-    return 0;
-  }
-
-  int Horizontal(int codeBits) {
-    bits_.Skip(codeBits);
-    if (bits_.Overran())
-      return kLineDataEnded;
-    int first = DecodeRunBits(bits_, black_);
-    if (first < 0)
-      return first == kRunEol ? kLineUnexpectedEol : first;
-    Paint(first, black_);
-    FinishRun(first);
-    a0_ += first;
-    int second = DecodeRunBits(bits_, !black_);
-    if (second < 0)
-      return second == kRunEol ? kLineUnexpectedEol : second;
-    Paint(second, !black_);
-    FinishRun(second);
-    a0_ = std::min(a0_ + second, kPixelLimit);
-    started_ = true;
-    return 0;
-  }
-
-  int Vertical(ModeEntry mode) {
-    static constexpr int kOffsets[] = {0, 0, 0, 1, 2, 3, -1, -2, -3};
-    bits_.Skip(mode.bits);
-    if (bits_.Overran())
-      return kLineDataEnded;
-    int offset = kOffsets[int(mode.mode)];
-    std::int64_t a1 = b1_ + offset;
-    if (a1 < a0_)
-      return kLineInvalidCode;
-    steppedLeft_ = offset < 0;
-    Paint(a1 - a0_, black_);
-    FinishRun(a1 - a0_);
-    a0_ = a1;
-    black_ = !black_;
-    started_ = true;
-    return 0;
-  }
-
-  // The extension code 0000001 (T.4 uncompressed mode and the like, which
-  // fax encoders do not use) is consumed: a caller that resynchronises then
-  // moves on past it instead of stopping where it stands.
-  int Extension() {
-    int status = InvalidOrEnded(bits_);
-    if (status == kLineInvalidCode)
-      bits_.Skip(kModeLookupBits);
-    return status;
-  }
-
-  int Eol() {
-    int zeros = DecodeZeros(bits_);
-    if (zeros != kRunEol)
-      return Ended(zeros);
-    if (kCoding == Coding2D::T6)
-      return kLineUnexpectedEol;
-    FlushPending();
-    return ClampCount(a0_);
-  }
-
-  int Ended(int status) {
-    if (status == kLineDataEnded)
-      return EndedResult(a0_, width_);
-    return status;
-  }
-
-  BitWindow& bits_;
-  const ModeEntry* modes_ = Tables().modes;
-  const std::uint32_t* ends_; // the reference line's changing elements
-  std::uint32_t count_;
-  RowWriter& row_;
-  RunList* runs_;
-  std::int32_t width_;
-  std::int64_t a0_ = 0;
-  std::int64_t b1_ = 0;
-  std::int64_t b2_ = 0;
-  std::int64_t pending_ = 0; // pixels passed over, not yet ended by a change
-  std::uint32_t index_ = 0;  // reference cursor
-  bool black_ = false;
-  bool steppedLeft_ = false;
-  bool started_ = false; // false while a0 stands before the first pixel (T.4: a0 = -1)
-  PassToLineEnd passToLineEnd_;
-};
 
 // Sets (or, with clear, clears) the bits [start, end) of a packed row.
 void PaintBits(std::uint8_t* row, std::uint32_t start, std::uint32_t end, bool clear) {
@@ -446,7 +171,7 @@ int FaxDecoder::DecodePage(PageRaster& raster) {
     result = DecodePageMh(raster);
     break;
   case 5:
-    result = DecodePage1D(raster, false);
+    result = DecodePage1D(raster);
     break;
   case 6:
     result = DecodePage2D(raster);
@@ -464,210 +189,185 @@ int FaxDecoder::DecodePageLineWords(PageRaster& raster) {
   if (!PrepareRaster(raster))
     return -1;
   raster.codingCode = 5;
-  const int invalidCodes = DecodePage1D(raster, true);
+  const int invalidCodes = DecodePageWords(raster);
   pageLostLines_ = invalidCodes != 0;
   return invalidCodes;
 }
 
 namespace {
 
-// Moves to the next byte boundary, and with words to an even byte index.
-void AlignBits(BitWindow& bits, bool toWord) {
-  std::uint64_t byte = (bits.BitPosition() + 7) / 8;
-  if (toWord && byte % 2 != 0)
-    ++byte;
-  bits.Seek(byte * 8);
-}
+// The raster of a page fed by the T.4 walker: lines of the width fill its
+// rows, others are painted over by the next line.
+class RasterLines : public T4LineSink {
+public:
+  // What the page's result counts: the invalid codes met (one-dimensional
+  // pages) or every line that is not good (two-dimensional pages).
+  enum class Tally { InvalidCodes, BadLines };
 
-bool ReadTag(BitWindow& bits, std::uint32_t& tag) {
-  if (bits.AtEnd())
-    return false;
-  tag = bits.Peek(1);
-  bits.Skip(1);
-  return true;
-}
+  RasterLines(PageRaster& raster, std::int32_t width, std::uint8_t invert, Tally tally)
+      : rows_(raster, width, invert), width_(width), tally_(tally) {}
+  RowWriter& StartLine() override { return rows_.Writer(); }
+  bool TakesRuns() const override { return false; }
 
-// Moves on to the next EOL followed by a tag bit of 1 (a one-dimensional line).
-bool SyncToOneDimensional(BitWindow& bits, bool atEol) {
-  std::uint32_t tag = 0;
-  if (atEol && !ReadTag(bits, tag))
-    return false;
-  while (tag != 1) {
-    if (!bits.FindEolFrom(bits.CurrentByteStart()) || !ReadTag(bits, tag))
-      return false;
+  NextLine OnLine(const CodedLine& line) override {
+    if (line.result == width_ || line.result == kLineLastComplete) {
+      rows_.Count();
+      return line.result == width_ ? NextLine::Follow : NextLine::Stop;
+    }
+    rows_.Restart();
+    if (line.result == kLineDataEnded)
+      return NextLine::Stop;
+    if (line.result == 0)
+      return NextLine::FollowSameReference;
+    // A bad line: go on from the next (one-dimensional) line.
+    const bool atEol = line.result >= 0 || line.result == kLineUnexpectedEol;
+    if (tally_ == Tally::BadLines || !atEol)
+      ++failures_;
+    return atEol ? NextLine::ResyncAtEol : NextLine::ResyncAtNextEol;
   }
-  return true;
+
+  // At the end of the page: the row after the counted ones holds no line.
+  int EndPage() {
+    rows_.Discard();
+    return failures_;
+  }
+
+private:
+  RowCursor rows_;
+  std::int32_t width_;
+  Tally tally_;
+  int failures_ = 0;
+};
+
+// Walks a T.4 page from the decoder's reader into the raster and leaves the
+// reader where the walk stopped. walk(walker, lines) is false when the page
+// has no start: -1; otherwise the result is the sink's tally.
+template <typename Walk>
+int WalkT4Page(FaxDecoder& decoder, PageRaster& raster, std::uint8_t invert,
+               RasterLines::Tally tally, Walk walk) {
+  const std::int32_t width = decoder.Width();
+  FaxPageWalker walker(decoder, std::uint64_t(decoder.BitPosition()), width, std::uint32_t(width));
+  RasterLines lines(raster, width, invert, tally);
+  const bool started = walk(walker, lines);
+  const int tallied = lines.EndPage();
+  decoder.StoreBitPosition(std::int64_t(walker.BitPosition()));
+  return started ? tallied : -1;
 }
 
 } // namespace
 
 int FaxDecoder::DecodePageMh(PageRaster& raster) {
-  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  RowCursor rows(raster, width_, invert_);
-  bool toWord = codingCode_ == 4;
-  bool black = false;
-  int result = 0;
-  for (;;) {
-    int run = DecodeRunBits(bits, black);
-    if (run < 0) {
-      result = run == kLineInvalidCode ? 1 : 0;
-      rows.Restart();
-      break;
-    }
-    RowWriter& row = rows.Writer();
-    row.WriteRun(std::uint32_t(run), black);
-    black = !black;
-    if (row.Position() > std::uint64_t(width_)) {
-      rows.Restart();
-      break;
-    }
-    if (row.Position() == std::uint64_t(width_)) {
-      rows.Count();
-      AlignBits(bits, toWord);
-      black = false;
-    }
-  }
-  rows.Discard();
-  StoreBitPosition(std::int64_t(bits.BitPosition()));
-  return result;
+  const RowAlignment alignment = codingCode_ == 4 ? RowAlignment::Word : RowAlignment::Byte;
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes,
+                    [alignment](FaxPageWalker& walker, RasterLines& lines) {
+                      walker.WalkAlignedRows(lines, alignment);
+                      return true;
+                    });
 }
 
-int FaxDecoder::DecodePage1D(PageRaster& raster, bool lineWords) {
-  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  RowCursor rows(raster, width_, invert_);
-  LineEnd end = lineWords ? LineEnd::AtWidth : LineEnd::AtEol;
-  auto skipWord = [&] {
-    AlignBits(bits, false);
-    bits.Skip(16);
-  };
-  if (lineWords)
-    skipWord();
-  int invalidCodes = 0;
-  while (!bits.Overran()) {
-    int result = Line1D(bits, rows.Writer(), nullptr, width_, end);
-    if (result == width_) {
-      rows.Count();
-      if (lineWords && !bits.Overran())
-        skipWord();
-      continue;
-    }
-    if (result == kLineLastComplete) {
-      rows.Count();
-      break;
-    }
-    rows.Restart();
-    if (result == kLineDataEnded)
-      break;
-    if (result == kLineInvalidCode) {
-      ++invalidCodes;
-      if (!bits.FindEolFrom(bits.CurrentByteStart()))
-        break;
-    }
-  }
-  rows.Discard();
-  StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
-  return invalidCodes;
+int FaxDecoder::DecodePageWords(PageRaster& raster) {
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes,
+                    [](FaxPageWalker& walker, RasterLines& lines) {
+                      walker.WalkOneDimensional(lines, OneDimensionalFraming::LineWords);
+                      return true;
+                    });
+}
+
+int FaxDecoder::DecodePage1D(PageRaster& raster) {
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes,
+                    [](FaxPageWalker& walker, RasterLines& lines) {
+                      walker.WalkOneDimensional(lines);
+                      return true;
+                    });
 }
 
 int FaxDecoder::DecodePage2D(PageRaster& raster) {
-  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  if (!bits.FindEolFrom(bits.CurrentByteStart())) {
-    StoreBitPosition(std::int64_t(bits.BitPosition()));
-    return -1;
-  }
-  RowCursor rows(raster, width_, invert_);
-  RunList reference, current;
-  reference.SetAllWhite(std::uint32_t(width_));
-  int badLines = 0;
-  bool synced = SyncToOneDimensional(bits, true);
-  std::uint32_t tag = 1;
-  while (synced) {
-    current.Reset(std::uint32_t(width_));
-    int result =
-        tag == 1 ? Line1D(bits, rows.Writer(), &current, width_, LineEnd::AtEol)
-                 : Line2D<Coding2D::T4>(bits, rows.Writer(), reference, &current, width_).Decode();
-    if (result == kLineDataEnded) {
-      rows.Restart();
-      break;
-    }
-    if (result == kLineLastComplete) {
-      rows.Count();
-      break;
-    }
-    if (result == width_) {
-      rows.Count();
-      reference.Swap(current);
-    } else if (result != 0) {
-      // A bad line: go on from the next one-dimensional line.
-      ++badLines;
-      rows.Restart();
-      synced = SyncToOneDimensional(bits, result >= 0 || result == kLineUnexpectedEol);
-      continue;
-    }
-    synced = ReadTag(bits, tag);
-  }
-  rows.Discard();
-  StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
-  return badLines;
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::BadLines,
+                    [](FaxPageWalker& walker, RasterLines& lines) {
+                      if (!walker.FindEol())
+                        return false;
+                      if (walker.SyncToOneDimensional())
+                        walker.WalkTwoDimensional(lines);
+                      return true;
+                    });
 }
+
+namespace {
 
 // True when a byte after the one holding bitPosition is not zero: coded
 // data, not the zero fill that may pad a page to the end of its block.
-bool FaxDecoder::InkAfter(std::uint64_t bitPosition) const {
-  for (std::uint64_t byte = bitPosition / 8 + 1; byte < Size(); ++byte)
-    if (Data()[byte] != 0)
+bool InkAfter(const FaxDecoder& decoder, std::uint64_t bitPosition) {
+  for (std::uint64_t byte = bitPosition / 8 + 1; byte < decoder.Size(); ++byte)
+    if (decoder.Data()[byte] != 0)
       return true;
   return false;
 }
 
-int FaxDecoder::DecodePageG4(PageRaster& raster) {
-  if (g4Options_ & 1)
-    return -1;
-  BitWindow bits(Data(), Size(), ByteMap(), std::uint64_t(BitPosition()));
-  RowCursor rows(raster, width_, invert_);
-  RunList reference, current;
-  reference.SetAllWhite(std::uint32_t(width_));
-  std::int64_t lastResync = -1;
-  int outcome = 0;
-  for (;;) {
-    current.Reset(std::uint32_t(width_));
-    const std::uint64_t lineStart = bits.BitPosition();
-    int result = Line2D<Coding2D::T6>(bits, rows.Writer(), reference, &current, width_,
-                                      PassToLineEnd::Accepted)
-                     .Decode();
-    if (result == width_) {
-      rows.Count();
-      reference.Swap(current);
-      continue;
-    }
-    if (result == kLineLastComplete) {
-      rows.Count();
-      break;
+// The raster of a T.6 page fed by the walker. A bad line loses the page's
+// rest up to a new start: the decoder's start search finds it, once per
+// position, so that noise cannot send the walk round in a circle.
+class RasterG4Lines : public G4LineSink {
+public:
+  RasterG4Lines(FaxDecoder& decoder, PageRaster& raster, std::uint8_t invert)
+      : decoder_(decoder), raster_(raster), rows_(raster, decoder.Width(), invert) {}
+
+  RowWriter& StartLine() override { return rows_.Writer(); }
+
+  G4Step OnLine(const CodedLine& line) override {
+    if (line.result == decoder_.Width() || line.result == kLineLastComplete) {
+      rows_.Count();
+      return {line.result == kLineLastComplete ? G4Step::Kind::Stop : G4Step::Kind::Follow,
+              line.end};
     }
     // An EOL right at the start of a line is half of the EOFB; one inside
     // a line loses it, and so does data that ends inside a line.
-    pageLostLines_ = pageLostLines_ || rows.Writer().Position() > 0 ||
-                     (result == kLineDataEnded && InkAfter(lineStart));
-    rows.Restart();
-    reference.SetAllWhite(std::uint32_t(width_));
-    if (result == kLineDataEnded) {
-      outcome = raster.height > 0 ? 0 : kLineDataEnded;
-      break;
+    lostLines_ = lostLines_ || rows_.Writer().Position() > 0 ||
+                 (line.result == kLineDataEnded && InkAfter(decoder_, line.start));
+    rows_.Restart();
+    if (line.result == kLineDataEnded) {
+      outcome_ = raster_.height > 0 ? 0 : kLineDataEnded;
+      return {G4Step::Kind::Stop, line.end};
     }
-    if (result == kLineUnexpectedEol)
-      continue;
+    if (line.result == kLineUnexpectedEol)
+      return {G4Step::Kind::NewPage, line.end};
     // An invalid code or an overlong line: look for a new start.
-    StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
-    if (FindG4Start(2) < 0 || BitPosition() <= lastResync) {
-      outcome = kLineInvalidCode;
-      break;
+    decoder_.StoreBitPosition(std::int64_t(line.end));
+    if (decoder_.FindG4Start(2) < 0 || decoder_.BitPosition() <= lastResync_) {
+      outcome_ = kLineInvalidCode;
+      return {G4Step::Kind::Stop, line.end};
     }
-    lastResync = BitPosition();
-    pageLostLines_ = true;
-    bits.Seek(std::uint64_t(BitPosition()));
+    lastResync_ = decoder_.BitPosition();
+    lostLines_ = true;
+    return {G4Step::Kind::NewPage, std::uint64_t(decoder_.BitPosition())};
   }
-  rows.Discard();
-  StoreBitPosition(std::int64_t(std::min(bits.BitPosition(), bits.TotalBits())));
+
+  // At the end of the page: the row after the counted ones holds no line.
+  int EndPage() {
+    rows_.Discard();
+    return outcome_;
+  }
+  bool LostLines() const { return lostLines_; }
+
+private:
+  FaxDecoder& decoder_;
+  PageRaster& raster_;
+  RowCursor rows_;
+  std::int64_t lastResync_ = -1;
+  int outcome_ = 0;
+  bool lostLines_ = false;
+};
+
+} // namespace
+
+int FaxDecoder::DecodePageG4(PageRaster& raster) {
+  if (g4Options_ & 1)
+    return -1;
+  FaxPageWalker walker(*this, std::uint64_t(BitPosition()), width_, std::uint32_t(width_));
+  RasterG4Lines lines(*this, raster, invert_);
+  walker.WalkGroup4(lines, PassToLineEnd::Accepted);
+  const int outcome = lines.EndPage();
+  pageLostLines_ = pageLostLines_ || lines.LostLines();
+  StoreBitPosition(std::int64_t(walker.BitPosition()));
   return outcome;
 }
 
@@ -834,8 +534,12 @@ int FaxDecoder::FindG4Start(int mode) {
   while (Current() >= 0) {
     int counter = 0;
     if (startMarkerCount_ != 0) {
-      while (Current() >= 0 && Current() != 0xFF)
-        Fetch(true);
+      // On to the next 0xFF byte (the same in either bit order) at once: in
+      // noise most bytes are passed here.
+      const std::uint32_t from = std::uint32_t(Position());
+      const void* marker = std::memchr(Data() + from, 0xFF, Size() - from);
+      MoveTo(marker ? std::int32_t(static_cast<const std::uint8_t*>(marker) - Data())
+                    : std::int32_t(Size()));
       counter = 1;
     }
     SetMark(std::uint32_t(std::max(Position(), 0)));

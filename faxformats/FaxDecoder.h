@@ -167,9 +167,10 @@ private:
   bool KnownNoPageTop(std::uint64_t bitPosition) const;
   void NoteNoPageTop(std::uint64_t bitPosition);
   bool PrepareRaster(PageRaster& raster) const;
-  bool InkAfter(std::uint64_t bitPosition) const;
   int DecodePageMh(PageRaster& raster);
-  int DecodePage1D(PageRaster& raster, bool lineWords);
+  int DecodePage1D(PageRaster& raster);
+  // Code 5 lines that end at the width, a 16-bit word before each.
+  int DecodePageWords(PageRaster& raster);
   int DecodePage2D(PageRaster& raster);
   int DecodePageG4(PageRaster& raster);
 

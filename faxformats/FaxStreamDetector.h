@@ -17,10 +17,6 @@
 // decoding into files size their buffers by the width.
 inline constexpr std::int32_t kMaxStreamWidth = 32767;
 
-// Moves to the next EOL whose tag bit announces a one-dimensional line and
-// stands behind that tag bit. False when the data ends first.
-bool SyncToOneDimensionalLine(FaxDecoder& decoder);
-
 // One-dimensional lines of one of the standard widths.
 int DetectStrict1D(FaxDecoder& decoder, std::uint8_t bitOrder, std::uint32_t requiredLines);
 // One-dimensional lines of any width above minWidth. With 0 required lines it

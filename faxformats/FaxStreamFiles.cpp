@@ -1,5 +1,6 @@
 #include "faxformats/FaxStreamFiles.h"
 
+#include "faxformats/FaxPageWalker.h"
 #include "faxformats/FaxStreamDetector.h"
 #include "faxformats/SegmentIndex.h"
 #include "faxformats/StdioFile.h"
@@ -266,132 +267,94 @@ private:
   int count_ = 0;
 };
 
-// T.4 one-dimensional: every line lies between two EOLs. An empty line ends
-// the segment; an RTC also ends the page.
-int DecodeOneDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
-  if (decoder.FindEol(2) < 0)
-    return 0;
-  const int width = decoder.Width();
-  std::vector<std::uint8_t> row(files.bytesPerRow());
-  RowWriter writer(row.data(), static_cast<std::uint32_t>(width), 0);
-  std::int64_t eolBefore = decoder.BitPosition() - kEolBits;
-  int bad = 0;
-  ReturnToControl rtc;
-  OtherWidthPages otherWidth(width);
-  for (;;) {
-    writer.Restart(row.data());
-    int pixels = decoder.DecodeLine1D(writer, nullptr);
-    rtc.Track(pixels, files);
-    otherWidth.Track(pixels, files);
-    if (pixels == width) {
-      std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
-      files.AddLine(row.data(), eolBefore, eolAfter);
-      eolBefore = eolAfter;
-      continue;
+// The work files fed by the T.4 walker. Every line lies between two EOLs
+// (in two-dimensional coding an EOL and a tag bit): a good line extends the
+// segment from the EOL before it to the EOL behind it; an empty line ends the
+// segment, and an RTC also ends the page. In 2-D a segment always begins with
+// a one-dimensional line, so it never depends on a reference line outside it.
+class T4Files : public T4LineSink {
+public:
+  enum class Coding { OneDimensional, TwoDimensional };
+
+  T4Files(StreamFileWriter& files, int width, Coding coding)
+      : files_(files), width_(width), coding_(coding), row_(files.bytesPerRow()),
+        white_(files.bytesPerRow(), 0xFF),
+        writer_(row_.data(), static_cast<std::uint32_t>(width), 0), otherWidth_(width) {}
+
+  RowWriter& StartLine() override {
+    writer_.Restart(row_.data());
+    return writer_;
+  }
+  bool TakesRuns() const override { return false; }
+
+  NextLine OnLine(const CodedLine& line) override {
+    const int pixels = line.result;
+    const std::int64_t eolBefore = static_cast<std::int64_t>(line.start) - HeadBits();
+    rtc_.Track(pixels, files_);
+    otherWidth_.Track(pixels, files_);
+    if (pixels == width_) {
+      files_.AddLine(row_.data(), eolBefore, static_cast<std::int64_t>(line.end) - kEolBits);
+      return NextLine::Follow;
     }
     if (pixels == kLineLastComplete) {
-      files.AddLine(row.data(), eolBefore, decoder.BitPosition());
-      return bad;
+      files_.AddLine(row_.data(), eolBefore, static_cast<std::int64_t>(line.end));
+      return NextLine::Stop;
     }
     if (pixels == kLineDataEnded) {
-      files.CloseSegment();
-      return bad;
+      files_.CloseSegment();
+      return NextLine::Stop;
     }
-    files.AddDamagedLine(pixels, eolBefore, row);
+    files_.AddDamagedLine(pixels, eolBefore, row_);
     if (pixels != 0)
-      ++bad;
-    if (pixels == kLineInvalidCode && decoder.FindEol(2) < 0)
-      return bad;
-    eolBefore = decoder.BitPosition() - kEolBits;
-  }
-}
-
-// The row being decoded and the run lists of a two-dimensional or Group 4
-// line; the reference line starts all white.
-struct LineBuffers {
-  LineBuffers(int lineWidth, std::size_t bytesPerRow)
-      : width(static_cast<std::uint32_t>(lineWidth)), row(bytesPerRow),
-        writer(row.data(), width, 0) {
-    reference.Reset(width);
-    current.Reset(width);
-    reference.SetAllWhite(width);
-  }
-  void StartLine() {
-    writer.Restart(row.data());
-    current.Reset(width);
+      ++bad_;
+    // A damaged line that ended at its EOL leaves the next line (in 2-D its
+    // tag bit) to read; otherwise resynchronise on the next EOL.
+    if (coding_ == Coding::OneDimensional)
+      return pixels == kLineInvalidCode ? NextLine::ResyncAtNextEol : NextLine::Follow;
+    return pixels < 0 ? NextLine::ResyncAtNextEol : NextLine::ResyncAtEol;
   }
 
-  std::uint32_t width;
-  std::vector<std::uint8_t> row;
-  RowWriter writer;
-  RunList reference, current;
+  // Two-dimensional lines that follow a damaged line are coded against lines
+  // not decoded: they keep their place as white rows until a one-dimensional
+  // line comes.
+  void OnSkippedLine(std::uint64_t start) override {
+    files_.AddDamagedLine(kLineNotDecoded, static_cast<std::int64_t>(start) - kEolTagBits, white_);
+  }
+
+  int BadLines() const { return bad_; }
+
+private:
+  // Bits in front of a line's code that belong to it: its EOL, and its tag bit.
+  std::int64_t HeadBits() const {
+    return coding_ == Coding::OneDimensional ? kEolBits : kEolTagBits;
+  }
+
+  StreamFileWriter& files_;
+  int width_;
+  Coding coding_;
+  std::vector<std::uint8_t> row_;
+  const std::vector<std::uint8_t> white_;
+  RowWriter writer_;
+  ReturnToControl rtc_;
+  OtherWidthPages otherWidth_;
+  int bad_ = 0;
 };
 
-// Reads the tag bit behind an EOL and passes over the two-dimensional lines
-// that follow a damaged line: they are coded against lines not decoded, so
-// they keep their place as white rows until a one-dimensional line comes.
-// False when the data ends first.
-bool SkipToOneDimensionalLine(FaxDecoder& decoder, StreamFileWriter& files) {
-  const std::vector<std::uint8_t> white(files.bytesPerRow(), 0xFF);
-  for (;;) {
-    const int tag = decoder.ReadBits(1);
-    if (tag != 0)
-      return tag == 1;
-    const std::int64_t lineStart = decoder.BitPosition() - kEolTagBits;
-    if (decoder.FindEol(2) < 0)
-      return false;
-    files.AddDamagedLine(kLineNotDecoded, lineStart, white);
-  }
-}
-
-// T.4 two-dimensional: each line's coding follows from the tag bit behind
-// the EOL in front of it. A segment always begins with a one-dimensional
-// line, so it never depends on a reference line outside it.
-int DecodeTwoDimensional(FaxDecoder& decoder, StreamFileWriter& files) {
-  if (!SyncToOneDimensionalLine(decoder))
-    return 0;
+// Walks a T.4 stream from the first EOL at or after the decoder's byte; a
+// two-dimensional one from the first one-dimensional line.
+int DecodeT4(FaxDecoder& decoder, StreamFileWriter& files, T4Files::Coding coding) {
   const int width = decoder.Width();
-  LineBuffers lines(width, files.bytesPerRow());
-  std::int64_t eolBefore = decoder.BitPosition() - kEolTagBits;
-  int tag = 1;
-  int bad = 0;
-  ReturnToControl rtc;
-  OtherWidthPages otherWidth(width);
-  for (;;) {
-    lines.StartLine();
-    int pixels = tag == 1 ? decoder.DecodeLine1D(lines.writer, &lines.current)
-                          : decoder.DecodeLine2D(lines.writer, lines.reference, &lines.current);
-    rtc.Track(pixels, files);
-    otherWidth.Track(pixels, files);
-    if (pixels == width) {
-      std::int64_t eolAfter = decoder.BitPosition() - kEolBits;
-      files.AddLine(lines.row.data(), eolBefore, eolAfter);
-      lines.reference.Swap(lines.current);
-      eolBefore = eolAfter;
-      tag = decoder.ReadBits(1);
-      if (tag < 0)
-        break;
-      continue;
-    }
-    if (pixels == kLineLastComplete) {
-      files.AddLine(lines.row.data(), eolBefore, decoder.BitPosition());
-      break;
-    }
-    if (pixels == kLineDataEnded)
-      break;
-    files.AddDamagedLine(pixels, eolBefore, lines.row);
-    if (pixels != 0)
-      ++bad;
-    // A line that ended at its EOL leaves the next tag bit to read: the next
-    // line may still be one-dimensional. Otherwise resynchronise.
-    if (pixels < 0 && decoder.FindEol(2) < 0)
-      break;
-    if (!SkipToOneDimensionalLine(decoder, files))
-      break;
-    tag = 1;
-    eolBefore = decoder.BitPosition() - kEolTagBits;
+  FaxPageWalker walker(decoder, static_cast<std::uint64_t>(decoder.BitPosition()), width,
+                       static_cast<std::uint32_t>(width));
+  T4Files sink(files, width, coding);
+  if (walker.FindEolFromByte(static_cast<std::uint64_t>(std::max(decoder.Position(), 0)))) {
+    if (coding == T4Files::Coding::OneDimensional)
+      walker.WalkOneDimensional(sink);
+    else if (walker.SyncToOneDimensional())
+      walker.WalkTwoDimensional(sink);
   }
-  return bad;
+  decoder.StoreBitPosition(static_cast<std::int64_t>(walker.BitPosition()));
+  return sink.BadLines();
 }
 
 // The last T.6 lines, held back from the files: a page that ends without
@@ -522,42 +485,69 @@ struct Group4Resync {
   }
 };
 
+// The work files fed by the T.6 walker: good lines are held back a while
+// (see HeldLines), a line that is not good hands over to Group4Resync.
+class G4Files : public G4LineSink {
+public:
+  G4Files(FaxDecoder& decoder, StreamFileWriter& files)
+      : files_(files), width_(decoder.Width()), row_(files.bytesPerRow()),
+        writer_(row_.data(), static_cast<std::uint32_t>(width_), 0), resync_{decoder, files, {}} {}
+
+  RowWriter& StartLine() override {
+    writer_.Restart(row_.data());
+    return writer_;
+  }
+
+  G4Step OnLine(const CodedLine& line) override {
+    // Nothing moves the reader at the end of the data (nor the skipped start
+    // search of /raw): stop rather than decode the same bits again.
+    const int result = line.end == line.start ? kLineDataEnded : line.result;
+    // A last complete line reached the width just as the data ended.
+    const bool good = result == width_ || result == kLineLastComplete;
+    HeldLines& held = resync_.held;
+    const auto end = static_cast<std::int64_t>(line.end);
+    if (good && !held.Add(row_, static_cast<std::int64_t>(line.start), end, files_))
+      return Stop(0);
+    if (result == kLineDataEnded || result == kLineLastComplete) {
+      held.ReleaseAll(files_);
+      files_.CloseSegment();
+      return Stop(files_.goodLines() > 0 ? 0 : kLineDataEnded);
+    }
+    if (good)
+      return {G4Step::Kind::Follow, line.end};
+    resync_.decoder.StoreBitPosition(end);
+    if (!resync_.Resume(result))
+      return Stop(files_.rowsTruncated() ? 0 : kLineInvalidCode);
+    return {G4Step::Kind::NewPage, static_cast<std::uint64_t>(resync_.decoder.BitPosition())};
+  }
+
+  // 0, or kLineDataEnded when no line could be decoded, kLineInvalidCode
+  // when no new start followed a bad line.
+  int Status() const { return status_; }
+
+private:
+  G4Step Stop(int status) {
+    status_ = status;
+    return {G4Step::Kind::Stop, 0};
+  }
+
+  StreamFileWriter& files_;
+  int width_;
+  std::vector<std::uint8_t> row_;
+  RowWriter writer_;
+  Group4Resync resync_;
+  int status_ = 0;
+};
+
 // T.6: lines follow one another with no EOL, pages end with an EOFB.
 int DecodeGroup4(FaxDecoder& decoder, StreamFileWriter& files) {
   if (decoder.FindG4Start(0) < 0)
     return kLineDataEnded;
-  const int width = decoder.Width();
-  LineBuffers lines(width, files.bytesPerRow());
-  Group4Resync resync{decoder, files, {}};
-  HeldLines& held = resync.held;
-  std::int64_t lineStart = decoder.BitPosition();
-  for (;;) {
-    lines.StartLine();
-    std::uint32_t pixels = 0;
-    const std::int64_t before = decoder.BitPosition();
-    int result = decoder.DecodeLineG4(lines.writer, lines.reference, &lines.current, pixels);
-    // Nothing moves the reader at the end of the data (nor the skipped start
-    // search of /raw): stop rather than decode the same bits again.
-    if (decoder.BitPosition() == before)
-      result = kLineDataEnded;
-    const bool good =
-        result == width || (result == kLineLastComplete && pixels == std::uint32_t(width));
-    if (good && !held.Add(lines.row, lineStart, decoder.BitPosition(), files))
-      return 0;
-    if (result == kLineDataEnded || result == kLineLastComplete) {
-      held.ReleaseAll(files);
-      files.CloseSegment();
-      return files.goodLines() > 0 ? 0 : kLineDataEnded;
-    }
-    if (!good) {
-      if (!resync.Resume(result))
-        return files.rowsTruncated() ? 0 : kLineInvalidCode;
-      lines.reference.SetAllWhite(lines.width);
-    } else {
-      lines.reference.Swap(lines.current);
-    }
-    lineStart = decoder.BitPosition();
-  }
+  FaxPageWalker walker(decoder, static_cast<std::uint64_t>(decoder.BitPosition()), decoder.Width(),
+                       static_cast<std::uint32_t>(decoder.Width()));
+  G4Files sink(decoder, files);
+  walker.WalkGroup4(sink, PassToLineEnd::Refused);
+  return sink.Status();
 }
 
 } // namespace
@@ -575,9 +565,9 @@ StreamFileResult DecodeStreamIntoFiles(FaxDecoder& decoder, const StreamFileTarg
     return result;
   }
   if (coding == 5)
-    result.status = DecodeOneDimensional(decoder, files);
+    result.status = DecodeT4(decoder, files, T4Files::Coding::OneDimensional);
   else if (coding == 6)
-    result.status = DecodeTwoDimensional(decoder, files);
+    result.status = DecodeT4(decoder, files, T4Files::Coding::TwoDimensional);
   else
     result.status = DecodeGroup4(decoder, files);
   if (!files.Finish())

@@ -24,13 +24,12 @@ std::uint16_t Field16(TIFF* tiff, ttag_t tag) {
 
 // The coding code of the image's compression; 0 for other data. Data that
 // uses T.4 or T.6 uncompressed mode fails our decoder's strict reading, and
-// goes to the library's.
+// goes to the library's. Word-aligned CCITT RLE stays with the library too:
+// it reads rows of some widths otherwise than we do, and it is rare.
 std::uint8_t CodingCodeOf(TIFF* in) {
   switch (Field16(in, TIFFTAG_COMPRESSION)) {
   case COMPRESSION_CCITTRLE:
     return kCodingMhBytes;
-  case COMPRESSION_CCITTRLEW:
-    return kCodingMhWords;
   case COMPRESSION_CCITTFAX3:
     return (Field32(in, TIFFTAG_GROUP3OPTIONS) & GROUP3OPT_2DENCODING) != 0 ? kCodingT4TwoD
                                                                             : kCodingT4OneD;
@@ -119,11 +118,11 @@ std::optional<FaxStrip> ReadFaxStrip(TIFF* in, std::uint32_t strip) {
   return fax;
 }
 
-bool DecodeModifiedHuffmanRows(const FaxStrip& strip, std::uint8_t codingCode, std::uint32_t count,
+bool DecodeModifiedHuffmanRows(const FaxStrip& strip, std::uint32_t count,
                                std::span<std::uint8_t> rows) {
   FaxDecoder decoder;
   decoder.Initialise(strip.coded.data(), static_cast<std::uint32_t>(strip.coded.size()),
-                     strip.bitOrder, codingCode, 1);
+                     strip.bitOrder, kCodingMhBytes, 1);
   decoder.SetSize(static_cast<std::int32_t>(strip.width), static_cast<std::int32_t>(count));
   PageRaster raster;
   decoder.DecodePage(raster);
@@ -144,8 +143,8 @@ bool DecodeWholeFaxStrip(TIFF* in, std::uint32_t strip, std::span<std::uint8_t> 
   if (rows.empty() || rows.size() % rowBytes != 0)
     return false;
   const auto count = static_cast<std::uint32_t>(rows.size() / rowBytes);
-  if (fax->codingCode == kCodingMhBytes || fax->codingCode == kCodingMhWords)
-    return DecodeModifiedHuffmanRows(*fax, fax->codingCode, count, rows);
+  if (fax->codingCode == kCodingMhBytes)
+    return DecodeModifiedHuffmanRows(*fax, count, rows);
   FaxDecoder decoder;
   decoder.Initialise(fax->coded.data(), static_cast<std::uint32_t>(fax->coded.size()),
                      fax->bitOrder, fax->codingCode, 1);

@@ -26,10 +26,9 @@ struct FaxStrip {
 std::optional<FaxStrip> ReadFaxStrip(TIFF* in, std::uint32_t strip);
 
 // The strip read as Modified Huffman rows without EOL, each starting on a
-// byte (codingCode kCodingMhBytes) or a 16-bit word (kCodingMhWords):
-// `count` rows into `rows`, a set bit black. False, with `rows` left as it
-// was, when the strip does not hold that many rows of the width.
-bool DecodeModifiedHuffmanRows(const FaxStrip& strip, std::uint8_t codingCode, std::uint32_t count,
+// byte (the CCITT RLE layout): `count` rows into `rows`, a set bit black. False, with `rows` left
+// as it was, when the strip does not hold that many rows of the width.
+bool DecodeModifiedHuffmanRows(const FaxStrip& strip, std::uint32_t count,
                                std::span<std::uint8_t> rows);
 
 // Decodes strip `strip` into `rows`, whole rows of the image's width, as the

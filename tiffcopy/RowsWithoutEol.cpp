@@ -63,7 +63,7 @@ bool DecodeRowsWithoutEol(TIFF* in, std::uint32_t strip, std::uint32_t count,
     std::copy(decoded.begin(), decoded.end(), rows.begin());
     return true;
   }
-  return DecodeModifiedHuffmanRows(*fax, kCodingMhBytes, count, rows);
+  return DecodeModifiedHuffmanRows(*fax, count, rows);
 }
 
 } // namespace tiffcopy

@@ -3,10 +3,12 @@
 #include "faxformats/Group4Encoder.h"
 #include "tiffcopy/CodedStrip.h"
 #include "tiffcopy/CopyLimits.h"
+#include "tiffcopy/FaxStrip.h"
 #include "tiffcopy/RowsWithoutEol.h"
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -15,7 +17,7 @@ namespace tiffcopy {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using ChunkIo = tmsize_t (*)(TIFF*, std::uint32_t, void*, tmsize_t);
+using ChunkIo = std::function<tmsize_t(TIFF*, std::uint32_t, void*, tmsize_t)>;
 
 // Whether the decoder gave anything for an image: a read that succeeded,
 // or one that failed after some ink (a page cut short keeps what it has).
@@ -108,9 +110,41 @@ tmsize_t WriteGroup4(TIFF* out, Chunk kind, std::uint32_t chunk, const void* buf
                              : TIFFWriteRawStrip(out, chunk, coded.data(), codedSize);
 }
 
-tmsize_t ReadStrip(TIFF* tiff, std::uint32_t strip, void* buffer, tmsize_t size) {
-  return TIFFReadEncodedStrip(tiff, strip, buffer, size);
-}
+// Reads the strips of one image. Fax-coded strips that decode whole and
+// strictly are read by our own decoder (the same rows, several times
+// faster); the rest, damaged ones among them, by the library, from a
+// zero-filled buffer as before. The library's reading of a damaged strip
+// depends on the strips it decoded before (its decoder and buffers keep
+// state from them), so the strips our decoder read since the library's
+// last decode are first decoded by the library as well, in order: damaged
+// strips come out as they always have, at the old cost.
+class StripReader {
+public:
+  tmsize_t operator()(TIFF* tiff, std::uint32_t strip, void* buffer, tmsize_t size) {
+    const std::span<std::uint8_t> rows(static_cast<std::uint8_t*>(buffer),
+                                       static_cast<std::size_t>(size));
+    if (DecodeWholeFaxStrip(tiff, strip, rows)) {
+      readByUs_.push_back({strip, size});
+      return size;
+    }
+    Bytes scratch;
+    for (const ReadByUs& earlier : readByUs_) {
+      scratch.resize(static_cast<std::size_t>(earlier.size));
+      TIFFReadEncodedStrip(tiff, earlier.strip, scratch.data(), earlier.size);
+    }
+    readByUs_.clear();
+    std::fill(rows.begin(), rows.end(), 0);
+    return TIFFReadEncodedStrip(tiff, strip, buffer, size);
+  }
+
+private:
+  struct ReadByUs {
+    std::uint32_t strip;
+    tmsize_t size;
+  };
+  std::vector<ReadByUs> readByUs_;
+};
+
 tmsize_t WriteStrip(TIFF* tiff, std::uint32_t strip, void* buffer, tmsize_t size) {
   if (CodedByUs(tiff))
     return WriteGroup4(tiff, Chunk::Strip, strip, buffer, size);
@@ -281,7 +315,7 @@ bool CopyStrips(TIFF* in, TIFF* out, const ImageShape& shape) {
     return DecodeRowsWithoutEol(in, strip, rowsOf(strip), rows);
   };
   return CopyChunks(in, out, count, static_cast<std::uint64_t>(TIFFStripSize64(in)), sizeOf,
-                    ReadStrip, WriteStrip, plainGroup4, rowsWithoutEol);
+                    StripReader(), WriteStrip, plainGroup4, rowsWithoutEol);
 }
 
 bool CopyTiles(TIFF* in, TIFF* out, const ImageShape&) {
@@ -323,11 +357,13 @@ bool CopyThroughPlaneBuffer(TIFF* in, TIFF* out, const ImageShape& shape) {
     return false;
   Bytes image;
   DecodeTracker tracker;
+  StripReader reader;
   for (std::uint16_t plane = 0; plane < shape.planes; ++plane) {
     image.assign(rowBytes * shape.length, 0);
-    const bool read = TIFFIsTiled(in)
-                          ? ReadPlaneFromTiles(in, shape, plane, image, rowBytes, tracker)
-                          : StripsOfPlane(in, shape, plane, image, rowBytes, ReadStrip, &tracker);
+    const bool read =
+        TIFFIsTiled(in)
+            ? ReadPlaneFromTiles(in, shape, plane, image, rowBytes, tracker)
+            : StripsOfPlane(in, shape, plane, image, rowBytes, std::ref(reader), &tracker);
     if (!read)
       return false;
     const bool written =

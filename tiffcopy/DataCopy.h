@@ -2,9 +2,11 @@
 // output's tags are set. Every routine decodes what it reads and lets the
 // output's encoder code it (our own for bilevel Group 4, else the library's),
 // but for Group 4 strips that stay Group 4 and are already in the plain
-// form, which are copied unchanged. A chunk or row that cannot be read is
-// written zero-filled (or as far as the decoder got); a failed write fails
-// the copy, and so does an image of which nothing at all could be decoded.
+// form, which are copied unchanged. Fax-coded strips that decode whole and
+// strictly are read by our own decoder, the rest by the library's. A chunk
+// or row that cannot be read is written zero-filled (or as far as the
+// decoder got); a failed write fails the copy, and so does an image of which
+// nothing at all could be decoded.
 #pragma once
 
 #include <cstdint>

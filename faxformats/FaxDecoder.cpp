@@ -190,7 +190,7 @@ int FaxDecoder::DecodePageLineWords(PageRaster& raster) {
     return -1;
   raster.codingCode = 5;
   const int invalidCodes = DecodePageWords(raster);
-  pageLostLines_ = invalidCodes != 0;
+  pageLostLines_ = pageLostLines_ || invalidCodes != 0;
   return invalidCodes;
 }
 
@@ -219,7 +219,9 @@ public:
       return NextLine::Stop;
     if (line.result == 0)
       return NextLine::FollowSameReference;
-    // A bad line: go on from the next (one-dimensional) line.
+    // A bad line: go on from the next (one-dimensional) line. Whatever the
+    // tally counts, the page has lost a line.
+    lostLines_ = true;
     const bool atEol = line.result >= 0 || line.result == kLineUnexpectedEol;
     if (tally_ == Tally::BadLines || !atEol)
       ++failures_;
@@ -231,25 +233,29 @@ public:
     rows_.Discard();
     return failures_;
   }
+  bool LostLines() const { return lostLines_; }
 
 private:
   RowCursor rows_;
   std::int32_t width_;
   Tally tally_;
   int failures_ = 0;
+  bool lostLines_ = false;
 };
 
 // Walks a T.4 page from the decoder's reader into the raster and leaves the
 // reader where the walk stopped. walk(walker, lines) is false when the page
-// has no start: -1; otherwise the result is the sink's tally.
+// has no start: -1; otherwise the result is the sink's tally. lostLines
+// tells whether any line was dropped, counted by the tally or not.
 template <typename Walk>
 int WalkT4Page(FaxDecoder& decoder, PageRaster& raster, std::uint8_t invert,
-               RasterLines::Tally tally, Walk walk) {
+               RasterLines::Tally tally, bool& lostLines, Walk walk) {
   const std::int32_t width = decoder.Width();
   FaxPageWalker walker(decoder, std::uint64_t(decoder.BitPosition()), width, std::uint32_t(width));
   RasterLines lines(raster, width, invert, tally);
   const bool started = walk(walker, lines);
   const int tallied = lines.EndPage();
+  lostLines = lines.LostLines();
   decoder.StoreBitPosition(std::int64_t(walker.BitPosition()));
   return started ? tallied : -1;
 }
@@ -258,7 +264,7 @@ int WalkT4Page(FaxDecoder& decoder, PageRaster& raster, std::uint8_t invert,
 
 int FaxDecoder::DecodePageMh(PageRaster& raster) {
   const RowAlignment alignment = codingCode_ == 4 ? RowAlignment::Word : RowAlignment::Byte;
-  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes,
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes, pageLostLines_,
                     [alignment](FaxPageWalker& walker, RasterLines& lines) {
                       walker.WalkAlignedRows(lines, alignment);
                       return true;
@@ -266,7 +272,7 @@ int FaxDecoder::DecodePageMh(PageRaster& raster) {
 }
 
 int FaxDecoder::DecodePageWords(PageRaster& raster) {
-  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes,
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes, pageLostLines_,
                     [](FaxPageWalker& walker, RasterLines& lines) {
                       walker.WalkOneDimensional(lines, OneDimensionalFraming::LineWords);
                       return true;
@@ -274,7 +280,7 @@ int FaxDecoder::DecodePageWords(PageRaster& raster) {
 }
 
 int FaxDecoder::DecodePage1D(PageRaster& raster) {
-  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes,
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::InvalidCodes, pageLostLines_,
                     [](FaxPageWalker& walker, RasterLines& lines) {
                       walker.WalkOneDimensional(lines);
                       return true;
@@ -282,7 +288,7 @@ int FaxDecoder::DecodePage1D(PageRaster& raster) {
 }
 
 int FaxDecoder::DecodePage2D(PageRaster& raster) {
-  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::BadLines,
+  return WalkT4Page(*this, raster, invert_, RasterLines::Tally::BadLines, pageLostLines_,
                     [](FaxPageWalker& walker, RasterLines& lines) {
                       if (!walker.FindEol())
                         return false;

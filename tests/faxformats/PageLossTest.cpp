@@ -9,6 +9,39 @@
 
 using namespace testing_support;
 
+namespace {
+
+// The lines of a T.4 one-dimensional coding with fill bits: every EOL ends
+// on a byte boundary, so a line begins behind each 00 01 byte pair.
+std::vector<std::vector<std::uint8_t>> FilledLines(const std::vector<std::uint8_t>& coded) {
+  std::vector<std::vector<std::uint8_t>> lines;
+  for (std::size_t i = 0; i + 1 < coded.size(); ++i)
+    if (coded[i] == 0x00 && coded[i + 1] == 0x01)
+      lines.emplace_back();
+    else if (!lines.empty())
+      lines.back().push_back(coded[i]);
+  if (!lines.empty() && !coded.empty())
+    lines.back().push_back(coded.back());
+  return lines;
+}
+
+// A T.4 page of 1728-pixel lines with one line of another width among them,
+// which a decoder drops without meeting an invalid code.
+std::vector<std::uint8_t> WithALineOfAnotherWidth(const Raster& page) {
+  auto lines = FilledLines(EncodeWithLibTiff(page, COMPRESSION_CCITTFAX3, GROUP3OPT_FILLBITS));
+  const auto narrow = FilledLines(
+      EncodeWithLibTiff(TextLikePage(1000, 2, 3), COMPRESSION_CCITTFAX3, GROUP3OPT_FILLBITS));
+  lines.insert(lines.begin() + 10, narrow.at(0));
+  std::vector<std::uint8_t> coded;
+  for (const auto& line : lines) {
+    coded.insert(coded.end(), {0x00, 0x01});
+    coded.insert(coded.end(), line.begin(), line.end());
+  }
+  return coded;
+}
+
+} // namespace
+
 TEST(PageLoss, DecodedPagesChooseTheirFormInTheTiff) {
   const Raster page = TextLikePage(1728, 120, 9);
   struct Case {
@@ -34,6 +67,8 @@ TEST(PageLoss, DecodedPagesChooseTheirFormInTheTiff) {
       {"whole T.4", kCodingT4OneD, t4, kCodingT4OneD},
       {"whole T.6", kCodingT6, t6, kCodingT6},
       {"T.4 with bad lines", kCodingT4OneD, t4Damaged, kCodingUncompressed},
+      {"T.4 with a line of another width", kCodingT4OneD, WithALineOfAnotherWidth(page),
+       kCodingUncompressed},
       {"T.6 damaged", kCodingT6, t6Damaged, 0},
       {"T.6 cut short", kCodingT6, t6Cut, 0},
   };

@@ -5,15 +5,12 @@
 #include "tiffcopy/CopyLimits.h"
 
 namespace tiffcopy {
-namespace {
 
-std::uint16_t Field16(TIFF* tiff, ttag_t tag) {
+std::uint16_t ShortTag(TIFF* tiff, ttag_t tag) {
   std::uint16_t value = 0;
   TIFFGetFieldDefaulted(tiff, tag, &value);
   return value;
 }
-
-} // namespace
 
 std::vector<std::uint8_t> ReadCodedStrip(TIFF* in, std::uint32_t strip) {
   const std::uint64_t size = TIFFGetStrileByteCount(in, strip);
@@ -30,18 +27,18 @@ std::vector<std::uint8_t> ReadCodedStrip(TIFF* in, std::uint32_t strip) {
 
 bool CopyPlainGroup4Strip(TIFF* in, TIFF* out, std::uint32_t strip, std::uint32_t width,
                           std::uint32_t rows) {
-  if (Field16(in, TIFFTAG_COMPRESSION) != COMPRESSION_CCITTFAX4 ||
-      Field16(out, TIFFTAG_COMPRESSION) != COMPRESSION_CCITTFAX4)
+  if (ShortTag(in, TIFFTAG_COMPRESSION) != COMPRESSION_CCITTFAX4 ||
+      ShortTag(out, TIFFTAG_COMPRESSION) != COMPRESSION_CCITTFAX4)
     return false;
   std::vector<std::uint8_t> coded = ReadCodedStrip(in, strip);
-  const std::uint16_t fillOrder = Field16(in, TIFFTAG_FILLORDER);
+  const std::uint16_t fillOrder = ShortTag(in, TIFFTAG_FILLORDER);
   const Group4Verdict verdict =
       CheckGroup4Form(coded, width, rows, fillOrder == FILLORDER_LSB2MSB ? kLsbFirst : kMsbFirst);
   if (coded.empty() || verdict.form != Group4Form::PlainWithEofb ||
       verdict.usedBytes != coded.size())
     return false;
   const auto size = static_cast<tmsize_t>(coded.size());
-  if (fillOrder != Field16(out, TIFFTAG_FILLORDER))
+  if (fillOrder != ShortTag(out, TIFFTAG_FILLORDER))
     TIFFReverseBits(coded.data(), size);
   return TIFFWriteRawStrip(out, strip, coded.data(), size) == size;
 }

@@ -8,6 +8,9 @@
 
 namespace tiffcopy {
 
+// A SHORT tag of the current directory, or its TIFF 6.0 default.
+std::uint16_t ShortTag(TIFF* tiff, ttag_t tag);
+
 // The strip's coded bytes, when the file really holds them; empty otherwise.
 std::vector<std::uint8_t> ReadCodedStrip(TIFF* in, std::uint32_t strip);
 

@@ -16,18 +16,12 @@ std::uint32_t Field32(TIFF* tiff, ttag_t tag) {
   return value;
 }
 
-std::uint16_t Field16(TIFF* tiff, ttag_t tag) {
-  std::uint16_t value = 0;
-  TIFFGetFieldDefaulted(tiff, tag, &value);
-  return value;
-}
-
 // The coding code of the image's compression; 0 for other data. Data that
 // uses T.4 or T.6 uncompressed mode fails our decoder's strict reading, and
 // goes to the library's. Word-aligned CCITT RLE stays with the library too:
 // it reads rows of some widths otherwise than we do, and it is rare.
 std::uint8_t CodingCodeOf(TIFF* in) {
-  switch (Field16(in, TIFFTAG_COMPRESSION)) {
+  switch (ShortTag(in, TIFFTAG_COMPRESSION)) {
   case COMPRESSION_CCITTRLE:
     return kCodingMhBytes;
   case COMPRESSION_CCITTFAX3:
@@ -41,8 +35,8 @@ std::uint8_t CodingCodeOf(TIFF* in) {
 }
 
 bool BilevelStrips(TIFF* in) {
-  return TIFFIsTiled(in) == 0 && Field16(in, TIFFTAG_BITSPERSAMPLE) == 1 &&
-         Field16(in, TIFFTAG_SAMPLESPERPIXEL) == 1;
+  return TIFFIsTiled(in) == 0 && ShortTag(in, TIFFTAG_BITSPERSAMPLE) == 1 &&
+         ShortTag(in, TIFFTAG_SAMPLESPERPIXEL) == 1;
 }
 
 // T.4 lines each end at an EOL, and the TIFF library's encoder writes one
@@ -111,7 +105,7 @@ std::optional<FaxStrip> ReadFaxStrip(TIFF* in, std::uint32_t strip) {
   fax.codingCode = CodingCodeOf(in);
   if (fax.codingCode == 0 || fax.width == 0 || fax.width > kMaxImageSide || !BilevelStrips(in))
     return std::nullopt;
-  fax.bitOrder = Field16(in, TIFFTAG_FILLORDER) == FILLORDER_LSB2MSB ? kLsbFirst : kMsbFirst;
+  fax.bitOrder = ShortTag(in, TIFFTAG_FILLORDER) == FILLORDER_LSB2MSB ? kLsbFirst : kMsbFirst;
   fax.coded = ReadCodedStrip(in, strip);
   if (fax.coded.empty())
     return std::nullopt;

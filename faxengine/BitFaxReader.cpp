@@ -62,14 +62,3 @@ std::optional<ProbedPageSource> BitFaxReader::LocatePage(std::uint16_t index) co
   source.yResolution = yResolution_;
   return source;
 }
-
-void BitFaxReader::DecodePage(std::uint16_t index, PageRaster& raster,
-                              const ConversionSettings& settings) {
-  DecodeProbedPage([this](std::uint16_t page) { return LocatePage(page); }, index, settings,
-                   raster);
-}
-
-int BitFaxReader::WritePages(const std::string& outputPath, const ConversionSettings& settings) {
-  return WriteProbedPages(outputPath, PageCount(), settings,
-                          [this](std::uint16_t page) { return LocatePage(page); });
-}

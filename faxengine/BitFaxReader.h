@@ -3,14 +3,13 @@
 // length and offset). The coding of the pages is not stated: it is probed.
 #pragma once
 
-#include "faxengine/FormatFileReader.h"
 #include "faxengine/ProbedPage.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 
-class BitFaxReader final : public FormatFileReader {
+class BitFaxReader final : public ProbedContainerReader {
 public:
   static constexpr std::size_t kHeaderSize = 2048;
   static constexpr std::size_t kEntrySlots = 127;
@@ -21,12 +20,7 @@ public:
   int Detect() override;
   std::uint16_t CountPages() override;
 
-  void DecodePage(std::uint16_t index, PageRaster& raster,
-                  const ConversionSettings& settings) override;
-
 private:
-  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
-
   struct PageEntry {
     std::uint16_t width = 0;
     std::uint16_t lines = 0;
@@ -36,7 +30,7 @@ private:
 
   // The page's data as its entry locates it; nothing when the entry's data
   // offset is 0 or its data do not lie inside the file.
-  std::optional<ProbedPageSource> LocatePage(std::uint16_t index) const;
+  std::optional<ProbedPageSource> LocatePage(std::uint16_t index) const override;
 
   std::uint16_t announcedPages_ = 0;
   std::uint16_t yResolution_ = 0;

@@ -64,15 +64,3 @@ std::optional<ProbedPageSource> PcResearchReader::LocatePage(std::uint16_t index
   source.yResolution = 200;
   return source;
 }
-
-void PcResearchReader::DecodePage(std::uint16_t index, PageRaster& raster,
-                                  const ConversionSettings& settings) {
-  DecodeProbedPage([this](std::uint16_t page) { return LocatePage(page); }, index, settings,
-                   raster);
-}
-
-int PcResearchReader::WritePages(const std::string& outputPath,
-                                 const ConversionSettings& settings) {
-  return WriteProbedPages(outputPath, PageCount(), settings,
-                          [this](std::uint16_t page) { return LocatePage(page); });
-}

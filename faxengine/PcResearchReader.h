@@ -4,13 +4,12 @@
 // searching the signature; the coding of their data is probed.
 #pragma once
 
-#include "faxengine/FormatFileReader.h"
 #include "faxengine/ProbedPage.h"
 
 #include <cstdint>
 #include <optional>
 
-class PcResearchReader final : public FormatFileReader {
+class PcResearchReader final : public ProbedContainerReader {
 public:
   static constexpr std::size_t kPageHeaderSize = 64;
   // Rows a page may have (an A4 page at fine resolution is about 2300).
@@ -23,13 +22,9 @@ public:
   // Every page header in the file, up to the reader's page limit.
   std::uint16_t CountPages() override;
 
-  void DecodePage(std::uint16_t index, PageRaster& raster,
-                  const ConversionSettings& settings) override;
-
 private:
-  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
   // The page's data: behind its header, up to the next page header.
-  std::optional<ProbedPageSource> LocatePage(std::uint16_t index) const;
+  std::optional<ProbedPageSource> LocatePage(std::uint16_t index) const override;
 
   // Where the data of the last page counted ends: the end of the file, or
   // the next page header when the page limit left that page out.

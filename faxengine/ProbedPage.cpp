@@ -89,3 +89,15 @@ int WriteProbedPages(const std::string& outputPath, std::uint16_t pageCount,
     return source && decoder.Decode(*source, settings, raster) && decoder.TiffPage(raster, page);
   });
 }
+
+void ProbedContainerReader::DecodePage(std::uint16_t index, PageRaster& raster,
+                                       const ConversionSettings& settings) {
+  DecodeProbedPage([this](std::uint16_t page) { return LocatePage(page); }, index, settings,
+                   raster);
+}
+
+int ProbedContainerReader::WritePages(const std::string& outputPath,
+                                      const ConversionSettings& settings) {
+  return WriteProbedPages(outputPath, PageCount(), settings,
+                          [this](std::uint16_t page) { return LocatePage(page); });
+}

@@ -6,6 +6,7 @@
 
 #include "faxengine/ConversionSettings.h"
 #include "faxengine/FaxTiffWriter.h"
+#include "faxengine/FormatFileReader.h"
 #include "faxformats/FaxDecoder.h"
 #include "faxformats/PageRaster.h"
 
@@ -64,3 +65,17 @@ void DecodeProbedPage(const ProbedPageLocator& locate, std::uint16_t index,
 // whole, kFaxOutputUnwritable when the output fails.
 int WriteProbedPages(const std::string& outputPath, std::uint16_t pageCount,
                      const ConversionSettings& settings, const ProbedPageLocator& locate);
+
+// The containers whose pages are probed: each says only where a page lies
+// and what it states of it; decoding and writing are the same for all.
+class ProbedContainerReader : public FormatFileReader {
+public:
+  void DecodePage(std::uint16_t index, PageRaster& raster,
+                  const ConversionSettings& settings) final;
+
+private:
+  int WritePages(const std::string& outputPath, const ConversionSettings& settings) final;
+  // Where page index lies and what the container says of it; nothing when
+  // it cannot be located inside the file.
+  virtual std::optional<ProbedPageSource> LocatePage(std::uint16_t index) const = 0;
+};

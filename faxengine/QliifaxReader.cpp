@@ -57,14 +57,3 @@ std::optional<ProbedPageSource> QliifaxReader::LocatePage(std::uint16_t index) c
   source.yResolution = header_.yResolution;
   return source;
 }
-
-void QliifaxReader::DecodePage(std::uint16_t index, PageRaster& raster,
-                               const ConversionSettings& settings) {
-  DecodeProbedPage([this](std::uint16_t page) { return LocatePage(page); }, index, settings,
-                   raster);
-}
-
-int QliifaxReader::WritePages(const std::string& outputPath, const ConversionSettings& settings) {
-  return WriteProbedPages(outputPath, PageCount(), settings,
-                          [this](std::uint16_t page) { return LocatePage(page); });
-}

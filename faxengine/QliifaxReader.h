@@ -4,14 +4,13 @@
 // not stated: it is probed.
 #pragma once
 
-#include "faxengine/FormatFileReader.h"
 #include "faxengine/ProbedPage.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 
-class QliifaxReader final : public FormatFileReader {
+class QliifaxReader final : public ProbedContainerReader {
 public:
   static constexpr std::size_t kHeaderSize = 1532;
   static constexpr std::size_t kOffsetSlots = 375;
@@ -21,11 +20,7 @@ public:
   int Detect() override;
   std::uint16_t CountPages() override;
 
-  void DecodePage(std::uint16_t index, PageRaster& raster,
-                  const ConversionSettings& settings) override;
-
 private:
-  int WritePages(const std::string& outputPath, const ConversionSettings& settings) override;
   struct Header {
     std::uint16_t pageCount = 0;
     std::uint16_t lastPageLines = 0;
@@ -36,7 +31,7 @@ private:
 
   // The page's data, from its offset to the next page's (or the end of the
   // file); nothing when an offset is 0, past the end or not increasing.
-  std::optional<ProbedPageSource> LocatePage(std::uint16_t index) const;
+  std::optional<ProbedPageSource> LocatePage(std::uint16_t index) const override;
 
   Header header_;
 };

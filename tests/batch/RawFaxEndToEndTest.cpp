@@ -61,15 +61,7 @@ TEST(RawFaxEndToEnd, BareStreamsBecomeExactPdfs) {
     const std::string pdf = scratch / "document.pdf";
     BatchJob job;
     ASSERT_EQ(ConvertFile(environment, job, source, pdf), 0) << job.resultText;
-    auto check = QpdfCheck(pdf);
-    EXPECT_TRUE(check.ok) << check.output;
-    const std::vector<PnmImage> images = ExtractImages(pdf);
-    ASSERT_EQ(images.size(), c.pages.size());
-    for (std::size_t page = 0; page < images.size(); ++page)
-      EXPECT_TRUE(images[page].ToRaster() == c.pages[page]) << "page " << page + 1;
-    const auto grey = RenderedMeanGrey(pdf);
-    ASSERT_EQ(grey.size(), c.pages.size());
-    EXPECT_NEAR(grey[0], ExpectedMeanGrey(c.pages[0]), 20.0) << "not inverted";
+    ExpectPdfShowsPages(pdf, c.pages);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <stdexcept>
 
@@ -128,5 +129,18 @@ std::vector<double> RenderedMeanGrey(const std::string& pdfPath, int dpi, bool u
 }
 
 double ExpectedMeanGrey(const Raster& raster) { return 255.0 * (1.0 - raster.BlackFraction()); }
+
+void ExpectPdfShowsPages(const std::string& pdfPath, const std::vector<Raster>& pages) {
+  const CheckResult check = QpdfCheck(pdfPath);
+  EXPECT_TRUE(check.ok) << check.output;
+  const std::vector<PnmImage> images = ExtractImages(pdfPath);
+  ASSERT_EQ(images.size(), pages.size());
+  for (std::size_t page = 0; page < pages.size(); ++page)
+    EXPECT_TRUE(images[page].ToRaster() == pages[page]) << "page " << page + 1;
+  const std::vector<double> grey = RenderedMeanGrey(pdfPath);
+  ASSERT_EQ(grey.size(), pages.size());
+  for (std::size_t page = 0; page < pages.size(); ++page)
+    EXPECT_NEAR(grey[page], ExpectedMeanGrey(pages[page]), 20.0) << "page " << page + 1;
+}
 
 } // namespace testing_support

@@ -41,4 +41,8 @@ std::vector<double> RenderedMeanGrey(const std::string& pdfPath, int dpi = 24,
 // The mean grey the page of a raster should show (255 for all white).
 double ExpectedMeanGrey(const Raster& raster);
 
+// Expects a sound PDF (qpdf) whose images are the pages pixel for pixel
+// (pdfimages) and whose pages render with the pages' own grey (not inverted).
+void ExpectPdfShowsPages(const std::string& pdfPath, const std::vector<Raster>& pages);
+
 } // namespace testing_support

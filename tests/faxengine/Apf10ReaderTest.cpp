@@ -2,6 +2,7 @@
 // library: the pages decode to their rasters and are written as rows; a
 // damaged page chain never passes as a whole document.
 #include "EngineDocuments.h"
+#include "EngineRun.h"
 #include "faxengine/FaxTiffWriter.h"
 #include "samples/writers/Apf10File.h"
 #include "support/Scratch.h"
@@ -44,11 +45,11 @@ TEST(Apf10Reader, PagesDecodeToTheirRastersAndAreWrittenAsRows) {
   };
   WriteFile(scratch / "doc.apf", Apf10File(pages));
   const std::string out = scratch / "out.tif";
-  EngineRun run = RunEngine(scratch / "doc.apf", FaxFormat::Apf10, out);
+  engine_run::EngineRun run = engine_run::Run(scratch / "doc.apf", FaxFormat::Apf10, out);
   ASSERT_TRUE(run.isFax);
   EXPECT_EQ(run.pageCount, 5);
   EXPECT_TRUE(run.firstPage == standard);
-  ASSERT_EQ(run.writeTiff, 0);
+  ASSERT_EQ(run.written, 0);
   const std::vector<Raster> expected = {standard, wide, noise, words, roll};
   ASSERT_EQ(run.pages.size(), expected.size());
   for (std::size_t page = 0; page < expected.size(); ++page)
@@ -72,8 +73,9 @@ TEST(Apf10Reader, LinesLostToAnErrorLeaveTheRestOfThePage) {
   // Codes that are no T.4 code, in the middle of the page.
   std::fill_n(page.data.begin() + std::ptrdiff_t(page.data.size() / 2), 6, std::uint8_t{0});
   WriteFile(scratch / "doc.apf", Apf10File({page}));
-  EngineRun run = RunEngine(scratch / "doc.apf", FaxFormat::Apf10, scratch / "out.tif");
-  ASSERT_EQ(run.writeTiff, 0);
+  engine_run::EngineRun run =
+      engine_run::Run(scratch / "doc.apf", FaxFormat::Apf10, scratch / "out.tif");
+  ASSERT_EQ(run.written, 0);
   ASSERT_EQ(run.pages.size(), 1u);
   EXPECT_TRUE(run.pages[0] == run.firstPage);
   EXPECT_GT(run.firstPage.height, 70u);
@@ -115,11 +117,12 @@ TEST(Apf10Reader, ADamagedPageChainIsNotFaxOrFailsTheDocument) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteFile(scratch / "doc.apf", c.bytes);
-    EngineRun run = RunEngine(scratch / "doc.apf", FaxFormat::Apf10, scratch / "out.tif");
-    EXPECT_EQ(run.identify, 0);
+    engine_run::EngineRun run =
+        engine_run::Run(scratch / "doc.apf", FaxFormat::Apf10, scratch / "out.tif");
+    EXPECT_EQ(run.identified, 0);
     EXPECT_EQ(run.isFax, c.fax);
     if (c.fax) {
-      EXPECT_EQ(run.writeTiff, kFaxPageUnreadable);
+      EXPECT_EQ(run.written, kFaxPageUnreadable);
     }
   }
 }

@@ -2,6 +2,7 @@
 // ImageMagick and netpbm, and the corpus's files, each compared with the
 // picture its palette shows.
 #include "EngineDocuments.h"
+#include "EngineRun.h"
 #include "samples/writers/BmpFile.h"
 #include "support/Scratch.h"
 #include "support/Tools.h"
@@ -56,11 +57,12 @@ TEST(BmpReader, EveryLayoutAndPaletteShowsItsPicture) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteFile(scratch / "page.bmp", c.bytes);
-    EngineRun run = RunEngine(scratch / "page.bmp", FaxFormat::Bmp, scratch / "out.tif");
+    engine_run::EngineRun run =
+        engine_run::Run(scratch / "page.bmp", FaxFormat::Bmp, scratch / "out.tif");
     ASSERT_TRUE(run.isFax);
     EXPECT_EQ(run.pageCount, 1);
     EXPECT_TRUE(run.firstPage == c.picture);
-    ASSERT_EQ(run.writeTiff, 0);
+    ASSERT_EQ(run.written, 0);
     ASSERT_EQ(run.pages.size(), 1u);
     EXPECT_TRUE(run.pages[0] == c.picture);
     EXPECT_EQ(TiffTag(scratch / "out.tif", 0, TIFFTAG_XRESOLUTION), c.xResolution);
@@ -102,9 +104,9 @@ TEST(BmpReader, FilesOfOtherWritersShowTheirPictures) {
   }
   for (const auto& [path, expected] : cases) {
     SCOPED_TRACE(path);
-    EngineRun run = RunEngine(path, FaxFormat::Bmp, scratch / "out.tif");
+    engine_run::EngineRun run = engine_run::Run(path, FaxFormat::Bmp, scratch / "out.tif");
     ASSERT_TRUE(run.isFax);
-    ASSERT_EQ(run.writeTiff, 0);
+    ASSERT_EQ(run.written, 0);
     ASSERT_EQ(run.pages.size(), 1u);
     EXPECT_TRUE(run.pages[0] == expected);
     EXPECT_GT(expected.BlackFraction(), 0.0);
@@ -140,8 +142,9 @@ TEST(BmpReader, AnythingButAWholeOneBitImageIsNotAFax) {
   for (const auto& [name, bytes] : cases) {
     SCOPED_TRACE(name);
     WriteFile(scratch / "page.bmp", bytes);
-    EngineRun run = RunEngine(scratch / "page.bmp", FaxFormat::Bmp, scratch / "out.tif");
-    EXPECT_EQ(run.identify, 0);
+    engine_run::EngineRun run =
+        engine_run::Run(scratch / "page.bmp", FaxFormat::Bmp, scratch / "out.tif");
+    EXPECT_EQ(run.identified, 0);
     EXPECT_FALSE(run.isFax);
   }
 }

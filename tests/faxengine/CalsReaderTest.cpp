@@ -35,16 +35,6 @@ Raster EngineRaster(const FaxEngine& engine) {
   return Raster::FromPackedRows(page.rows.data(), page.width, page.height, false);
 }
 
-float ResolutionOf(const std::string& path, ttag_t tag) {
-  TIFF* tif = TIFFOpen(path.c_str(), "r");
-  float value = 0;
-  if (tif) {
-    TIFFGetField(tif, tag, &value);
-    TIFFClose(tif);
-  }
-  return value;
-}
-
 class CalsReaderTest : public ::testing::Test {
 protected:
   // Identifies the file as CALS; true when the engine judged it a fax.
@@ -91,8 +81,8 @@ TEST_F(CalsReaderTest, PagesOfEveryWriterDecodeAndCopyExactly) {
     const std::vector<Raster> written = ReadTiffPages(output);
     ASSERT_EQ(written.size(), 1u);
     EXPECT_TRUE(written[0] == c.page) << "the TIFF as the TIFF library decodes it";
-    EXPECT_EQ(ResolutionOf(output, TIFFTAG_XRESOLUTION), float(c.density));
-    EXPECT_EQ(ResolutionOf(output, TIFFTAG_YRESOLUTION), float(c.density));
+    EXPECT_EQ(ResolutionsOf(output, TIFFTAG_XRESOLUTION), std::vector<float>{float(c.density)});
+    EXPECT_EQ(ResolutionsOf(output, TIFFTAG_YRESOLUTION), std::vector<float>{float(c.density)});
     const std::vector<std::uint8_t> coded(c.file.begin() + kHeaderBytes, c.file.end());
     EXPECT_EQ(ReadRawStrips(output).at(0), coded) << "the coded page unchanged";
   }

@@ -2,6 +2,7 @@
 // of netpbm, and the corpus's PCX files, each compared with its picture;
 // colour pages and damaged tables, headers and data never pass as faxes.
 #include "EngineDocuments.h"
+#include "EngineRun.h"
 #include "faxengine/FaxTiffWriter.h"
 #include "samples/writers/DcxFile.h"
 #include "support/Scratch.h"
@@ -67,11 +68,12 @@ TEST(DcxReader, OneBitPagesShowTheirPicturesAtTheirOwnWidth) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteFile(scratch / "doc.dcx", DcxFile(c.pages));
-    EngineRun run = RunEngine(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif");
+    engine_run::EngineRun run =
+        engine_run::Run(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif");
     ASSERT_TRUE(run.isFax);
     EXPECT_EQ(run.pageCount, c.pictures.size());
     EXPECT_TRUE(run.firstPage == c.pictures[0]);
-    ASSERT_EQ(run.writeTiff, 0);
+    ASSERT_EQ(run.written, 0);
     ASSERT_EQ(run.pages.size(), c.pictures.size());
     for (std::size_t page = 0; page < run.pages.size(); ++page)
       EXPECT_TRUE(run.pages[page] == c.pictures[page]) << "page " << page + 1;
@@ -80,7 +82,7 @@ TEST(DcxReader, OneBitPagesShowTheirPicturesAtTheirOwnWidth) {
   // smaller, uncompressed noise otherwise.
   WriteFile(scratch / "doc.dcx",
             DcxFile({PcxFile(offset), PcxFile(PcxOf(NoisePage(800, 30, 0.5)))}));
-  ASSERT_EQ(RunEngine(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif").writeTiff, 0);
+  ASSERT_EQ(engine_run::Run(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif").written, 0);
   EXPECT_EQ(TiffTag(scratch / "out.tif", 0, TIFFTAG_XRESOLUTION), 300u);
   EXPECT_EQ(TiffTag(scratch / "out.tif", 0, TIFFTAG_YRESOLUTION), 100u);
   EXPECT_EQ(TiffTag(scratch / "out.tif", 0, TIFFTAG_COMPRESSION), COMPRESSION_PACKBITS);
@@ -98,8 +100,9 @@ TEST(DcxReader, CorpusPcxPagesShowWhatNetpbmShows) {
     WriteFile(scratch / "netpbm.ppm", RunTool({"pcxtoppm", pcx}).output);
     const Raster picture = TwoColourPicture(ReadPnm(scratch / "netpbm.ppm"));
     WriteFile(scratch / "doc.dcx", DcxFile({FileBytes(pcx)}));
-    EngineRun run = RunEngine(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif");
-    ASSERT_EQ(run.writeTiff, 0);
+    engine_run::EngineRun run =
+        engine_run::Run(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif");
+    ASSERT_EQ(run.written, 0);
     ASSERT_EQ(run.pages.size(), 1u);
     EXPECT_TRUE(run.pages[0] == picture);
   }
@@ -155,16 +158,17 @@ TEST(DcxReader, ColourOrDamagedPagesAreNotFaxOrFailTheDocument) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteFile(scratch / "doc.dcx", c.bytes);
-    EngineRun run = RunEngine(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif");
-    EXPECT_EQ(run.identify, 0);
+    engine_run::EngineRun run =
+        engine_run::Run(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif");
+    EXPECT_EQ(run.identified, 0);
     EXPECT_EQ(run.isFax, c.fax);
     if (c.fax) {
-      EXPECT_EQ(run.writeTiff, kFaxPageUnreadable);
+      EXPECT_EQ(run.written, kFaxPageUnreadable);
     }
   }
   // Only the mark names the format: a PCX file itself is not a DCX.
   WriteFile(scratch / "doc.dcx", good);
-  EXPECT_FALSE(RunEngine(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif").isFax);
+  EXPECT_FALSE(engine_run::Run(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif").isFax);
 }
 
 TEST(DcxReader, PagesBeyondTheTablesSlotsFailTheDocument) {
@@ -173,9 +177,10 @@ TEST(DcxReader, PagesBeyondTheTablesSlotsFailTheDocument) {
   for (std::size_t pages : {1024, 1025}) {
     SCOPED_TRACE(pages);
     WriteFile(scratch / "doc.dcx", DcxFile(std::vector<std::vector<std::uint8_t>>(pages, page)));
-    EngineRun run = RunEngine(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif");
+    engine_run::EngineRun run =
+        engine_run::Run(scratch / "doc.dcx", FaxFormat::Dcx, scratch / "out.tif");
     ASSERT_TRUE(run.isFax);
-    EXPECT_EQ(run.writeTiff, pages == 1024 ? 0 : kFaxPageUnreadable);
+    EXPECT_EQ(run.written, pages == 1024 ? 0 : kFaxPageUnreadable);
     EXPECT_EQ(run.pages.size(), pages == 1024 ? 1024u : 0u);
   }
 }

@@ -1,6 +1,5 @@
 #include "EngineDocuments.h"
 
-#include "faxengine/FaxEngine.h"
 #include "support/Scratch.h"
 #include "support/Tools.h"
 
@@ -8,23 +7,6 @@
 #include <stdexcept>
 
 namespace testing_support {
-
-EngineRun RunEngine(const std::string& path, FaxFormat format, const std::string& outputTiff) {
-  EngineRun run;
-  FaxEngine engine;
-  run.identify = engine.Identify(path, format);
-  run.isFax = engine.IsFax();
-  run.pageCount = engine.Settings().pageCount;
-  if (!run.isFax)
-    return run;
-  const PageRaster& page = engine.Raster();
-  run.firstPage = Raster::FromPackedRows(page.rows.data(), page.width, page.height, false);
-  run.writeTiff = engine.WriteTiff(outputTiff, format);
-  engine.CloseAll();
-  if (run.writeTiff == 0)
-    run.pages = ReadTiffPages(outputTiff);
-  return run;
-}
 
 std::uint32_t TiffTag(const std::string& path, int directory, std::uint32_t tag) {
   TIFF* tif = TIFFOpen(path.c_str(), "r");

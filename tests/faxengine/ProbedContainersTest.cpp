@@ -10,6 +10,7 @@
 #include "samples/writers/PcResearchFile.h"
 #include "samples/writers/QliifaxFile.h"
 
+#include "EngineRun.h"
 #include "support/ContainerPayloads.h"
 #include "support/RawStreamFixtures.h"
 #include "support/Scratch.h"
@@ -38,39 +39,25 @@ struct EngineRun {
   std::vector<float> yResolutions;
 };
 
-std::vector<float> YResolutionsOf(const std::string& path) {
-  std::vector<float> values;
-  TIFF* tif = TIFFOpen(path.c_str(), "r");
-  if (!tif)
-    return values;
-  do {
-    float value = 0;
-    TIFFGetField(tif, TIFFTAG_YRESOLUTION, &value);
-    values.push_back(value);
-  } while (TIFFReadDirectory(tif));
-  TIFFClose(tif);
-  return values;
-}
-
 EngineRun RunEngine(const std::vector<std::uint8_t>& file, FaxFormat format) {
   TIFFSetWarningHandler(nullptr);
   ScratchFolder scratch;
   WriteFile(scratch / "document", file);
-  FaxEngine engine;
+  const engine_run::EngineRun engine =
+      engine_run::Run(scratch / "document", format, scratch / "out.tif");
+  EXPECT_EQ(engine.identified, 0);
   EngineRun run;
-  EXPECT_EQ(engine.Identify(scratch / "document", format), 0);
-  run.pageCount = engine.Settings().pageCount;
-  if (!engine.IsFax())
+  run.pageCount = engine.pageCount;
+  if (!engine.isFax)
     return run;
-  run.write = engine.WriteTiff(scratch / "out.tif", format);
-  engine.CloseAll();
+  run.write = engine.written;
   run.outcome = run.write == 0 ? Outcome::Converts : Outcome::ErrorFax;
   if (run.write != 0)
     return run;
-  run.pages = ReadTiffPages(scratch / "out.tif");
+  run.pages = engine.pages;
   for (std::size_t page = 0; page < run.pages.size(); ++page)
     run.strips.push_back(ReadRawStrips(scratch / "out.tif", int(page)).at(0));
-  run.yResolutions = YResolutionsOf(scratch / "out.tif");
+  run.yResolutions = ResolutionsOf(scratch / "out.tif", TIFFTAG_YRESOLUTION);
   return run;
 }
 

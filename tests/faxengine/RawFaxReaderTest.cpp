@@ -30,20 +30,6 @@ struct RawResult {
   bool workFilesInScratch = false;
 };
 
-std::vector<float> ResolutionsOf(const std::string& path, ttag_t tag) {
-  std::vector<float> values;
-  TIFF* tif = TIFFOpen(path.c_str(), "r");
-  if (!tif)
-    return values;
-  do {
-    float value = 0;
-    TIFFGetField(tif, tag, &value);
-    values.push_back(value);
-  } while (TIFFReadDirectory(tif));
-  TIFFClose(tif);
-  return values;
-}
-
 using Tweak = std::function<void(ConversionSettings&)>;
 
 RawResult ConvertRaw(const std::vector<std::uint8_t>& bytes, const Tweak& tweak = {}) {

@@ -305,6 +305,20 @@ std::vector<Raster> ReadTiffPages(const std::string& path) {
   return pages;
 }
 
+std::vector<float> ResolutionsOf(const std::string& path, ttag_t tag) {
+  std::vector<float> values;
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
+  if (!tif)
+    return values;
+  do {
+    float value = 0;
+    TIFFGetField(tif, tag, &value);
+    values.push_back(value);
+  } while (TIFFReadDirectory(tif));
+  TIFFClose(tif);
+  return values;
+}
+
 std::vector<std::vector<std::uint8_t>> ReadRawStrips(const std::string& path, int directory) {
   TiffHandle tif(TIFFOpen(path.c_str(), "rmc"));
   if (!tif || !TIFFSetDirectory(tif.get(), static_cast<tdir_t>(directory)))

@@ -86,6 +86,9 @@ std::vector<std::uint8_t> FaxTiffBytes(const std::vector<Raster>& pages, std::ui
 // PhotometricInterpretation), including thumbnails.
 std::vector<Raster> ReadTiffPages(const std::string& path);
 
+// A RATIONAL tag (XResolution, YResolution) of every directory, 0 where absent.
+std::vector<float> ResolutionsOf(const std::string& path, ttag_t tag);
+
 // The raw (still coded) bytes of each strip of one directory.
 std::vector<std::vector<std::uint8_t>> ReadRawStrips(const std::string& path, int directory = 0);
 

@@ -3,6 +3,7 @@
 // second for a 100-page fine-resolution Group 3 stream beside the same pages
 // in a Group 3 TIFF through the TIFF path. Reports peak memory.
 #include "batch/ConvertFile.h"
+#include "bench/support/BenchPages.h"
 #include "faxengine/FaxEngine.h"
 
 #include <sys/resource.h>
@@ -56,27 +57,10 @@ std::vector<std::uint8_t> TypedPage(unsigned seed) {
 
 // Writes the pages as a Group 3 1-D TIFF with the TIFF library.
 void WriteGroup3Tiff(const std::string& path) {
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
-  for (int page = 0; page < kPages; ++page) {
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX3);
-    TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, 0);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, kHeight);
-    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 204.0f);
-    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 196.0f);
-    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-    TIFFSetField(tif, TIFFTAG_PAGENUMBER, page, kPages);
-    std::vector<std::uint8_t> rows = TypedPage(unsigned(page) + 1);
-    for (std::uint32_t y = 0; y < kHeight; ++y)
-      TIFFWriteScanline(tif, rows.data() + std::size_t(y) * (kWidth / 8), y, 0);
-    TIFFWriteDirectory(tif);
-  }
-  TIFFClose(tif);
+  std::vector<std::vector<std::uint8_t>> pages;
+  for (int page = 0; page < kPages; ++page)
+    pages.push_back(TypedPage(unsigned(page) + 1));
+  WriteFaxTiff(path, COMPRESSION_CCITTFAX3, pages, kPages);
 }
 
 // The raw strips of that TIFF, one after another with RTC between pages: a

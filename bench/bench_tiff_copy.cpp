@@ -3,6 +3,7 @@
 // over verbatim), the same pages from Group 3 into Group 4 (decode and
 // encode), and the TIFF library's own decode of the Group 4 pages for
 // reference. Prints pages per second and the peak resident memory.
+#include "bench/support/BenchPages.h"
 #include "tiffcopy/TiffCopier.h"
 
 #include <chrono>
@@ -37,30 +38,10 @@ std::vector<std::uint8_t> PageRows(unsigned seed) {
 }
 
 bool WriteDocument(const std::string& path, std::uint16_t compression) {
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
-  if (!tif)
-    return false;
-  for (int page = 0; page < kPages; ++page) {
-    std::vector<std::uint8_t> rows = PageRows(static_cast<unsigned>(page % 7));
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, kHeight);
-    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 204.0);
-    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 196.0);
-    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-    TIFFSetField(tif, TIFFTAG_PAGENUMBER, page, kPages);
-    if (TIFFWriteEncodedStrip(tif, 0, rows.data(), static_cast<tmsize_t>(rows.size())) < 0 ||
-        !TIFFWriteDirectory(tif)) {
-      TIFFClose(tif);
-      return false;
-    }
-  }
-  TIFFClose(tif);
-  return true;
+  std::vector<std::vector<std::uint8_t>> pages;
+  for (unsigned seed = 0; seed < 7; ++seed)
+    pages.push_back(PageRows(seed));
+  return WriteFaxTiff(path, compression, pages, kPages);
 }
 
 double Seconds(std::chrono::steady_clock::time_point start) {

@@ -1,5 +1,6 @@
 #include "faxengine/BmpReader.h"
 
+#include "faxengine/CodedPage.h"
 #include "faxengine/FaxTiffWriter.h"
 #include "faxformats/ByteReader.h"
 #include "faxformats/PaletteColour.h"
@@ -126,16 +127,7 @@ int BmpReader::WritePages(const std::string& outputPath, const ConversionSetting
     DecodePage(index, raster, settings);
     if (raster.width < 1 || raster.height < 1)
       return false;
-    page.codingCode = kCodingUncompressed;
-    page.photometric = 1;
-    page.fillOrder = 1;
-    page.width = raster.width;
-    page.height = raster.height;
-    page.xResolution = raster.xResolution;
-    page.yResolution = raster.yResolution;
-    page.resolutionUnit = raster.resolutionUnit;
-    page.data = std::span<const std::uint8_t>(raster.rows.data(),
-                                              std::size_t(raster.bytesPerRow) * raster.height);
+    PageOfRows(raster, page);
     return true;
   });
 }

@@ -17,18 +17,14 @@ bool PageFromDecoding(const FaxDecoder& decoder, const PageRaster& raster,
   }
   if (decoder.CodingCode() == kCodingT6)
     return false;
+  PageOfRows(raster, page);
   // Decoded rows hold white as 1 bits unless the decoder was told to invert.
-  page.codingCode = kCodingUncompressed;
   page.photometric = raster.invert ? 0 : 1;
-  page.fillOrder = 1;
-  page.data = std::span<const std::uint8_t>(raster.rows.data(),
-                                            std::size_t(raster.bytesPerRow) * raster.height);
   return true;
 }
 
-void PageFromRows(const PageRaster& raster, std::vector<std::uint8_t>& encoded, FaxTiffPage& page) {
-  const std::span<const std::uint8_t> rows(raster.rows.data(),
-                                           std::size_t(raster.bytesPerRow) * raster.height);
+void PageOfRows(const PageRaster& raster, FaxTiffPage& page) {
+  page.codingCode = kCodingUncompressed;
   page.photometric = 1;
   page.fillOrder = 1;
   page.width = raster.width;
@@ -36,13 +32,16 @@ void PageFromRows(const PageRaster& raster, std::vector<std::uint8_t>& encoded, 
   page.xResolution = raster.xResolution;
   page.yResolution = raster.yResolution;
   page.resolutionUnit = raster.resolutionUnit;
-  encoded.resize(rows.size());
-  const int length = PackBitsEncodeRows(rows, raster.bytesPerRow, encoded);
-  if (length < 0) {
-    page.codingCode = kCodingUncompressed;
-    page.data = rows;
+  page.data = std::span<const std::uint8_t>(raster.rows.data(),
+                                            std::size_t(raster.bytesPerRow) * raster.height);
+}
+
+void PageFromRows(const PageRaster& raster, std::vector<std::uint8_t>& encoded, FaxTiffPage& page) {
+  PageOfRows(raster, page);
+  encoded.resize(page.data.size());
+  const int length = PackBitsEncodeRows(page.data, raster.bytesPerRow, encoded);
+  if (length < 0)
     return;
-  }
   page.codingCode = kCodingPackBits;
   page.data = std::span<const std::uint8_t>(encoded.data(), std::size_t(length));
 }

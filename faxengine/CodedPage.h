@@ -19,6 +19,10 @@
 bool PageFromDecoding(const FaxDecoder& decoder, const PageRaster& raster,
                       std::span<const std::uint8_t> coded, FaxTiffPage& page);
 
+// Fills page with the raster's rows uncompressed (white a 1 bit), its size
+// and resolutions.
+void PageOfRows(const PageRaster& raster, FaxTiffPage& page);
+
 // Fills page from rows a reader decoded itself (white a 1 bit): PackBits
 // coded into encoded when that fits in the rows' own size, else the rows
 // uncompressed. Size and resolutions come from the raster.

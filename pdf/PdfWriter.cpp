@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <random>
 
 #include "pdf/DocumentWriter.h"
 #include "pdf/PdfContext.h"
@@ -11,6 +10,7 @@
 #include "pdf/TiffAccess.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/TemporaryFile.h"
 
 namespace pdf {
 
@@ -18,30 +18,6 @@ namespace {
 
 constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
-
-// A new file beside the destination, so that the finished PDF can be renamed
-// into place and no reader ever sees a partial one. Created exclusively with
-// the mode an ordinary new file gets from the umask.
-struct TemporaryOutput {
-  std::string path;
-  std::FILE* file = nullptr;
-};
-
-TemporaryOutput CreateTemporaryBeside(const std::string& destination) {
-  const std::string folder = platform::FolderOf(destination);
-  const std::string prefix = (folder.empty() ? std::string() : folder + platform::kSeparator) +
-                             "." + platform::FileNameOf(destination) + ".";
-  std::random_device device;
-  std::mt19937_64 random((static_cast<std::uint64_t>(device()) << 32) ^ device());
-  for (int attempt = 0; attempt < 64; ++attempt) {
-    TemporaryOutput output;
-    output.path = prefix + Decimal(random() % 1000000000000ULL) + ".tmp";
-    output.file = std::fopen(output.path.c_str(), "wbx");
-    if (output.file != nullptr)
-      return output;
-  }
-  return {};
-}
 
 void ApplyCompressionRequest(PdfWriterContext& context, int compression) {
   if (compression == 1)
@@ -98,7 +74,8 @@ ConversionReport ConvertTiffToPdfReporting(const std::string& inputTiff,
   ConversionReport report;
   PdfWriterContext context;
   const std::string output = outputPdf.empty() ? DefaultOutputPath(inputTiff) : outputPdf;
-  TemporaryOutput temporary = CreateTemporaryBeside(output);
+  // Written beside the destination and renamed into place when whole.
+  platform::TemporaryFile temporary = platform::CreateTemporaryBeside(output);
   if (temporary.file == nullptr) {
     report.error = "Can't open output file " + output + " for writing";
     return report;

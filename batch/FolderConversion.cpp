@@ -77,6 +77,13 @@ std::string DestinationNameFor(const BatchJob& job, const std::string& sourcePat
   return JoinPath(destination, name.substr(sourcePrefix.size()));
 }
 
+ListedFile ListedFileAt(const BatchJob& job, const std::string& entry) {
+  ListedFile file{JoinPath(WithoutTrailingSeparators(job.source), entry), {}};
+  if (!EndsWithPdfLetters(file.sourcePath))
+    file.pdfPath = DestinationNameFor(job, file.sourcePath);
+  return file;
+}
+
 int ConvertList(const ConversionEnvironment& environment, BatchJob& job) {
   if (job.destination.empty())
     return -1;
@@ -87,13 +94,12 @@ int ConvertList(const ConversionEnvironment& environment, BatchJob& job) {
   job.skipExisting = false;
   int converted = 0;
   for (const std::string& entry : job.fileList) {
-    const std::string sourcePath = JoinPath(WithoutTrailingSeparators(job.source), entry);
-    if (EndsWithPdfLetters(sourcePath)) {
-      job.resultText += sourcePath + " : already PDF format, need no converting!\n";
+    const ListedFile file = ListedFileAt(job, entry);
+    if (file.pdfPath.empty()) {
+      job.resultText += file.sourcePath + " : already PDF format, need no converting!\n";
       continue;
     }
-    if (ConvertFile(environment, job, sourcePath, DestinationNameFor(job, sourcePath)) ==
-        convert_result::kConverted)
+    if (ConvertFile(environment, job, file.sourcePath, file.pdfPath) == convert_result::kConverted)
       ++converted;
   }
   job.resultText +=

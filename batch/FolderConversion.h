@@ -17,6 +17,14 @@ bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolde
 // The PDF path a listed file is converted to, by the job's naming options.
 std::string DestinationNameFor(const BatchJob& job, const std::string& sourcePath);
 
+// One entry of the job's file list: where it is, and the PDF it becomes
+// (empty for a file that is a PDF already, which is never converted).
+struct ListedFile {
+  std::string sourcePath;
+  std::string pdfPath;
+};
+ListedFile ListedFileAt(const BatchJob& job, const std::string& entry);
+
 // Converts every listed file; the result text gets a heading, one line per
 // unreadable folder, one line per file and the total. -1 (and nothing done)
 // when the job has no destination.

@@ -7,9 +7,10 @@ namespace platform {
 namespace {
 
 void PrintToConsole(const std::string& text, const std::string& caption, MessageKind kind) {
-  std::FILE* stream = kind == MessageKind::Error ? stderr : stdout;
+  const bool problem = kind != MessageKind::Information;
+  std::FILE* stream = problem ? stderr : stdout;
   std::string shown = ToTerminalLineEnds(text);
-  if (kind == MessageKind::Error)
+  if (problem)
     shown = caption + ": " + shown;
   if (shown.empty() || shown.back() != '\n')
     shown += '\n';
@@ -22,7 +23,20 @@ MessagePresenter& Presenter() {
   return presenter;
 }
 
+void ConsoleBeep() { std::fputc('\a', stderr); }
+
+std::function<void()>& Beeper() {
+  static std::function<void()> beeper = ConsoleBeep;
+  return beeper;
+}
+
 } // namespace
+
+void Beep() { Beeper()(); }
+
+void SetBeeper(std::function<void()> beeper) {
+  Beeper() = beeper ? std::move(beeper) : std::function<void()>(ConsoleBeep);
+}
 
 void ShowMessageBox(const std::string& text, const std::string& caption, MessageKind kind) {
   Presenter()(text, caption, kind);

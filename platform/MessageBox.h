@@ -8,7 +8,7 @@
 
 namespace platform {
 
-enum class MessageKind { Information, Error };
+enum class MessageKind { Information, Warning, Error };
 
 using MessagePresenter =
     std::function<void(const std::string& text, const std::string& caption, MessageKind kind)>;
@@ -18,6 +18,10 @@ void ShowMessageBox(const std::string& text, const std::string& caption, Message
 
 // Replaces the presenter (the console one when given an empty function).
 void SetMessagePresenter(MessagePresenter presenter);
+
+// The warning sound of a refused input; the window module installs its own.
+void Beep();
+void SetBeeper(std::function<void()> beeper); // the console's when empty
 
 // Text with CR LF line ends turned into the bare LF a terminal expects.
 std::string ToTerminalLineEnds(const std::string& text);

@@ -7,6 +7,7 @@ AppPaths BuildPaths(const std::string& executablePath, const std::string& workFo
   paths.executablePath = executablePath;
   paths.executableFolder = platform::FolderOf(executablePath);
   paths.workFolder = workFolder;
+  paths.windowModulePath = paths.executableFolder + "/libtarvelo_gui.so";
   // Without a work folder the work paths stay empty, never names in "/".
   if (!workFolder.empty()) {
     const std::string work = workFolder + platform::kSeparator;
@@ -34,4 +35,8 @@ ConversionSettings DefaultSettings(const AppPaths& paths) {
   settings.rawSegmentPath = paths.rawSegmentPath;
   settings.engineTiffPath = paths.engineTiffPath;
   return settings;
+}
+
+std::string LogFolderToCreate(const AppPaths& paths, const std::string& logPath) {
+  return logPath == paths.logPath ? paths.userFolderToCreate : std::string();
 }

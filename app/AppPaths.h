@@ -16,6 +16,7 @@ struct AppPaths {
   std::string copierOutputPath; // the TIFF the page copier writes
   std::string logPath;          // replaced by /log=
   std::string configurationPath;
+  std::string windowModulePath; // the window, loaded only in windowed mode
   // Where the log and configuration live when the executable's folder cannot
   // be written; created on first use.
   std::string userFolderToCreate;
@@ -28,3 +29,7 @@ AppPaths BuildPaths(const std::string& executablePath, const std::string& workFo
 
 // The settings record with its defaults and the work-file paths.
 ConversionSettings DefaultSettings(const AppPaths& paths);
+
+// The folder to create before the log is written: the user's state folder
+// when the log is the default one and lives there, else "".
+std::string LogFolderToCreate(const AppPaths& paths, const std::string& logPath);

@@ -2,9 +2,11 @@
 
 #include "app/AppPaths.h"
 #include "app/ResultLog.h"
+#include "app/WindowRequest.h"
 #include "batch/CommandLine.h"
 #include "batch/ConvertFile.h"
 #include "batch/FolderConversion.h"
+#include "platform/Display.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Module.h"
@@ -37,18 +39,27 @@ private:
 void PrintError(const std::string& text) { std::fprintf(stderr, "quorren: %s\n", text.c_str()); }
 
 // The window lives in a module of its own so that a command-line run never
-// loads a GUI toolkit; a build without it says so.
-int RunWindowedMode(const AppPaths& paths, int verdict) {
-  platform::Module window(paths.executableFolder + "/libtarvelo_gui.so");
-  using RunWindow = int (*)(const char* executablePath);
-  auto run = reinterpret_cast<RunWindow>(window.Symbol("TarveloRunWindow"));
-  if (!run) {
+// loads a GUI toolkit; a build without it, or a session without a display,
+// says so instead of opening it.
+int RunWindowedMode(const AppPaths& paths, ConversionSettings& settings, const std::string& logPath,
+                    int verdict) {
+  // The parser has written the usage already when it found options but no
+  // request; a bare call that cannot open the window shows it here.
+  auto refuse = [verdict](const std::string& why) {
     if (verdict != command_line::kNoRunnableRequest)
       PrintUsage(std::cout);
-    PrintError("no window is available in this build: give /f= and /sf=, or /d= and /sd=");
+    PrintError(why);
     return kExitNoWindow;
-  }
-  return run(paths.executablePath.c_str());
+  };
+  if (!platform::DisplayAvailable())
+    return refuse("no display for the window: run it on a desktop, or convert with /f= and /sf=, "
+                  "or /d= and /sd=");
+  platform::Module window(paths.windowModulePath);
+  auto run = reinterpret_cast<RunWindowFunction>(window.Symbol(kRunWindowSymbol));
+  if (!run)
+    return refuse("no window is available in this build: give /f= and /sf=, or /d= and /sd=");
+  const WindowRequest request{paths, logPath, settings};
+  return run(&request);
 }
 
 bool RunFolderRequest(const ConversionEnvironment& environment, BatchJob& job) {
@@ -73,8 +84,8 @@ int RunCommandLineMode(const AppPaths& paths, const ConversionSettings& settings
                                           RealStages()};
   const bool succeeded = job.mode == BatchJob::Mode::Folder ? RunFolderRequest(environment, job)
                                                             : RunFileRequest(environment, job);
-  if (logPath == paths.logPath && !paths.userFolderToCreate.empty())
-    platform::CreateFolderTree(paths.userFolderToCreate);
+  if (const std::string folder = LogFolderToCreate(paths, logPath); !folder.empty())
+    platform::CreateFolderTree(folder);
   AppendLog(logPath, job.resultText);
   if (!job.quiet)
     platform::ShowMessageBox(job.resultText, "Tarvelo Results", platform::MessageKind::Information);
@@ -96,7 +107,7 @@ int RunProgram(int argc, char** argv) {
   const int verdict =
       ParseArguments(job, CommandLineTargets{settings, logPath, std::cout}, arguments);
   if (verdict != command_line::kRunRequest)
-    return RunWindowedMode(paths, verdict);
+    return RunWindowedMode(paths, settings, logPath, verdict);
   // Without a work folder each file fails with its own result line; this
   // line says which temporary folder is unusable.
   if (workFolder.path().empty())

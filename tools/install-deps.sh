@@ -13,6 +13,8 @@ packages=(
   imagemagick                        # independent writers of CALS, DCX and BMP files for reader tests
   locales                            # locale sources: numbers in the PDF are tested under a comma locale
   time                               # bench/run.sh: peak memory of each run
+  qt6-base-dev                       # the window (Qt 6 Widgets)
+  xvfb xauth xdotool                 # window tests in a virtual X server
 )
 
 missing=()

@@ -89,7 +89,7 @@ FolderPage::FolderPage(const WindowContext& context, QWidget* parent)
   connect(backupBrowse_, &QPushButton::clicked, this, [this] { Browse(*backupField_, false); });
   connect(go_, &QPushButton::clicked, this, [this] { Start(Trigger::User); });
   connect(cancel_, &QPushButton::clicked, this, &FolderPage::Stop);
-  connect(&timer_, &QTimer::timeout, this, &FolderPage::OnTimerTick);
+  connect(&timer_, &QTimer::timeout, this, [this] { Start(Trigger::Timer); });
 }
 
 FolderPage::~FolderPage() { StopAndWait(); }
@@ -280,7 +280,8 @@ void FolderPage::StartWorker() {
             progress_->setValue(progress_->value() + 1);
           });
   connect(worker_, &ConversionWorker::StatusChanged, this, &FolderPage::SetStatus);
-  connect(worker_, &ConversionWorker::Finished, thread_, &QThread::quit);
+  // Direct: the window's thread may be waiting for this thread to end.
+  connect(worker_, &ConversionWorker::Finished, thread_, &QThread::quit, Qt::DirectConnection);
   connect(thread_, &QThread::finished, this, &FolderPage::OnWorkerEnded);
   SetRunning(true);
   thread_->start();
@@ -332,8 +333,6 @@ void FolderPage::SetAutomaticConversion(unsigned minutes, bool enabled) {
     return timer_.stop();
   timer_.start(static_cast<int>(std::min<unsigned>(minutes, INT_MAX / 60000) * 60000));
 }
-
-void FolderPage::OnTimerTick() { Start(Trigger::Timer); }
 
 void FolderPage::CopyRows() const {
   QString text;

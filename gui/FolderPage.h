@@ -65,7 +65,6 @@ private:
   void SetRunning(bool running);
   void StartWorker();
   void OnWorkerEnded();
-  void OnTimerTick();
   void CopyRows() const;
   void SetStatus(const QString& text);
   void Warn(Trigger trigger, const char* text, const char* caption,

@@ -45,7 +45,12 @@ MainDialog::MainDialog(const WindowContext& context)
   });
   connect(options_, &OptionsPage::AutomaticConversionChanged, folder_,
           &FolderPage::SetAutomaticConversion);
-  connect(folder_, &FolderPage::SourceDropped, options_, &OptionsPage::ChooseSource);
+  // A drop chooses the kind of source, and the Convert page reads its source
+  // that way from the next Go on, not only after a visit to the Options tab.
+  connect(folder_, &FolderPage::SourceDropped, this, [this](int dirFile) {
+    options_->ChooseSource(dirFile);
+    folder_->SetOptions(options_->Values());
+  });
   connect(icon_, &NotificationIcon::OpenChosen, this, &MainDialog::Open);
   connect(icon_, &NotificationIcon::AboutChosen, this, &MainDialog::ShowAbout);
   connect(icon_, &NotificationIcon::ExitChosen, this, [this] { CloseWith(kClosedWithOk); });

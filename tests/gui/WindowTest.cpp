@@ -13,8 +13,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -49,6 +51,18 @@ struct HeldStages : ConversionStages {
   }
 };
 
+void Drop(QWidget& target, const std::vector<std::string>& paths) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const std::string& path : paths)
+    urls << QUrl::fromLocalFile(QString::fromStdString(path));
+  data.setUrls(urls);
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  // Straight to the page: the application delivers drops only during a drag
+  // of its own drag manager.
+  static_cast<QObject&>(target).event(&drop);
+}
+
 struct Message {
   std::string text, caption;
 };
@@ -79,6 +93,7 @@ private slots:
   void goNeedsBothFolders();
   void convertsAFolderAndSkipsExistingPdfsOnTheTimer();
   void convertsChosenFilesWithBlanksInTheirNames();
+  void droppedFilesOrFolderAreConvertedByTheNextGo();
   void cancelFinishesTheCurrentFileAndKeepsTheRows();
   void closingDuringARunWaitsForTheFileThenSaves();
   void helpOpensTheReadme();
@@ -338,6 +353,32 @@ void WindowTest::convertsChosenFilesWithBlanksInTheirNames() {
   QCOMPARE(Find<QLabel>(*window, "status").text(), QString("Done. 2 FAX files converted"));
   for (const char* pdf : {"out/one fax.pdf", "out/two.pdf"}) // KeepExt 0: extension cut
     QVERIFY2(QpdfCheck(*scratch_ / pdf).ok, pdf);
+}
+
+void WindowTest::droppedFilesOrFolderAreConvertedByTheNextGo() {
+  std::filesystem::create_directories(*scratch_ / "in");
+  TiffPageSpec page;
+  page.raster = TextLikePage(1728, 200);
+  WriteTiffFile(*scratch_ / "in/a fax.tif", {page});
+  WriteTiffFile(*scratch_ / "in/b.tif", {page});
+  auto window = OpenWindow(RealStages());
+  // Files dropped while the page converts a folder, then a folder dropped
+  // while it converts chosen files: each kind needs the other reading.
+  const struct {
+    std::vector<std::string> dropped;
+    const char* output;
+  } drops[] = {{{*scratch_ / "in/a fax.tif", *scratch_ / "in/b.tif"}, "files"},
+               {{*scratch_ / "in"}, "folder"}};
+  for (const auto& [dropped, output] : drops) {
+    Drop(window->Folder(), dropped);
+    Find<QLineEdit>(*window, "destination").setText(QString::fromStdString(*scratch_ / output));
+    QTest::mouseClick(&Find<QPushButton>(*window, "go"), Qt::LeftButton);
+    WaitForRunEnd(window->Folder());
+    QCOMPARE(Find<QLabel>(*window, "status").text(), QString("Done. 2 FAX files converted"));
+    for (const char* name : {"/a fax.tif.pdf", "/b.tif.pdf"})
+      QVERIFY2(QpdfCheck(*scratch_ / output + name).ok, name);
+  }
+  QVERIFY(Find<QRadioButton>(*window, "convertDirectory").isChecked());
 }
 
 void WindowTest::cancelFinishesTheCurrentFileAndKeepsTheRows() {

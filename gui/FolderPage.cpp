@@ -119,7 +119,13 @@ void FolderPage::BuildLayout() {
   results_->setObjectName("results");
   results_->setHorizontalHeaderLabels(
       {"Source Fax Files", "Destination PDF Files", "Results"});
-  results_->resizeColumnsToContents();
+  // The paths share the width, the results column fits its texts.
+  results_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  results_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+  // One line per file; long paths lose their middle, not their file name.
+  results_->setWordWrap(false);
+  results_->setTextElideMode(Qt::ElideMiddle);
+  results_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   results_->verticalHeader()->hide();
   results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   results_->setSelectionBehavior(QAbstractItemView::SelectRows);

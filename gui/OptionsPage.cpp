@@ -60,6 +60,7 @@ void OptionsPage::BuildLayout() {
   source_->addButton(directory, 0);
   source_->addButton(files, 1);
   minutes_->setObjectName("minutes");
+  minutes_->setMaximumWidth(minutes_->fontMetrics().horizontalAdvance("0000000") + 12);
   auto* every = new QHBoxLayout;
   every->addWidget(new QLabel("Convert every"));
   every->addWidget(minutes_);

@@ -11,6 +11,7 @@
 #include "support/TiffFixtures.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDropEvent>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -96,6 +98,7 @@ private slots:
   void droppedFilesOrFolderAreConvertedByTheNextGo();
   void cancelFinishesTheCurrentFileAndKeepsTheRows();
   void closingDuringARunWaitsForTheFileThenSaves();
+  void minimisingWithoutANotificationAreaKeepsTheWindow();
   void helpOpensTheReadme();
 
 private:
@@ -320,6 +323,10 @@ void WindowTest::convertsAFolderAndSkipsExistingPdfsOnTheTimer() {
   for (const char* pdf : {"a.tif.pdf", "b.tif.pdf"})
     QVERIFY2(QpdfCheck(out + pdf).ok, pdf);
   QCOMPARE(Find<QLabel>(*window, "status").text(), QString("Done. 2 FAX files converted"));
+  results.selectRow(0);
+  results.actions().front()->trigger(); // Copy
+  QCOMPARE(QApplication::clipboard()->text().count('\n'), 1);
+  QVERIFY(QApplication::clipboard()->text().startsWith(results.item(0, 0)->text() + '\t'));
   const auto& progress = Find<QProgressBar>(*window, "progress");
   QCOMPARE(progress.value(), progress.maximum());
   QCOMPARE(progress.maximum(), 4);
@@ -442,6 +449,16 @@ void WindowTest::closingDuringARunWaitsForTheFileThenSaves() {
   // The file under way was finished, the other one never started.
   QCOMPARE(Exists(*scratch_ / "out/1.tif.pdf") + Exists(*scratch_ / "out/2.tif.pdf"), 1);
   QCOMPARE(LoadMain(Config()).FaxDir, *scratch_ / "in");
+}
+
+void WindowTest::minimisingWithoutANotificationAreaKeepsTheWindow() {
+  QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+  auto window = OpenWindow(RealStages());
+  window->showMinimized();
+  QTest::qWait(50);
+  QVERIFY(window->isVisible());
+  window->Open();
+  QVERIFY(!window->isMinimized());
 }
 
 void WindowTest::helpOpensTheReadme() {

@@ -6,6 +6,7 @@
 #include "gui/OptionsPage.h"
 #include "gui/SettingsPage.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "support/PdfChecks.h"
 #include "support/Scratch.h"
 #include "support/TiffFixtures.h"
@@ -106,6 +107,10 @@ private:
   std::string Config() const { return *scratch_ / "mirelda.ini"; }
   template <typename Widget> static Widget& Find(QWidget& parent, const char* name);
   void WaitForRunEnd(FolderPage& page);
+  // One-page Group 4 fax TIFFs below the scratch folder.
+  void WriteFaxes(const std::vector<std::string>& names);
+  // Fills the two folders and presses Go.
+  void Go(MainDialog& window, const std::string& source, const std::string& destination);
 
   std::unique_ptr<ScratchFolder> scratch_;
   std::unique_ptr<SharedSettings> settings_;
@@ -152,6 +157,23 @@ std::unique_ptr<MainDialog> WindowTest::OpenWindow(ConversionStages& stages) {
 
 void WindowTest::WaitForRunEnd(FolderPage& page) {
   QTRY_VERIFY_WITH_TIMEOUT(!page.Running(), 60000);
+}
+
+void WindowTest::WriteFaxes(const std::vector<std::string>& names) {
+  TiffPageSpec page;
+  page.raster = TextLikePage(1728, 200);
+  for (const std::string& name : names) {
+    std::filesystem::create_directories(platform::FolderOf(*scratch_ / name));
+    WriteTiffFile(*scratch_ / name, {page});
+  }
+}
+
+void WindowTest::Go(MainDialog& window, const std::string& source,
+                    const std::string& destination) {
+  if (!source.empty())
+    Find<QLineEdit>(window, "source").setText(QString::fromStdString(source));
+  Find<QLineEdit>(window, "destination").setText(QString::fromStdString(destination));
+  QTest::mouseClick(&Find<QPushButton>(window, "go"), Qt::LeftButton);
 }
 
 void WindowTest::startsFromDefaultsAndWritesEveryKeyOnEveryClose() {
@@ -292,20 +314,14 @@ void WindowTest::goNeedsBothFolders() {
 }
 
 void WindowTest::convertsAFolderAndSkipsExistingPdfsOnTheTimer() {
-  std::filesystem::create_directories(*scratch_ / "in/sub");
-  TiffPageSpec page;
-  page.raster = TextLikePage(1728, 300);
-  WriteTiffFile(*scratch_ / "in/a.tif", {page});
-  WriteTiffFile(*scratch_ / "in/sub/b.tif", {page, page});
+  WriteFaxes({"in/a.tif", "in/sub/b.tif"});
   WriteFile(*scratch_ / "in/done.pdf", "%PDF-1.4");
   WriteFile(*scratch_ / "in/broken.tif", "not a TIFF");
   auto window = OpenWindow(RealStages());
-  Find<QLineEdit>(*window, "source").setText(QString::fromStdString(*scratch_ / "in"));
-  Find<QLineEdit>(*window, "destination").setText(QString::fromStdString(*scratch_ / "out/pdf"));
   Find<QCheckBox>(*window, "subdir").setChecked(true);
   window->Tabs().setCurrentIndex(1);
   window->Tabs().setCurrentIndex(0);
-  QTest::mouseClick(&Find<QPushButton>(*window, "go"), Qt::LeftButton);
+  Go(*window, *scratch_ / "in", *scratch_ / "out/pdf");
   WaitForRunEnd(window->Folder());
 
   auto& results = Find<QTableWidget>(*window, "results");
@@ -345,17 +361,10 @@ void WindowTest::convertsAFolderAndSkipsExistingPdfsOnTheTimer() {
 }
 
 void WindowTest::convertsChosenFilesWithBlanksInTheirNames() {
-  std::filesystem::create_directories(*scratch_ / "my faxes");
-  TiffPageSpec page;
-  page.raster = TextLikePage(1728, 200);
-  WriteTiffFile(*scratch_ / "my faxes/one fax.tif", {page});
-  WriteTiffFile(*scratch_ / "my faxes/two.tif", {page});
+  WriteFaxes({"my faxes/one fax.tif", "my faxes/two.tif"});
   SaveOptions(Config(), {1, 0, 0, 0, 0, 0, 60});
   auto window = OpenWindow(RealStages());
-  Find<QLineEdit>(*window, "source").setText(
-      QString::fromStdString("\"" + *scratch_ / "my faxes\" \"one fax.tif\" two.tif"));
-  Find<QLineEdit>(*window, "destination").setText(QString::fromStdString(*scratch_ / "out"));
-  QTest::mouseClick(&Find<QPushButton>(*window, "go"), Qt::LeftButton);
+  Go(*window, "\"" + *scratch_ / "my faxes\" \"one fax.tif\" two.tif", *scratch_ / "out");
   WaitForRunEnd(window->Folder());
   QCOMPARE(Find<QLabel>(*window, "status").text(), QString("Done. 2 FAX files converted"));
   for (const char* pdf : {"out/one fax.pdf", "out/two.pdf"}) // KeepExt 0: extension cut
@@ -363,11 +372,7 @@ void WindowTest::convertsChosenFilesWithBlanksInTheirNames() {
 }
 
 void WindowTest::droppedFilesOrFolderAreConvertedByTheNextGo() {
-  std::filesystem::create_directories(*scratch_ / "in");
-  TiffPageSpec page;
-  page.raster = TextLikePage(1728, 200);
-  WriteTiffFile(*scratch_ / "in/a fax.tif", {page});
-  WriteTiffFile(*scratch_ / "in/b.tif", {page});
+  WriteFaxes({"in/a fax.tif", "in/b.tif"});
   auto window = OpenWindow(RealStages());
   // Files dropped while the page converts a folder, then a folder dropped
   // while it converts chosen files: each kind needs the other reading.
@@ -378,8 +383,7 @@ void WindowTest::droppedFilesOrFolderAreConvertedByTheNextGo() {
                {{*scratch_ / "in"}, "folder"}};
   for (const auto& [dropped, output] : drops) {
     Drop(window->Folder(), dropped);
-    Find<QLineEdit>(*window, "destination").setText(QString::fromStdString(*scratch_ / output));
-    QTest::mouseClick(&Find<QPushButton>(*window, "go"), Qt::LeftButton);
+    Go(*window, "", *scratch_ / output);
     WaitForRunEnd(window->Folder());
     QCOMPARE(Find<QLabel>(*window, "status").text(), QString("Done. 2 FAX files converted"));
     for (const char* name : {"/a fax.tif.pdf", "/b.tif.pdf"})
@@ -395,9 +399,7 @@ void WindowTest::cancelFinishesTheCurrentFileAndKeepsTheRows() {
   HeldStages stages;
   auto window = OpenWindow(stages);
   FolderPage& page = window->Folder();
-  Find<QLineEdit>(*window, "source").setText(QString::fromStdString(*scratch_ / "in"));
-  Find<QLineEdit>(*window, "destination").setText(QString::fromStdString(*scratch_ / "out"));
-  QTest::mouseClick(&Find<QPushButton>(*window, "go"), Qt::LeftButton);
+  Go(*window, *scratch_ / "in", *scratch_ / "out");
   stages.entered.acquire(); // inside the first file
   QVERIFY(!Find<QPushButton>(*window, "go").isEnabled());
   QVERIFY(!Find<QLineEdit>(*window, "source").isEnabled());
@@ -432,9 +434,7 @@ void WindowTest::closingDuringARunWaitsForTheFileThenSaves() {
     WriteFile(*scratch_ / name, "II*");
   HeldStages stages;
   auto window = OpenWindow(stages);
-  Find<QLineEdit>(*window, "source").setText(QString::fromStdString(*scratch_ / "in"));
-  Find<QLineEdit>(*window, "destination").setText(QString::fromStdString(*scratch_ / "out"));
-  QTest::mouseClick(&Find<QPushButton>(*window, "go"), Qt::LeftButton);
+  Go(*window, *scratch_ / "in", *scratch_ / "out");
   stages.entered.acquire();
   std::thread letGo([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

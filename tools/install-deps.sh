@@ -15,6 +15,8 @@ packages=(
   time                               # bench/run.sh: peak memory of each run
   qt6-base-dev                       # the window (Qt 6 Widgets)
   xvfb xauth xdotool                 # window tests in a virtual X server
+  man-db groff-base                  # the man pages' rendering check
+  desktop-file-utils                 # desktop-file-validate for the desktop entry
 )
 
 missing=()

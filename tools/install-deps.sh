@@ -15,6 +15,7 @@ packages=(
   time                               # bench/run.sh: peak memory of each run
   qt6-base-dev                       # the window (Qt 6 Widgets)
   xvfb xauth xdotool                 # window tests in a virtual X server
+  parallel                           # tarvelo-parallel and its test
 )
 
 missing=()

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <iterator>
+#include <string_view>
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/AppPaths.h"
+#include "app/Queries.h"
 #include "app/ResultLog.h"
 #include "app/WindowRequest.h"
 #include "batch/CommandLine.h"
@@ -36,8 +37,6 @@ private:
   std::string path_;
 };
 
-void PrintError(const std::string& text) { std::fprintf(stderr, "quorren: %s\n", text.c_str()); }
-
 // The window lives in a module of its own so that a command-line run never
 // loads a GUI toolkit; a build without it, or a session without a display,
 // says so instead of opening it.
@@ -48,7 +47,7 @@ int RunWindowedMode(const AppPaths& paths, ConversionSettings& settings, const s
   auto refuse = [verdict](const std::string& why) {
     if (verdict != command_line::kNoRunnableRequest)
       PrintUsage(std::cout);
-    PrintError(why);
+    PrintProgramError(why);
     return kExitNoWindow;
   };
   if (!platform::DisplayAvailable())
@@ -65,9 +64,7 @@ int RunWindowedMode(const AppPaths& paths, ConversionSettings& settings, const s
 bool RunFolderRequest(const ConversionEnvironment& environment, BatchJob& job) {
   std::fputs("Please Wait...\n", stdout);
   std::fflush(stdout);
-  job.fileList.clear();
-  job.unreadableFolders.clear();
-  CollectFiles(job, job.source, job.includeSubfolders);
+  CollectSourceFolder(job);
   ConvertList(environment, job);
   return job.unreadableFolders.empty() && job.faxFailures == 0;
 }
@@ -94,8 +91,16 @@ int RunCommandLineMode(const AppPaths& paths, const ConversionSettings& settings
 
 } // namespace
 
+void PrintProgramError(const std::string& text) {
+  std::fprintf(stderr, "quorren: %s\n", text.c_str());
+}
+
 int RunProgram(int argc, char** argv) {
   platform::InstallTerminationHandling();
+  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+  // Answered before anything is set up: they need no work folder and no log.
+  if (const auto query = QueryIn(arguments))
+    return RunQuery(*query, arguments);
   WorkFolder workFolder;
   platform::RemoveOnTermination(workFolder.path());
   const AppPaths paths = BuildPaths(platform::ExecutablePath(), workFolder.path());
@@ -103,7 +108,6 @@ int RunProgram(int argc, char** argv) {
   BatchJob job;
   std::string logPath = paths.logPath;
 
-  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
   const int verdict =
       ParseArguments(job, CommandLineTargets{settings, logPath, std::cout}, arguments);
   if (verdict != command_line::kRunRequest)
@@ -111,6 +115,6 @@ int RunProgram(int argc, char** argv) {
   // Without a work folder each file fails with its own result line; this
   // line says which temporary folder is unusable.
   if (workFolder.path().empty())
-    PrintError("cannot create a work folder in " + platform::TempFolder());
+    PrintProgramError("cannot create a work folder in " + platform::TempFolder());
   return RunCommandLineMode(paths, settings, job, logPath);
 }

@@ -2,6 +2,8 @@
 // the command line, runs it and cleans up the work files.
 #pragma once
 
+#include <string>
+
 // Exit codes of the process.
 enum ExitCode : int {
   kExitSuccess = 0,       // command-line request did its work
@@ -12,3 +14,6 @@ enum ExitCode : int {
 };
 
 int RunProgram(int argc, char** argv);
+
+// Writes "quorren: TEXT" and a line end on standard error.
+void PrintProgramError(const std::string& text);

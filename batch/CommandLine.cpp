@@ -157,6 +157,41 @@ void PrintUsage(std::ostream& out) {
   out.flush();
 }
 
+void PrintHelp(std::ostream& out) {
+  out << R"(Usage: quorren [OPTION...] /f=FILE /sf=PDF        convert one fax document
+       quorren [OPTION...] /d=FOLDER /sd=FOLDER   convert every fax file of a folder
+       quorren --plan /d=FOLDER /sd=FOLDER [/i] [/kh] [/ke] [/filter=PATTERN]
+       quorren                                    open the window
+       quorren --help | -h | --version
+
+Options (any case; a value may be quoted: /sf="out dir/a.pdf"):
+  /f=FILE /sf=PDF       convert one file into one PDF
+  /d=FOLDER /sd=FOLDER  convert every file of a folder into a folder of PDFs
+  /filter=PATTERN       walk only the names that match PATTERN (* and ?), e.g. /filter=*.g3
+  /i                    include sub-folders
+  /kh                   keep the folder hierarchy under the save folder
+  /ke                   keep the source extension in the PDF name (a.g3.pdf)
+  /bd=FOLDER            move each converted source into FOLDER
+  /l                    give the PDF the source's file times
+  /q                    quiet: print no result text (the log still gets it)
+  /log=FILE             append the result log to FILE
+  /b=0|1|2              bare streams: bit order automatic, highest bit first, lowest bit first
+  /v=0..4               bare streams: vertical resolution automatic, 100, 200, 300, 400 dpi
+  /nw=N                 bare streams: also accept a non-standard line width above N pixels
+  /raw                  bare streams: Group 4 data from the first byte
+  /relines              take the scan-line count of pages from their data
+  /m=0|1|2              TIFF output; /m=1 also writes each page as a TIFF beside its PDF
+  --plan                convert nothing: print each file the folder request would convert
+                        and its PDF path, each ended by a NUL byte, to fan the folder out
+                        over many processes (tarvelo-parallel does)
+  -h, --help            print this help
+  --version             print the version
+
+Exit codes: 0 done; 1, 2 the window closed; 3 the request failed; 4 no window can be shown.
+)";
+  out.flush();
+}
+
 int ParseCommandLine(BatchJob& job, const CommandLineTargets& targets,
                      std::optional<std::string_view> text) {
   ResetJob(job);

@@ -29,6 +29,9 @@ constexpr int kNoRunnableRequest = 126;
 // Writes the three usage lines.
 void PrintUsage(std::ostream& out);
 
+// Writes the usage forms and a line on every option, as --help shows them.
+void PrintHelp(std::ostream& out);
+
 // Parses one command-line text as typed on Windows: tokens separated by
 // spaces, values of some options quoted with double quotes across spaces.
 int ParseCommandLine(BatchJob& job, const CommandLineTargets& targets,

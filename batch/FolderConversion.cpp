@@ -61,6 +61,12 @@ bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolde
   return true;
 }
 
+void CollectSourceFolder(BatchJob& job) {
+  job.fileList.clear();
+  job.unreadableFolders.clear();
+  CollectFiles(job, job.source, job.includeSubfolders);
+}
+
 std::string DestinationNameFor(const BatchJob& job, const std::string& sourcePath) {
   std::string name = job.keepExtension ? sourcePath : WithoutExtension(sourcePath);
   name += ".pdf";
@@ -82,6 +88,14 @@ ListedFile ListedFileAt(const BatchJob& job, const std::string& entry) {
   if (!EndsWithPdfLetters(file.sourcePath))
     file.pdfPath = DestinationNameFor(job, file.sourcePath);
   return file;
+}
+
+std::vector<ListedFile> FilesToConvert(const BatchJob& job) {
+  std::vector<ListedFile> files;
+  for (const std::string& entry : job.fileList)
+    if (ListedFile file = ListedFileAt(job, entry); !file.pdfPath.empty())
+      files.push_back(std::move(file));
+  return files;
 }
 
 int ConvertList(const ConversionEnvironment& environment, BatchJob& job) {

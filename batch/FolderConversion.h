@@ -6,6 +6,7 @@
 #include "batch/ConvertFile.h"
 
 #include <string>
+#include <vector>
 
 // Appends to the job's file list every file below the folder that matches the
 // job's filter and is not a name that is never a fax, as a path relative to
@@ -13,6 +14,10 @@
 // sub-folder) is added to the job's unreadable folders; false when the given
 // folder is one.
 bool CollectFiles(BatchJob& job, const std::string& folder, bool includeSubfolders);
+
+// Walks the job's source folder afresh: the file list and the unreadable
+// folders are replaced by what the walk finds.
+void CollectSourceFolder(BatchJob& job);
 
 // The PDF path a listed file is converted to, by the job's naming options.
 std::string DestinationNameFor(const BatchJob& job, const std::string& sourcePath);
@@ -24,6 +29,10 @@ struct ListedFile {
   std::string pdfPath;
 };
 ListedFile ListedFileAt(const BatchJob& job, const std::string& entry);
+
+// The listed files that ConvertList would convert, in its order: every entry
+// but the PDFs already.
+std::vector<ListedFile> FilesToConvert(const BatchJob& job);
 
 // Converts every listed file; the result text gets a heading, one line per
 // unreadable folder, one line per file and the total. -1 (and nothing done)

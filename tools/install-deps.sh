@@ -17,6 +17,7 @@ packages=(
   xvfb xauth xdotool                 # window tests in a virtual X server
   man-db groff-base                  # the man pages' rendering check
   desktop-file-utils                 # desktop-file-validate for the desktop entry
+  parallel                           # tarvelo-parallel and its test
 )
 
 missing=()

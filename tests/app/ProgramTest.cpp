@@ -9,6 +9,8 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <regex>
+#include <set>
 #include <thread>
 
 using namespace testing_support;
@@ -261,4 +263,127 @@ TEST_F(ProgramTest, PageTiffsGoBesideThePdfAndNeverReplaceAFile) {
                 .find("Failed : " + scratch / "in/fax.g3n - cannot write page TIFF " +
                       scratch / "out/fax002.tif\r\n"),
             std::string::npos);
+}
+
+TEST_F(ProgramTest, HelpAndVersionAnswerOnStandardOutputAndOpenNoWindow) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"/q", "--help", "/d=x"}}) {
+    auto run = Run(args);
+    EXPECT_EQ(run.exitCode, 0) << args[0];
+    EXPECT_EQ(run.errors, "") << args[0];
+    EXPECT_EQ(run.output.find("Usage: quorren"), 0u) << args[0];
+    for (const char* option : {"/f=", "/sf=", "/d=", "/sd=", "/filter=", "/i ", "/kh", "/ke",
+                               "/bd=", "/l ", "/q ", "/log=", "/b=", "/v=", "/nw=", "/raw",
+                               "/relines", "/m=", "--plan", "--version"})
+      EXPECT_NE(run.output.find(option), std::string::npos) << option << " is not explained";
+  }
+  auto run = Run({"--version"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.errors, "");
+  EXPECT_TRUE(std::regex_match(run.output, std::regex(R"(quorren \(Tarvelo\) \d+\.\d+\.\d+\n)")))
+      << run.output;
+  EXPECT_FALSE(WorkFoldersLeft());
+}
+
+namespace {
+
+using PlannedPair = std::pair<std::string, std::string>; // source, PDF
+
+std::vector<PlannedPair> PlannedPairs(const std::string& plan) {
+  std::vector<std::string> fields;
+  for (std::size_t start = 0, end; (end = plan.find('\0', start)) != std::string::npos;
+       start = end + 1)
+    fields.push_back(plan.substr(start, end - start));
+  EXPECT_TRUE(plan.empty() || plan.back() == '\0') << "the last field is cut short";
+  EXPECT_EQ(fields.size() % 2, 0u) << "a source without its PDF";
+  std::vector<PlannedPair> pairs;
+  for (std::size_t i = 0; i + 1 < fields.size(); i += 2)
+    pairs.emplace_back(fields[i], fields[i + 1]);
+  return pairs;
+}
+
+std::set<std::string> FilesBelow(const std::string& folder) {
+  std::set<std::string> files;
+  std::error_code missing;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, missing))
+    if (entry.is_regular_file())
+      files.insert(entry.path().string());
+  return files;
+}
+
+} // namespace
+
+// The plan must name exactly the conversions, and the PDFs, of a real folder
+// run with the same options: parallel runs rely on it to give the same tree.
+TEST_F(ProgramTest, PlanListsWhatTheFolderRunConvertsAndTheNamesItWrites) {
+  TiffPageSpec page;
+  page.raster = TextLikePage(1728, 120);
+  WriteTiffFile(scratch / "in/top.tif", {page});
+  std::filesystem::create_directories(scratch / "in/sub b/deep");
+  WriteTiffFile(scratch / "in/sub b/with blank.g3n", {page});
+  WriteTiffFile(scratch / "in/sub b/deep/low.fmf", {page});
+  WriteFile(scratch / "in/sub b/notes.txt", "never a fax");
+  WriteFile(scratch / "in/sub b/scan.pdf", "%PDF");
+
+  const std::vector<std::vector<std::string>> optionSets = {
+      {}, {"/i"}, {"/i", "/kh"}, {"/i", "/ke"}, {"/i", "/kh", "/ke"}};
+  for (const auto& options : optionSets) {
+    std::string label;
+    for (const auto& option : options)
+      label += option + " ";
+    SCOPED_TRACE(label);
+    std::filesystem::remove_all(scratch / "out");
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {"/d=" + scratch / "in", "/sd=" + scratch / "out"});
+
+    std::vector<std::string> planArgs = args;
+    planArgs.insert(planArgs.begin(), "--plan");
+    const auto plan = Run(planArgs);
+    EXPECT_EQ(plan.exitCode, 0);
+    EXPECT_EQ(plan.errors, "");
+    EXPECT_FALSE(Exists(scratch / "out")) << "the plan converts nothing";
+    const auto pairs = PlannedPairs(plan.output);
+    EXPECT_EQ(pairs.size(), options.empty() ? 1u : 3u);
+
+    args.push_back("/log=" + scratch / "log.txt");
+    const auto serial = Run(args);
+    ASSERT_EQ(serial.exitCode, 0) << serial.output;
+    std::set<std::string> plannedPdfs;
+    for (const auto& [source, pdf] : pairs) {
+      EXPECT_NE(serial.output.find(source + " --> " + pdf + " : Success !\n"), std::string::npos)
+          << source << " -> " << pdf << "\nnot in:\n"
+          << serial.output;
+      plannedPdfs.insert(pdf);
+    }
+    EXPECT_EQ(plannedPdfs, FilesBelow(scratch / "out"));
+  }
+  EXPECT_EQ(ReadFile(scratch / "log.txt").find("--plan"), std::string::npos);
+}
+
+TEST_F(ProgramTest, PlanFailsOnFoldersItCannotReadAndOnRequestsThatAreNoFolderRun) {
+  WriteFile(scratch / "in/fax.g3", "x");
+  MakeFolderTooDeepToOpen(scratch / "in");
+  auto run = Run({"--plan", "/i", "/d=" + scratch / "in", "/sd=" + scratch / "out"});
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_NE(run.errors.find("cannot read folder " + scratch / "in/d"), std::string::npos)
+      << run.errors;
+  const auto pairs = PlannedPairs(run.output);
+  ASSERT_EQ(pairs.size(), 1u) << "what was found is still listed";
+  EXPECT_EQ(pairs[0], PlannedPair(scratch / "in/fax.g3", scratch / "out/fax.pdf"));
+  const auto start = std::filesystem::current_path();
+  std::filesystem::current_path(scratch / "in");
+  std::filesystem::remove_all(std::string(250, 'd'));
+  std::filesystem::current_path(start);
+
+  const std::vector<std::string> notFolderRuns[] = {
+      {"--plan", "/d=" + scratch / "in"},
+      {"--plan", "/d=" + scratch / "in", "/sd="},
+      {"--plan", "/f=" + scratch / "in/fax.g3", "/sf=" + scratch / "fax.pdf"}};
+  for (const auto& args : notFolderRuns) {
+    run = Run(args);
+    EXPECT_EQ(run.exitCode, 3) << args[1];
+    EXPECT_EQ(run.output, "") << "the plan's output holds nothing but the plan";
+    EXPECT_NE(run.errors.find("--plan needs a folder request"), std::string::npos);
+  }
+  EXPECT_FALSE(Exists(scratch / "fax.pdf"));
 }

@@ -23,7 +23,7 @@ struct AppPaths {
 };
 
 // Paths beside the executable (or in the user's folders when that folder is
-// read-only) and in the given private work folder; the work-file paths are
+// read-only or an installation's) and in the given private work folder; the work-file paths are
 // empty when there is no work folder.
 AppPaths BuildPaths(const std::string& executablePath, const std::string& workFolder);
 

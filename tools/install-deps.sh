@@ -18,6 +18,8 @@ packages=(
   man-db groff-base                  # the man pages' rendering check
   desktop-file-utils                 # desktop-file-validate for the desktop entry
   parallel                           # tarvelo-parallel and its test
+  clang                              # CI builds with clang as well as GCC
+  dpkg-dev file                      # the Debian packages: dependencies found by dpkg-shlibdeps
 )
 
 missing=()

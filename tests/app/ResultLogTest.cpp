@@ -3,6 +3,7 @@
 
 #include "support/Scratch.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -66,14 +67,18 @@ TEST(AppPaths, WorkFilesInThePrivateFolderAndLogBesideTheExecutable) {
   EXPECT_EQ(settings.verticalResolution, 0);
 }
 
-TEST(AppPaths, UnwritableExecutableFolderUsesTheUserFolders) {
+TEST(AppPaths, UnwritableOrInstalledExecutableFolderUsesTheUserFolders) {
   ScratchFolder scratch;
   setenv("XDG_STATE_HOME", (scratch / "state").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1);
-  AppPaths paths = BuildPaths(scratch / "no/such/folder/quorren", scratch / "work");
+  std::filesystem::create_directories(scratch / "usr/bin");
+  std::filesystem::create_directories(scratch / "usr/share/doc/tarvelo");
+  for (const std::string& executable : {scratch / "no/such/folder/quorren", scratch / "usr/bin/quorren"}) {
+    AppPaths paths = BuildPaths(executable, scratch / "work");
+    EXPECT_EQ(paths.logPath, scratch / "state/tarvelo/log/kvtlog.txt") << executable;
+    EXPECT_EQ(paths.configurationPath, scratch / "config/tarvelo/mirelda.ini") << executable;
+    EXPECT_EQ(paths.userFolderToCreate, scratch / "state/tarvelo") << executable;
+  }
   unsetenv("XDG_STATE_HOME");
   unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(paths.logPath, scratch / "state/tarvelo/log/kvtlog.txt");
-  EXPECT_EQ(paths.configurationPath, scratch / "config/tarvelo/mirelda.ini");
-  EXPECT_EQ(paths.userFolderToCreate, scratch / "state/tarvelo");
 }

@@ -8,5 +8,6 @@ tools/install-deps.sh
 build_dir=${BUILD_DIR:-build-release}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 cmake --build "$build_dir"
+rm -f "$build_dir"/tarvelo*.deb # packages of an earlier version would be installed too
 (cd "$build_dir" && cpack -G DEB >/dev/null)
-ls "$build_dir"/tarvelo*_"$(grep -Po 'VERSION \K[0-9.]+' CMakeLists.txt | head -1)"_*.deb
+ls "$build_dir"/tarvelo*.deb

@@ -206,6 +206,7 @@ bool FolderPage::BuildFileList() {
   job_.fileList.clear();
   job_.unreadableFolders.clear();
   job_.filter = Local(filterText_);
+  job_.includeSubfolders = options_.Subdir == 1;
   if (options_.DirFile == 1) {
     FileSelection selection = ParseFileSelection(Local(sourceText_));
     job_.source = selection.folder;
@@ -213,7 +214,7 @@ bool FolderPage::BuildFileList() {
   } else {
     job_.source = Local(sourceText_);
     if (!job_.source.empty())
-      CollectFiles(job_, job_.source, options_.Subdir == 1);
+      CollectSourceFolder(job_);
   }
   sourceFolder_ = FromLocal(job_.source);
   progress_->setRange(0, std::max<int>(1, static_cast<int>(job_.fileList.size())));

@@ -11,8 +11,7 @@ namespace {
 
 QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text); }
 
-} // namespace
-
+// The Results column for a conversion's result code.
 QString RowResultText(int code, bool pdfWritten) {
   using namespace convert_result;
   // A PDF that was written is converted even when its file times could not
@@ -32,6 +31,8 @@ QString RowResultText(int code, bool pdfWritten) {
     return "Failed, see the log!";
   }
 }
+
+} // namespace
 
 ConversionWorker::ConversionWorker(const WindowContext& context, BatchJob job)
     : context_(context), job_(std::move(job)) {}

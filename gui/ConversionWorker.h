@@ -41,6 +41,3 @@ private:
   BatchJob job_;
   std::atomic<bool> stopRequested_ = false;
 };
-
-// The Results column for a conversion's result code.
-QString RowResultText(int code, bool pdfWritten);

@@ -216,7 +216,6 @@ bool FolderPage::BuildFileList() {
     if (!job_.source.empty())
       CollectSourceFolder(job_);
   }
-  sourceFolder_ = FromLocal(job_.source);
   progress_->setRange(0, std::max<int>(1, static_cast<int>(job_.fileList.size())));
   progress_->setValue(0);
   return !job_.source.empty();
@@ -320,7 +319,6 @@ void FolderPage::OnWorkerEnded() {
   thread_->deleteLater();
   thread_ = nullptr;
   SetRunning(false);
-  emit RunEnded();
 }
 
 void FolderPage::SetRunning(bool running) {

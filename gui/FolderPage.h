@@ -51,7 +51,6 @@ signals:
   // A folder (0) or files (1) were dropped as the source: the Options page
   // chooses the matching source kind.
   void SourceDropped(int dirFile);
-  void RunEnded();
 
 protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -74,7 +73,6 @@ private:
   BatchJob job_;
   OptionsSection options_;
   QString sourceText_, filterText_, destination_, backupFolder_;
-  QString sourceFolder_;
 
   QLineEdit* filterField_;
   QLineEdit* sourceField_;

@@ -42,7 +42,10 @@ std::string_view Trimmed(std::string_view text) {
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// Names in the file are read without their blanks; so are the names asked for.
 bool SameName(std::string_view a, std::string_view b) {
+  a = Trimmed(a);
+  b = Trimmed(b);
   if (a.size() != b.size())
     return false;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -186,8 +189,11 @@ int LeadingInteger(std::string_view text) {
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
 
+// A key that starts like a comment or a section header would read as one.
 bool CanBeReadBack(const std::string& section, const std::string& key, const std::string& value) {
-  return !key.empty() && !HasLineBreak(section) && !HasLineBreak(key) && !HasLineBreak(value) &&
+  const std::string_view name = Trimmed(key);
+  return !name.empty() && !name.starts_with(';') && !name.starts_with('[') &&
+         !HasLineBreak(section) && !HasLineBreak(key) && !HasLineBreak(value) &&
          section.find(']') == std::string::npos && key.find('=') == std::string::npos;
 }
 

@@ -112,11 +112,17 @@ TEST(PrivateProfile, WritingReplacesOrAddsKeysAndKeepsEveryOtherLine) {
   EXPECT_EQ(ReadProfileString(file, "Second", "B", ""), " padded");
   EXPECT_EQ(ReadProfileString(file, "Third", "D", ""), "'4'");
 
+  // Names are compared without their blanks, on either side.
+  ASSERT_TRUE(WriteProfileString(file, " Third ", "E  ", "5"));
+  EXPECT_EQ(ReadProfileString(file, "third", " e", ""), "5");
+
   // Text that would read back as other lines is refused, and nothing is left behind.
   const std::string before = ReadFile(file);
   EXPECT_FALSE(WriteProfileString(file, "Main", "K", "a\nb"));
   EXPECT_FALSE(WriteProfileString(file, "Ma]in", "K", "v"));
   EXPECT_FALSE(WriteProfileString(file, "Main", "K=", "v"));
+  for (const char* key : {"; K", "[K]", "  "})
+    EXPECT_FALSE(WriteProfileString(file, "Main", key, "v")) << key;
   EXPECT_FALSE(WriteProfileString(scratch.path(), "Main", "K", "v"));
   EXPECT_FALSE(WriteProfileString(scratch / "missing/a.ini", "Main", "K", "v"));
   EXPECT_EQ(ReadFile(file), before);

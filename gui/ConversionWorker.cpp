@@ -45,9 +45,14 @@ void ConversionWorker::Run() {
   const int left = static_cast<int>(job_.fileList.size()) - row;
   if (left > 0)
     job_.resultText += "Stopped by the user: " + std::to_string(left) + " files not converted\r\n";
-  emit StatusChanged(
+  QString status =
       QString(left > 0 ? "Stopped. %1 FAX files converted" : "Done. %1 FAX files converted")
-          .arg(converted));
+          .arg(converted);
+  // A folder the walk could not read may hold faxes: the run did not cover it.
+  if (!job_.unreadableFolders.empty())
+    status += QString(", %1 folders could not be read (see the log)")
+                  .arg(job_.unreadableFolders.size());
+  emit StatusChanged(status);
   WriteLog();
   emit Finished(converted);
 }

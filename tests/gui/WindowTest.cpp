@@ -94,6 +94,7 @@ private slots:
   void sourceKindDecidesWhichOptionsAreOpen();
   void automaticConversionNeedsAGoodInterval();
   void goNeedsBothFolders();
+  void anUnreadableSourceFolderIsSaidInTheStatus();
   void convertsAFolderAndSkipsExistingPdfsOnTheTimer();
   void convertsChosenFilesWithBlanksInTheirNames();
   void droppedFilesOrFolderAreConvertedByTheNextGo();
@@ -294,6 +295,16 @@ void WindowTest::automaticConversionNeedsAGoodInterval() {
   automatic.click();
   Find<QRadioButton>(*window, "convertFiles").click();
   QVERIFY(!timer.isActive());
+}
+
+void WindowTest::anUnreadableSourceFolderIsSaidInTheStatus() {
+  auto window = OpenWindow(RealStages());
+  Go(*window, *scratch_ / "no such folder", *scratch_ / "out");
+  WaitForRunEnd(window->Folder());
+  QCOMPARE(Find<QLabel>(*window, "status").text(),
+           QString("Done. 0 FAX files converted, 1 folders could not be read (see the log)"));
+  QVERIFY(ReadFile(*scratch_ / "log/kvtlog.txt").find("Failed to read folder : ") !=
+          std::string::npos);
 }
 
 void WindowTest::goNeedsBothFolders() {

@@ -3,13 +3,12 @@
 #include "app/ResultLog.h"
 #include "batch/ConvertFile.h"
 #include "batch/FolderConversion.h"
+#include "gui/Fields.h"
 #include "platform/FileSystem.h"
 
 #include <utility>
 
 namespace {
-
-QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text); }
 
 // The Results column for a conversion's result code.
 QString RowResultText(int code, bool pdfWritten) {
@@ -50,8 +49,8 @@ void ConversionWorker::Run() {
           .arg(converted);
   // A folder the walk could not read may hold faxes: the run did not cover it.
   if (!job_.unreadableFolders.empty())
-    status += QString(", %1 folders could not be read (see the log)")
-                  .arg(job_.unreadableFolders.size());
+    status +=
+        QString(", %1 folders could not be read (see the log)").arg(job_.unreadableFolders.size());
   emit StatusChanged(status);
   WriteLog();
   emit Finished(converted);

@@ -3,6 +3,7 @@
 #include "batch/FileSelection.h"
 #include "batch/FolderConversion.h"
 #include "gui/ConversionWorker.h"
+#include "gui/Fields.h"
 #include "gui/Look.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -31,22 +32,12 @@
 
 namespace {
 
-std::string Local(const QString& text) { return text.toLocal8Bit().toStdString(); }
-QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text); }
-
 QPushButton* MakeButton(const QString& text, const char* name) {
-  auto* button = new QPushButton(text);
-  button->setObjectName(name);
+  auto* button = Named(new QPushButton(text), name);
   button->setAutoDefault(false);
   if (text == "...")
     button->setMaximumWidth(button->fontMetrics().horizontalAdvance("  ...  ") + 12);
   return button;
-}
-
-QLineEdit* MakeField(const char* name) {
-  auto* field = new QLineEdit;
-  field->setObjectName(name);
-  return field;
 }
 
 // The paths dropped onto the page, when all of them are local files.
@@ -63,13 +54,15 @@ QStringList LocalPaths(const QMimeData& data) {
 } // namespace
 
 FolderPage::FolderPage(const WindowContext& context, QWidget* parent)
-    : QWidget(parent), context_(context), filterField_(MakeField("filter")),
-      sourceField_(MakeField("source")), destinationField_(MakeField("destination")),
-      backupField_(MakeField("backup")), sourceBrowse_(MakeButton("...", "sourceBrowse")),
+    : QWidget(parent), context_(context), filterField_(Named(new QLineEdit, "filter")),
+      sourceField_(Named(new QLineEdit, "source")),
+      destinationField_(Named(new QLineEdit, "destination")),
+      backupField_(Named(new QLineEdit, "backup")),
+      sourceBrowse_(MakeButton("...", "sourceBrowse")),
       destinationBrowse_(MakeButton("...", "destinationBrowse")),
       backupBrowse_(MakeButton("...", "backupBrowse")), go_(MakeButton("&Go", "go")),
-      cancel_(MakeButton("&Cancel", "cancel")), results_(new QTableWidget(0, 3)),
-      progress_(new QProgressBar), status_(new QLabel) {
+      cancel_(MakeButton("&Cancel", "cancel")), results_(Named(new QTableWidget(0, 3), "results")),
+      progress_(Named(new QProgressBar, "progress")), status_(Named(new QLabel, "status")) {
   BuildLayout();
   Paint(*this, look::kPageBackground, look::kConvertEdits);
   setAcceptDrops(true);
@@ -116,9 +109,7 @@ void FolderPage::BuildLayout() {
   buttons->addWidget(cancel_);
   fields->addLayout(buttons, row, 0, 1, 3);
 
-  results_->setObjectName("results");
-  results_->setHorizontalHeaderLabels(
-      {"Source Fax Files", "Destination PDF Files", "Results"});
+  results_->setHorizontalHeaderLabels({"Source Fax Files", "Destination PDF Files", "Results"});
   // The paths share the width, the results column fits its texts.
   results_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   results_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
@@ -136,8 +127,6 @@ void FolderPage::BuildLayout() {
   results_->addAction(copy);
   results_->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-  progress_->setObjectName("progress");
-  status_->setObjectName("status");
   auto* group = new QGroupBox("Convert Fax to PDF");
   auto* inside = new QVBoxLayout(group);
   inside->addLayout(fields);
@@ -322,9 +311,9 @@ void FolderPage::OnWorkerEnded() {
 }
 
 void FolderPage::SetRunning(bool running) {
-  for (QWidget* control : std::initializer_list<QWidget*>{
-           go_, sourceBrowse_, destinationBrowse_, backupBrowse_, sourceField_, destinationField_,
-           backupField_})
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{go_, sourceBrowse_, destinationBrowse_, backupBrowse_,
+                                       sourceField_, destinationField_, backupField_})
     control->setEnabled(!running);
   cancel_->setEnabled(running);
   if (running)

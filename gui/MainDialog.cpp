@@ -1,5 +1,6 @@
 #include "gui/MainDialog.h"
 
+#include "gui/Fields.h"
 #include "gui/FolderPage.h"
 #include "gui/Look.h"
 #include "gui/NotificationIcon.h"
@@ -21,8 +22,8 @@
 
 std::string HelpDocumentPath(const std::string& executablePath) {
   const std::string folder = platform::FolderOf(executablePath);
-  for (const std::string& candidate :
-       {executablePath + ".html", folder + "/README.md", folder + "/../share/doc/tarvelo/README.md"})
+  for (const std::string& candidate : {executablePath + ".html", folder + "/README.md",
+                                       folder + "/../share/doc/tarvelo/README.md"})
     if (platform::IsRegularFile(candidate))
       return candidate;
   return {};
@@ -124,7 +125,7 @@ void MainDialog::changeEvent(QEvent* event) {
 void MainDialog::OpenHelp() {
   const std::string document = HelpDocumentPath(context_.executablePath);
   if (!document.empty())
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(document)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromLocal(document)));
 }
 
 void MainDialog::ShowAbout() {

@@ -1,8 +1,7 @@
 #include "gui/OptionsPage.h"
 
+#include "gui/Fields.h"
 #include "gui/Look.h"
-#include "gui/NumberField.h"
-#include "platform/MessageBox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -15,12 +14,6 @@
 
 namespace {
 
-QCheckBox* MakeCheckBox(const char* text, const char* name) {
-  auto* box = new QCheckBox(text);
-  box->setObjectName(name);
-  return box;
-}
-
 QGroupBox* MakeGroup(const char* title, std::initializer_list<QWidget*> widgets,
                      QLayout* last = nullptr) {
   auto* group = new QGroupBox(title);
@@ -32,18 +25,16 @@ QGroupBox* MakeGroup(const char* title, std::initializer_list<QWidget*> widgets,
   return group;
 }
 
-int Ticked(const QCheckBox& box) { return box.isChecked() ? 1 : 0; }
-
 } // namespace
 
 OptionsPage::OptionsPage(const std::string& configurationPath, QWidget* parent)
     : QWidget(parent), configurationPath_(configurationPath), source_(new QButtonGroup(this)),
-      subdir_(MakeCheckBox("Include subdir", "subdir")),
-      keepDate_(MakeCheckBox("Keep File Date and Time", "keepDate")),
-      hierarchy_(MakeCheckBox("Keep Hiberarchy", "hierarchy")),
-      keepExtension_(MakeCheckBox("Include Source File Extention", "keepExtension")),
-      automatic_(MakeCheckBox("Enable Conversion Automatically", "automatic")),
-      minutes_(new QLineEdit) {
+      subdir_(Named(new QCheckBox("Include subdir"), "subdir")),
+      keepDate_(Named(new QCheckBox("Keep File Date and Time"), "keepDate")),
+      hierarchy_(Named(new QCheckBox("Keep Hiberarchy"), "hierarchy")),
+      keepExtension_(Named(new QCheckBox("Include Source File Extention"), "keepExtension")),
+      automatic_(Named(new QCheckBox("Enable Conversion Automatically"), "automatic")),
+      minutes_(Named(new QLineEdit, "minutes")) {
   BuildLayout();
   Paint(*this, look::kPageBackground, look::kWhite);
   values_ = LoadOptions(configurationPath_);
@@ -53,13 +44,10 @@ OptionsPage::OptionsPage(const std::string& configurationPath, QWidget* parent)
 }
 
 void OptionsPage::BuildLayout() {
-  auto* directory = new QRadioButton("Convert Directory");
-  auto* files = new QRadioButton("Convert File(s)");
-  directory->setObjectName("convertDirectory");
-  files->setObjectName("convertFiles");
+  auto* directory = Named(new QRadioButton("Convert Directory"), "convertDirectory");
+  auto* files = Named(new QRadioButton("Convert File(s)"), "convertFiles");
   source_->addButton(directory, 0);
   source_->addButton(files, 1);
-  minutes_->setObjectName("minutes");
   minutes_->setMaximumWidth(minutes_->fontMetrics().horizontalAdvance("0000000") + 12);
   auto* every = new QHBoxLayout;
   every->addWidget(new QLabel("Convert every"));
@@ -111,8 +99,7 @@ bool OptionsPage::ReadMinutes() {
   if (!minutes)
     return false;
   if (*minutes < 1 || static_cast<unsigned>(*minutes) > kMaxMinutes) {
-    platform::Beep();
-    minutes_->setFocus();
+    Refuse(*minutes_);
     return false;
   }
   values_.CycleMinutes = static_cast<unsigned>(*minutes);

@@ -1,7 +1,7 @@
 #include "gui/SettingsPage.h"
 
+#include "gui/Fields.h"
 #include "gui/Look.h"
-#include "gui/NumberField.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -13,17 +13,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
-namespace {
-
-template <typename Widget> Widget* Named(Widget* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
-int Ticked(const QCheckBox& box) { return box.isChecked() ? 1 : 0; }
-
-} // namespace
 
 int ResolutionIndex(unsigned verticalResolution) {
   if (verticalResolution == 0)
@@ -106,9 +95,9 @@ void SettingsPage::ShowValues() {
 // In reading order; a field that holds no number is taken as 0 and the
 // values after it keep what they were, so the user can mend that one field.
 void SettingsPage::ReadControls() {
-  for (auto [field, value] : {std::pair{threshold_, &values_.Threshold},
-                              std::pair{flagNum_, &values_.FlagNum},
-                              std::pair{minWidth_, &values_.MinWidth}}) {
+  for (auto [field, value] :
+       {std::pair{threshold_, &values_.Threshold}, std::pair{flagNum_, &values_.FlagNum},
+        std::pair{minWidth_, &values_.MinWidth}}) {
     const std::optional<int> number = ReadNumber(*field);
     *value = number.value_or(0);
     if (!number)
@@ -124,9 +113,8 @@ void SettingsPage::ReadControls() {
 void SettingsPage::Apply() {
   ReadControls();
   const int resolutionIndex = resolution_->currentIndex();
-  settings_.Update([&](ConversionSettings& settings) {
-    ApplySettings(values_, resolutionIndex, settings);
-  });
+  settings_.Update(
+      [&](ConversionSettings& settings) { ApplySettings(values_, resolutionIndex, settings); });
 }
 
 void SettingsPage::Save() {

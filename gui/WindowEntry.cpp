@@ -1,5 +1,6 @@
 // The window module's one entry point, loaded by quorren in windowed mode.
 #include "app/WindowRequest.h"
+#include "gui/Fields.h"
 #include "gui/MainDialog.h"
 #include "platform/MessageBox.h"
 
@@ -9,12 +10,12 @@
 namespace {
 
 void ShowInBox(const std::string& text, const std::string& caption, platform::MessageKind kind) {
-  const QMessageBox::Icon icon = kind == platform::MessageKind::Error     ? QMessageBox::Critical
-                                 : kind == platform::MessageKind::Warning ? QMessageBox::Warning
-                                                                          : QMessageBox::Information;
-  QMessageBox box(icon, QString::fromLocal8Bit(caption),
-                  QString::fromLocal8Bit(platform::ToTerminalLineEnds(text)), QMessageBox::Ok,
-                  QApplication::activeWindow());
+  const QMessageBox::Icon icon = kind == platform::MessageKind::Error ? QMessageBox::Critical
+                                 : kind == platform::MessageKind::Warning
+                                     ? QMessageBox::Warning
+                                     : QMessageBox::Information;
+  QMessageBox box(icon, FromLocal(caption), FromLocal(platform::ToTerminalLineEnds(text)),
+                  QMessageBox::Ok, QApplication::activeWindow());
   box.exec();
 }
 

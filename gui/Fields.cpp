@@ -1,7 +1,8 @@
-#include "gui/NumberField.h"
+#include "gui/Fields.h"
 
 #include "platform/MessageBox.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 
 std::optional<int> ReadNumber(QLineEdit& field) {
@@ -9,7 +10,13 @@ std::optional<int> ReadNumber(QLineEdit& field) {
   const int number = field.text().trimmed().toInt(&valid, 10);
   if (valid)
     return number;
-  platform::Beep();
-  field.setFocus();
+  Refuse(field);
   return std::nullopt;
 }
+
+void Refuse(QLineEdit& field) {
+  platform::Beep();
+  field.setFocus();
+}
+
+int Ticked(const QCheckBox& box) { return box.isChecked() ? 1 : 0; }

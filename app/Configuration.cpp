@@ -43,7 +43,7 @@ constexpr const char* kOptions = "Options";
 constexpr const char* kSettings = "Settings";
 constexpr const char* kCycleMinutes = "CycleMinutes";
 
-using Entries = std::vector<std::pair<std::string, std::string>>;
+using Entries = platform::ProfileEntries;
 
 // Each field starts from the value already in the section, its default.
 template <typename Section, std::size_t N>
@@ -64,10 +64,7 @@ Entries IntEntries(const Key<Section, int> (&keys)[N], const Section& values) {
 bool WriteSection(const std::string& path, const char* sectionName, const Entries& entries) {
   if (!platform::CreateFolderTree(platform::FolderOf(path)))
     return false;
-  for (const auto& [name, value] : entries)
-    if (!platform::WriteProfileString(path, sectionName, name, value))
-      return false;
-  return true;
+  return platform::WriteProfileSection(path, sectionName, entries);
 }
 
 } // namespace

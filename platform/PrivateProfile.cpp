@@ -224,6 +224,25 @@ bool ReplaceFile(const std::string& file, const std::string& text) {
   return false;
 }
 
+// Replaces the key's line in the section, or adds it at the section's end,
+// or adds the section at the end of the file.
+void PutEntry(Lines& lines, const std::string& section, const std::string& key,
+              const std::string& value) {
+  std::string entry = key + "=" + StoredForm(value);
+  if (const auto span = FindSection(lines, section)) {
+    if (const auto at = FindKey(lines, *span, key))
+      lines[*at] = std::move(entry);
+    else
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(InsertionPoint(lines, *span)),
+                   std::move(entry));
+  } else {
+    if (!lines.empty() && !Trimmed(lines.back()).empty())
+      lines.emplace_back();
+    lines.push_back("[" + section + "]");
+    lines.push_back(std::move(entry));
+  }
+}
+
 } // namespace
 
 std::string ReadProfileString(const std::string& file, const std::string& section,
@@ -245,25 +264,20 @@ int ReadProfileInt(const std::string& file, const std::string& section, const st
 
 bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value) {
-  if (!CanBeReadBack(section, key, value))
-    return false;
+  return WriteProfileSection(file, section, {{key, value}});
+}
+
+bool WriteProfileSection(const std::string& file, const std::string& section,
+                         const ProfileEntries& entries) {
+  for (const auto& [key, value] : entries)
+    if (!CanBeReadBack(section, key, value))
+      return false;
   const auto content = ReadContent(file);
   if (!content)
     return false;
   Lines lines = SplitLines(*content);
-  std::string entry = key + "=" + StoredForm(value);
-  if (const auto span = FindSection(lines, section)) {
-    if (const auto at = FindKey(lines, *span, key))
-      lines[*at] = std::move(entry);
-    else
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(InsertionPoint(lines, *span)),
-                   std::move(entry));
-  } else {
-    if (!lines.empty() && !Trimmed(lines.back()).empty())
-      lines.emplace_back();
-    lines.push_back("[" + section + "]");
-    lines.push_back(std::move(entry));
-  }
+  for (const auto& [key, value] : entries)
+    PutEntry(lines, section, key, value);
   return ReplaceFile(file, JoinWithCrLf(lines));
 }
 

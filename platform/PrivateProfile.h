@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -33,5 +35,12 @@ int ReadProfileInt(const std::string& file, const std::string& section, const st
 // key) are refused.
 bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value);
+
+// Keys and values written into one section in order, as WriteProfileString
+// would write them one by one, with one rewrite of the file. Nothing is
+// written when any of them could not be read back.
+using ProfileEntries = std::vector<std::pair<std::string, std::string>>;
+bool WriteProfileSection(const std::string& file, const std::string& section,
+                         const ProfileEntries& entries);
 
 } // namespace platform

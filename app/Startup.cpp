@@ -50,7 +50,8 @@ int RunWindowedMode(const AppPaths& paths, ConversionSettings& settings, const s
     PrintProgramError(why);
     return kExitNoWindow;
   };
-  if (!platform::DisplayAvailable())
+  const platform::DisplayConnection display;
+  if (!display.Available())
     return refuse("no display for the window: run it on a desktop, or convert with /f= and /sf=, "
                   "or /d= and /sd=");
   platform::Module window(paths.windowModulePath);

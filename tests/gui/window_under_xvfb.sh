@@ -10,9 +10,7 @@ set -uo pipefail
 
 if [[ -z ${TARVELO_INSIDE_XVFB:-} ]]; then
   command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed: skipped"; exit 77; }
-  # Display numbers from 140: a server another test just ended may still hold
-  # the first free number for a moment.
-  TARVELO_INSIDE_XVFB=1 exec xvfb-run -a -n 140 -s "-screen 0 1024x768x24" "$0" "$@"
+  TARVELO_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
 quorren=$1 module=$2 make_samples=$3 output=$4

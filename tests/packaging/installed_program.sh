@@ -14,8 +14,7 @@ set -uo pipefail
 # open to every local user (the test user may not read root's X cookie).
 if [[ -z ${TARVELO_INSIDE_XVFB:-} ]] && command -v xvfb-run >/dev/null &&
   command -v xdotool >/dev/null; then
-  # Display numbers from 160, away from the window test's.
-  TARVELO_INSIDE_XVFB=1 exec xvfb-run -a -n 160 -s "-ac" "$0" "$@"
+  TARVELO_INSIDE_XVFB=1 exec xvfb-run -a -s "-ac" "$0" "$@"
 fi
 
 build=$1 make_samples=$2 version=$3
